@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "app/Context.h"
+#include "app/Startup.h"
+
+class QComboBox;
+class QLabel;
+class QTabWidget;
+
+namespace stripstock {
+
+class ConsumptionView;
+class PrescriptionsView;
+class StripDefinitionsView;
+
+// frmteststripmain: the labels above the tabs, the three tabs and the hidden meter list and
+// chart area. It only wires the tabs together; each tab is a class of its own.
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    MainWindow(Context& ctx, const StartupResult& startup, QWidget* parent = nullptr);
+
+    // Runs the start-up with the hourglass. When the host has no diary open it shows the
+    // refusal and returns nullptr; otherwise the window, filled and not yet shown.
+    static std::unique_ptr<MainWindow> Start(Context& ctx, const QString& commandLine);
+
+  public slots:
+    // The button array Command1 of both tabs.
+    void Command1_Click(int index);
+    void RefreshConsumption();
+
+  signals:
+    void consumptionRefreshed();
+
+  private:
+    void BuildHeader();
+    void BuildMeterList(const StartupResult& startup);
+    void BuildChartArea();
+    void ShowConsumption(const ConsumptionTable& table);
+    void OnMeterClick();
+
+    Context& m_ctx;
+    QLabel* m_lblOwner = nullptr;
+    QLabel* m_lblStartingdate = nullptr;
+    QComboBox* m_cbMeters = nullptr;
+    QTabWidget* m_vsTab = nullptr;
+    ConsumptionView* m_consumption = nullptr;
+    PrescriptionsView* m_prescriptions = nullptr;
+    StripDefinitionsView* m_strips = nullptr;
+};
+
+}  // namespace stripstock

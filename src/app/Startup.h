@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Context.h"
+#include "consumption/ConsumptionTable.h"
+#include "prescriptions/PrescriptionTree.h"
+
+namespace stripstock {
+
+inline constexpr const char* kMainCaption = "Teststreifenverwaltung";
+inline constexpr const char* kRefusalMessage =
+    "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch";
+inline constexpr const char* kDescription =
+    "Dieses Programm zeigt den Verbrauch an Blutzuckermess-Streifen, soweit dies mit VELLIND "
+    "dokumentiert wurde.\r\n";
+
+// What the main window shows after the start-up.
+struct StartupResult {
+    bool refused = false;                    // no diary open in the host: show the refusal, end
+    std::vector<ListEntry> meterList;        // cbMeters: 27 entries, code as item data
+    int meterSelection = -1;                 // position to select in cbMeters, -1 = none
+    std::vector<TreeNode> prescriptionTree;  // tvTeststrips, root first
+    std::vector<PrescriptionRow> prescriptionList;  // lvPrescriptions after the root's click
+    ConsumptionTable consumption;                   // the "Verbrauch" tab and its two labels
+};
+
+// The whole start-up: meter list, host settings, refusal, companion database path and
+// creation, strips table, strip list (into ctx.stripList), prescription tree and list,
+// consumption table. IsLoading is true until the host settings are accepted.
+StartupResult RunStartup(Context& ctx, const std::string& commandLine);
+
+// The companion database's file name for a diary path: its file name, upper-cased, with every
+// ".VLD" replaced by ".VLT".
+std::string CompanionFileName(const std::string& diaryPath, char separator);
+
+}  // namespace stripstock

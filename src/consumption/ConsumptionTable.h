@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Context.h"
+
+namespace stripstock {
+
+// One line of the "Verbrauch" list, its four cells as shown.
+struct ConsumptionRow {
+    std::string label;
+    std::string used;
+    std::string stock;
+    std::string lastPrescription;
+
+    bool operator==(const ConsumptionRow&) const = default;
+};
+
+// What the "Verbrauch" tab shows after a fill.
+struct ConsumptionTable {
+    std::string owner;  // first name, blank, name of the diary owner
+    // Start of the consumption period as short date; nullopt while it is not known, in which
+    // case the label keeps whatever it showed before.
+    std::optional<std::string> startingDate;
+    std::vector<ConsumptionRow> rows;
+};
+
+struct ConsumptionColumn {
+    const char* header;
+    int widthTwips;
+};
+
+inline constexpr std::array<ConsumptionColumn, 4> kConsumptionColumns{{
+    {"Teststreifen", 2000},
+    {"Verbrauch", 1800},
+    {"Bestand", 1500},
+    {"Letzte Verordnung", 2000},
+}};
+
+inline constexpr const char* kTotalLabel = "Insgesamt";
+inline constexpr const char* kOfWhichLabel = "davon";
+inline constexpr const char* kUnassignedLabel = "Nicht zugeordnet";
+
+// Computes the total (fixing ctx.CalcStartDate on the first run that finds ledger rows), reads
+// the diary owner and computes every strip definition of ctx.stripList, in list order.
+ConsumptionTable FillConsumptionList(Context& ctx);
+
+// Redraws the consumption chart, which shows nothing.
+void DrawChart();
+
+}  // namespace stripstock

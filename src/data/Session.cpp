@@ -1,0 +1,146 @@
+#include "data/Session.h"
+
+#include <filesystem>
+
+#include "text/OleDate.h"
+#include "text/TextHelpers.h"
+
+namespace stripstock {
+
+namespace {
+
+constexpr const char* kDefaultPassword = "quomba";
+constexpr int kErrFileNotFound = 53;  // the read test found no file
+constexpr int kErrPathAccess = 75;    // the read test found something it cannot read
+constexpr int kErrObjectNotSet = 91;  // a method called on no object
+
+std::size_t CharCount(const std::string& s) {
+    std::size_t n = 0;
+    for (char c : s) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+std::shared_ptr<dao::DBEngine> CreateEngine(const Context& ctx, const char* progId) {
+    if (!ctx.engines)
+        throw dao::JetError(dao::kErrCannotCreateObject, "ActiveX component can't create object");
+    return ctx.engines->Create(progId);
+}
+
+}  // namespace
+
+int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
+            std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
+            bool noOlderEngine) {
+    if (CharCount(ctx.DbPassword) < 3) ctx.DbPassword = kDefaultPassword;
+    if (path.empty()) return kStatusEmptyPath;
+
+    auto fail = [&](int status) {
+        if (database) database->Close();
+        database.reset();
+        engine.reset();
+        return status;
+    };
+
+    // The file must be readable before an engine is made for it.
+    if (!FileExists(path)) {
+        std::error_code ec;
+        return fail(std::filesystem::exists(path, ec) ? kErrPathAccess : kErrFileNotFound);
+    }
+
+    try {
+        engine = CreateEngine(ctx, "DAO.DBEngine.36");
+    } catch (const dao::JetError& e) {
+        if (noOlderEngine) return fail(e.number());
+        try {
+            engine = CreateEngine(ctx, "DAO.DBEngine.35");
+        } catch (const dao::JetError& older) {
+            return fail(older.number());
+        }
+    }
+
+    try {
+        database = engine->OpenDatabase(path, false, readOnly, "MS Access;pwd=" + ctx.DbPassword);
+    } catch (const dao::JetError& e) {
+        return fail(e.number());
+    }
+    return 0;
+}
+
+int db_OpenRecordset(const std::shared_ptr<dao::Database>& database,
+                     std::shared_ptr<dao::Recordset>& rs, const std::string& sql, int kind) {
+    rs.reset();
+    if (!database) return kErrObjectNotSet;
+    try {
+        rs = database->OpenRecordset(sql, kind);
+    } catch (const dao::JetError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+void db_cleanup(std::shared_ptr<dao::DBEngine>& /*engine*/,
+                std::shared_ptr<dao::Database>& database, std::shared_ptr<dao::Recordset>& rs) {
+    // The engine has nothing to close; the variables keep their closed objects.
+    if (rs) rs->Close();
+    if (database) database->Close();
+}
+
+int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& record) {
+    SessionObjects& s = ctx.session;
+    int status = db_init(ctx, s.DbEngine, s.Db, diaryPath, true, false);
+    std::shared_ptr<dao::Recordset> rs;
+    if (const int opened = db_OpenRecordset(s.Db, rs, "SELECT * FROM patdat", dao::dbOpenSnapshot);
+        opened != 0 && status == 0)
+        status = opened;
+
+    PatientRecord fresh;
+    if (rs) {
+        // Each column on its own: a missing or empty one leaves its field as it is.
+        auto read = [&](const char* column, auto& field, auto convert) {
+            try {
+                field = convert(rs->GetField(column));
+            } catch (const dao::JetError& e) {
+                status = e.number();
+            }
+        };
+        auto text = [](const dao::Value& v) { return dao::ToText(v); };
+        auto integer = [](const dao::Value& v) { return dao::ToInteger(v); };
+        auto date = [](const dao::Value& v) { return dao::ToDate(v); };
+        read("firstname", fresh.firstname, text);
+        read("name", fresh.name, text);
+        read("street", fresh.street, text);
+        read("zip", fresh.zip, text);
+        read("city", fresh.city, text);
+        read("phone", fresh.phone, text);
+        read("fax", fresh.fax, text);
+        read("birthday", fresh.birthday, date);
+        read("height", fresh.height, integer);
+        read("gender", fresh.gender, integer);
+        read("email", fresh.email, text);
+        read("typ", fresh.typ, integer);
+        read("number", fresh.number, text);
+        read("insurance", fresh.insurance, text);
+        read("insurancenumber", fresh.insurancenumber, text);
+        read("DiabetesSince", fresh.DiabetesSince, integer);
+        read("OADSince", fresh.OADSince, integer);
+        read("InsulinSince", fresh.InsulinSince, integer);
+        read("CPeptid", fresh.CPeptid, integer);
+    }
+    fresh.reserved1 = record.reserved1;
+    record = std::move(fresh);
+
+    if (rs) rs->Close();
+    db_cleanup(s.DbEngine, s.Db, s.Rs);
+    return status;
+}
+
+std::string SqlDate(double oleDate) {
+    const CivilDateTime dt = FromOleDate(oleDate);
+    std::string year = std::to_string(dt.year);
+    if (year.size() < 4) year.insert(0, 4 - year.size(), '0');
+    return "#" + std::to_string(dt.month) + "/" + std::to_string(dt.day) + "/" + year + "#";
+}
+
+}  // namespace stripstock

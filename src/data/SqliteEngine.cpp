@@ -1,0 +1,23 @@
+#include "data/SqliteEngine.h"
+
+#include "data/SqliteConnection.h"
+#include "data/SqliteDatabase.h"
+
+namespace stripstock::dao {
+
+std::shared_ptr<Database> SqliteEngine::OpenDatabase(const std::string& path, bool exclusive,
+                                                     bool readOnly, const std::string& connect) {
+    auto conn =
+        std::make_shared<SqliteConnection>(SqliteConnection::Open(path, readOnly, exclusive));
+    conn->CheckPassword(connect);
+    return std::make_shared<SqliteDatabase>(std::move(conn));
+}
+
+std::shared_ptr<Database> SqliteEngine::CreateDatabase(const std::string& path,
+                                                       const std::string& /*locale*/,
+                                                       int /*options*/) {
+    auto conn = std::make_shared<SqliteConnection>(SqliteConnection::Create(path));
+    return std::make_shared<SqliteDatabase>(std::move(conn));
+}
+
+}  // namespace stripstock::dao

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "host/RegDocument.h"
+#include "host/RegistryBackend.h"
+
+namespace stripstock {
+
+// The registry kept in one .reg text file (format in RegDocument.h) that the host may change
+// while the program runs. Every call reads the file afresh; a change takes an exclusive lock
+// on "<file>.lock", reads again, edits only the lines concerned and replaces the file through
+// a synced temporary file. A missing file is an empty registry; the first write creates it
+// and its folder.
+//
+// Only HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER exist: another hive gives kErrorInvalidHandle.
+// A key path with an empty part (leading or doubled "\") or a line break gives
+// kErrorBadPathname. A file in UTF-16 (as the registry editor writes by default) is not read
+// or written: every call gives kErrorInvalidData and the file is left alone.
+class FileRegistryBackend final : public RegistryBackend {
+  public:
+    explicit FileRegistryBackend(std::string path);
+
+    const std::string& path() const { return m_path; }
+
+    long OpenKey(std::uint32_t hive, const std::string& path, std::uint32_t access,
+                 RegKey& key) override;
+    long CreateKey(std::uint32_t hive, const std::string& path, const std::string& className,
+                   std::uint32_t access, RegKey& key, std::uint32_t& disposition) override;
+    long QueryValue(RegKey key, const std::string& name, std::uint32_t& type, std::string* data,
+                    std::uint32_t& size) override;
+    long SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                  const std::string& data) override;
+    long DeleteValue(RegKey key, const std::string& name) override;
+    long FlushKey(RegKey key) override;
+    long CloseKey(RegKey key) override;
+    long QueryInfoKey(RegKey key, std::uint32_t& subKeys, std::uint32_t& maxSubKeyLen,
+                      std::uint32_t& maxClassLen) override;
+    long EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
+    long QueryKeyClass(RegKey key, std::string& className) override;
+
+  private:
+    struct Handle {
+        std::uint32_t hive = 0;
+        std::string path;
+        std::uint32_t access = 0;
+    };
+
+    long Read(RegDocument& doc) const;
+    // Runs edit on the current text under the lock and writes the text back if it changed.
+    template <typename Edit>
+    long Modify(Edit&& edit);
+    long Lookup(RegKey key, std::uint32_t neededAccess, Handle& out) const;
+    RegKey AddHandle(Handle handle);
+
+    std::string m_path;
+    mutable std::mutex m_mutex;
+    std::map<RegKey, Handle> m_handles;
+    RegKey m_nextKey = 1;
+};
+
+}  // namespace stripstock

@@ -1,0 +1,90 @@
+#include "host/HostSettings.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "host/Registry.h"
+#include "text/Regional.h"
+#include "text/TextHelpers.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+namespace stripstock {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a directory search for normal files finds: a file, not a folder, neither hidden nor a
+// system file. The path is taken literally; wildcards are not expanded.
+bool IsNormalFile(const std::string& path) {
+    const fs::path p(std::u8string(path.begin(), path.end()));
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec)) {
+        return false;
+    }
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes &
+            (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+#else
+    const std::u8string name = p.filename().u8string();
+    return !name.empty() && name.front() != u8'.';
+#endif
+}
+
+}  // namespace
+
+HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine) {
+    HostSettingsResult result;
+
+    ctx.HostKeyName = commandLine.substr(0, commandLine.find('|'));
+    if (ctx.HostKeyName.empty()) {
+        ctx.HostKeyName = kDefaultHostKeyName;
+    }
+    ctx.HostRegKey = std::string("SOFTWARE\\Tarvenholme\\") + ctx.HostKeyName;
+    ctx.AddonRegKey = ctx.HostRegKey + "\\bonus\\" + "TestStrip";
+
+    std::string databaseName;
+    std::string lastMeter = "0";
+    if (ctx.registry) {
+        Registry& reg = *ctx.registry;
+        // Without the rights to create them nothing changes below: the reads just find nothing.
+        if (!reg.RegKeyExists(kHkeyLocalMachine, ctx.HostRegKey)) {
+            reg.RegAddKey(kHkeyLocalMachine, ctx.HostRegKey, "");
+        }
+        if (!reg.RegKeyExists(kHkeyLocalMachine, ctx.AddonRegKey)) {
+            reg.RegAddKey(kHkeyLocalMachine, ctx.AddonRegKey, "");
+        }
+        // A non-empty value of the current user replaces the machine's.
+        reg.RegReadValue(kHkeyLocalMachine, ctx.HostRegKey, "DataBaseName", databaseName);
+        reg.RegReadValue(kHkeyCurrentUser, ctx.HostRegKey, "DataBaseName", databaseName);
+        reg.RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "LastMeter", lastMeter);
+    } else {
+        DebugLog("LoadHostSettings", "no registry in the context");
+    }
+
+    ctx.DiaryDbPath = trim(databaseName);
+    ctx.DbPassword = kBuiltInPassword;
+
+    if (const auto position = ParseInt16(trim(lastMeter))) {
+        result.lastMeterPosition = *position;
+    }
+
+    if (!ctx.DiaryDbPath.empty() && !IsNormalFile(ctx.DiaryDbPath)) {
+        ctx.DiaryDbPath.clear();
+    }
+    result.diaryOpen = !ctx.DiaryDbPath.empty();
+    return result;
+}
+
+}  // namespace stripstock

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/Context.h"
+
+namespace stripstock {
+
+inline constexpr const char* kDefaultHostKeyName = "VELLIND4";
+inline constexpr const char* kBuiltInPassword = "quomba";
+
+struct HostSettingsResult {
+    bool diaryOpen = false;  // DiaryDbPath names an existing normal file
+    // "LastMeter" as a list position (0 when missing or empty); nullopt when it is no 16-bit
+    // number. The caller checks it against its list: a position outside selects nothing.
+    std::optional<int> lastMeterPosition;
+};
+
+// Reads the command line and the host's registry branch into ctx (HostKeyName, HostRegKey,
+// AddonRegKey, DiaryDbPath, DbPassword), creating the host and add-on keys when missing.
+HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine);
+
+}  // namespace stripstock

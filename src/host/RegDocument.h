@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stripstock {
+
+// A registry store kept as the text of a registry editor export, in UTF-8:
+//
+//   Windows Registry Editor Version 5.00
+//
+//   [HKEY_LOCAL_MACHINE\SOFTWARE\Tarvenholme\VELLIND4]
+//   ;class="string"
+//   "DataBaseName"="C:\\Daten\\diary.VLD"
+//   @="default value"
+//   "Count"=dword:0000002a
+//   "Blob"=hex:01,02,03
+//   "Path"=hex(2):25,54,45,4d,50,25,00
+//
+// A REG_SZ stored with its closing NUL and holding no control character but tab is written
+// quoted (escapes \\ and \"); any other REG_SZ (no NUL, a NUL inside, line breaks, bytes that
+// are not UTF-8) is written as hex(1): with the stored bytes, so reading gives back exactly
+// what was written. hex(N): data of string types is the UTF-8 bytes with the NUL as stored.
+// The ";class=" comment, which the registry editor skips, keeps the class name of a key.
+//
+// Lines end in CRLF, as the registry editor writes them; a text that uses LF only keeps LF.
+// Keys of other hives, deletion lines ("[-...]", "=-"), value types written in other ways
+// (str(2):, qword:) and malformed lines are not read, and values below such a key line do not
+// count. Keys and value names ignore case and keep the spelling first written; a key line
+// also makes every key on its path exist.
+//
+// The text is held as its lines. Edits replace or insert only the lines of the key or value
+// they touch; comments, unknown and malformed lines stay as they were.
+class RegDocument {
+  public:
+    struct Value {
+        std::uint32_t type = 0;
+        std::string data;
+        bool operator==(const Value&) const = default;
+    };
+
+    static constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
+
+    RegDocument() = default;
+    static RegDocument Parse(std::string_view text);
+    std::string Render() const;
+
+    // "HKEY_LOCAL_MACHINE" / "HKLM" and "HKEY_CURRENT_USER" / "HKCU"; nullopt for others.
+    static std::optional<std::uint32_t> HiveFromName(std::string_view name);
+    // A key path without a trailing "\"; nullopt when a part is empty or holds a line break
+    // or NUL (such a key cannot be written as a key line).
+    static std::optional<std::string> NormalizePath(std::string_view path);
+    // Case folding used for key and value names: ASCII and the letters of Windows-1252.
+    static std::string Fold(std::string_view text);
+
+    // Paths below are normalized ones. A key exists when it has a key line or lies on the way
+    // to one; the root of a hive always exists.
+    bool KeyExists(std::uint32_t hive, const std::string& path) const;
+    // "" when the key has no class; nullopt when it does not exist.
+    std::optional<std::string> KeyClass(std::uint32_t hive, const std::string& path) const;
+    // Names of the direct subkeys, sorted case-insensitively.
+    std::vector<std::string> SubKeys(std::uint32_t hive, const std::string& path) const;
+    // A value given more than once counts with its last line.
+    std::optional<Value> FindValue(std::uint32_t hive, const std::string& path,
+                                   const std::string& name) const;
+
+    // True when the key was added; an existing key is left as it is.
+    bool CreateKey(std::uint32_t hive, const std::string& path, const std::string& className);
+    // Replaces the value's lines, or adds them at the end of the key's values (adding a key
+    // line when the key has none).
+    void SetValue(std::uint32_t hive, const std::string& path, const std::string& name,
+                  const Value& value);
+    // True when the value was there.
+    bool DeleteValue(std::uint32_t hive, const std::string& path, const std::string& name);
+
+    const std::vector<std::string>& lines() const { return m_lines; }
+
+  private:
+    struct ValueLines {
+        std::string name;
+        std::string fold;
+        Value value;
+        std::size_t first = 0;
+        std::size_t last = 0;  // inclusive: hex data may continue over lines
+    };
+    struct Block {
+        std::uint32_t hive = 0;  // 0: a key line this store does not use; its lines are kept
+        std::string path;
+        std::string fold;
+        std::size_t keyLine = 0;
+        std::size_t end = 0;  // the next key line, or the end of the text
+        std::optional<std::string> className;
+        std::vector<ValueLines> values;
+    };
+
+    void Reparse();
+    bool ParseValue(std::size_t index, ValueLines& out) const;
+    const ValueLines* FindValueLines(std::uint32_t hive, const std::string& fold,
+                                     const std::string& nameFold) const;
+    const Block* LastBlockOf(std::uint32_t hive, const std::string& fold) const;
+    void InsertKeyBlock(std::uint32_t hive, const std::string& path, const std::string& className);
+    std::string Spelled(std::uint32_t hive, const std::string& path,
+                        const std::string& existingFold) const;
+    void InsertLines(std::size_t pos, const std::vector<std::string>& lines);
+
+    std::vector<std::string> m_lines;
+    bool m_crlf = true;
+    std::vector<Block> m_blocks;
+};
+
+}  // namespace stripstock

@@ -1,0 +1,195 @@
+#include "meters/PrivateProfile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string_view>
+
+#include "text/Cp1252.h"
+#include "text/TextHelpers.h"
+
+namespace stripstock {
+
+namespace {
+
+// Blanks as the profile functions see them; ^Z ends old DOS files.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
+}
+
+std::string_view TrimLeft(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    return s;
+}
+
+std::string_view TrimRight(std::string_view s) {
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a == b || UCase(std::string(a)) == UCase(std::string(b));
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    auto unit = [&](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? static_cast<char32_t>((a << 8) | b)
+                         : static_cast<char32_t>((b << 8) | a);
+    };
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t cp = unit(i);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            } else {
+                cp = 0xFFFD;
+            }
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = c < 0x80           ? 1
+                        : (c >> 5) == 0x6  ? 2
+                        : (c >> 4) == 0xE  ? 3
+                        : (c >> 3) == 0x1E ? 4
+                                           : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        for (std::size_t k = 1; k < n; ++k) {
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+// The file's text as UTF-8, or nullopt when there is no readable file.
+std::optional<std::string> ReadProfileText(const std::string& path) {
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        DebugLog("GetPrivateProfileString", "cannot read " + path);
+        return std::nullopt;
+    }
+    const std::string_view v(bytes);
+    if (v.substr(0, 3) == "\xEF\xBB\xBF" && IsValidUtf8(v.substr(3)))
+        return std::string(v.substr(3));
+    if (v.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(v.substr(2), false);
+    if (v.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(v.substr(2), true);
+    return Cp1252ToUtf8(v);
+}
+
+// A value that starts and ends with the same quote character loses both.
+std::string_view StripQuotes(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+// At most maxChars characters of UTF-8 text, never splitting a character; stops at a NUL
+// as the C-string result would.
+std::string CutToChars(std::string_view v, std::size_t maxChars) {
+    if (const auto nul = v.find('\0'); nul != std::string_view::npos) v = v.substr(0, nul);
+    std::size_t chars = 0;
+    std::size_t i = 0;
+    while (i < v.size()) {
+        if ((static_cast<unsigned char>(v[i]) & 0xC0) != 0x80) {
+            if (chars == maxChars) break;
+            ++chars;
+        }
+        ++i;
+    }
+    return std::string(v.substr(0, i));
+}
+
+// The value of key in the first section named section; nullopt when the key is missing or
+// its line has no "=".
+std::optional<std::string_view> FindValue(std::string_view text, std::string_view section,
+                                          std::string_view key) {
+    // Lines before the first header belong to a nameless section.
+    bool inWanted = section.empty();
+    bool searched = inWanted;
+    std::size_t pos = 0;
+    while (pos <= text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = Trim(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line.front() == ';') continue;
+
+        if (line.front() == '[') {
+            const auto close = line.rfind(']');
+            if (close != std::string_view::npos) {
+                // Only the first section of a name is searched.
+                if (searched) return std::nullopt;
+                inWanted = SameName(line.substr(1, close - 1), section);
+                searched = inWanted;
+                continue;
+            }
+        }
+        if (!inWanted) continue;
+
+        const auto eq = line.find('=');
+        const std::string_view name = TrimRight(line.substr(0, eq));
+        if (!SameName(name, key)) continue;
+        if (eq == std::string_view::npos) return std::nullopt;
+        return TrimLeft(line.substr(eq + 1));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue, std::size_t bufferSize,
+                                    const std::string& filePath) {
+    if (bufferSize == 0) return {};
+    const std::size_t maxChars = bufferSize - 1;
+    std::string_view def(defaultValue);
+    while (!def.empty() && def.back() == ' ') def.remove_suffix(1);
+
+    const auto text = ReadProfileText(filePath);
+    if (!text) return CutToChars(def, maxChars);
+
+    const std::string_view wantedKey = Trim(key);
+    std::optional<std::string_view> value;
+    if (!wantedKey.empty()) value = FindValue(*text, Trim(section), wantedKey);
+    return CutToChars(StripQuotes(value.value_or(def)), maxChars);
+}
+
+}  // namespace stripstock

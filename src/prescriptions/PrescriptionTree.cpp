@@ -1,0 +1,119 @@
+#include "prescriptions/PrescriptionTree.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iterator>
+#include <memory>
+
+#include "data/Dao.h"
+#include "data/Session.h"
+#include "strips/Catalogue.h"
+#include "text/Regional.h"
+#include "text/TextHelpers.h"
+
+namespace stripstock {
+
+namespace {
+
+constexpr const char* kTypeGroupsSql = "Select type FROM teststrips WHERE amount > 0 group by type";
+
+// Opens the companion database read-only through the shared session and the record set on sql.
+// Returns the record set, or nullptr (session already cleaned up) when either fails.
+std::shared_ptr<dao::Recordset> OpenSessionQuery(Context& ctx, const std::string& sql,
+                                                 const char* where) {
+    auto& s = ctx.session;
+    const int status = db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, true, false);
+    if (status != 0) {
+        DebugLog(where, "companion database not opened, status " + std::to_string(status));
+        db_cleanup(s.DbEngine, s.Db, s.Rs);
+        return nullptr;
+    }
+    const int error = db_OpenRecordset(s.Db, s.Rs, sql, dao::dbOpenDynaset);
+    if (error != 0 || !s.Rs) {
+        DebugLog(where, "query failed, error " + std::to_string(error));
+        db_cleanup(s.DbEngine, s.Db, s.Rs);
+        return nullptr;
+    }
+    return s.Rs;
+}
+
+void CloseSession(Context& ctx) {
+    auto& s = ctx.session;
+    db_cleanup(s.DbEngine, s.Db, s.Rs);
+}
+
+// The strip name for a Type field; Null names nothing.
+std::string StripNameOf(const Context& ctx, const dao::Value& type) {
+    if (dao::IsNull(type)) return {};
+    return StripNameById(ctx, dao::ToLong(type));
+}
+
+}  // namespace
+
+std::vector<TreeNode> FillPrescriptionTree(Context& ctx) {
+    std::vector<TreeNode> nodes{{kAllNodeKey, kAllNodeText}};
+    auto rs = OpenSessionQuery(ctx, kTypeGroupsSql, "FillPrescriptionTree");
+    if (!rs) return nodes;
+
+    try {
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const dao::Value type = rs->GetField("type");
+            // A Null group forms no key; type 0 would repeat the root's key.
+            if (dao::IsNull(type)) continue;
+            const std::int32_t id = dao::ToLong(type);
+            std::string key = "K" + std::to_string(id);
+            const bool taken = std::any_of(nodes.begin(), nodes.end(),
+                                           [&](const TreeNode& n) { return n.key == key; });
+            if (taken) continue;
+            nodes.push_back({std::move(key), StripNameById(ctx, id)});
+        }
+    } catch (const dao::JetError& e) {
+        DebugLog("FillPrescriptionTree", e.what());
+    }
+    CloseSession(ctx);
+    return nodes;
+}
+
+std::string PrescriptionListSql(std::int32_t type) {
+    std::string sql = "Select * FROM teststrips WHERE amount > 0 ";
+    if (type > 0) sql += " AND type=" + std::to_string(type);
+    sql += " ORDER by date DESC";
+    return sql;
+}
+
+std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx, std::int32_t type) {
+    std::vector<PrescriptionRow> rows;
+    auto rs = OpenSessionQuery(ctx, PrescriptionListSql(type), "FillPrescriptionList");
+    if (!rs) return rows;
+
+    try {
+        for (; !rs->Eof(); rs->MoveNext()) {
+            PrescriptionRow row;
+            row.key = "K" + dao::ToText(rs->GetField("id"));
+            const dao::Value date = rs->GetField("date");
+            if (!dao::IsNull(date)) row.date = FormatShortDate(dao::ToDate(date));
+            row.amount = dao::ToText(rs->GetField("amount"));
+            row.strip = StripNameOf(ctx, rs->GetField("type"));
+            rows.push_back(std::move(row));
+        }
+    } catch (const dao::JetError& e) {
+        DebugLog("FillPrescriptionList", e.what());
+    }
+    CloseSession(ctx);
+    return rows;
+}
+
+std::int32_t TypeFromNodeKey(const std::string& key) {
+    std::string rest;
+    std::copy_if(key.begin(), key.end(), std::back_inserter(rest), [](char c) { return c != 'K'; });
+    const std::string number = trim(rest);
+    std::int32_t type = 0;
+    const char* first = number.data();
+    const char* last = number.data() + number.size();
+    if (first != last && *first == '+') ++first;
+    const auto [end, ec] = std::from_chars(first, last, type);
+    if (ec != std::errc() || end != last || number.empty()) return 0;
+    return type;
+}
+
+}  // namespace stripstock

@@ -1,0 +1,127 @@
+#include "strips/StripPropertiesDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "app/MessageBox.h"
+#include "app/WidgetHelpers.h"
+#include "strips/StripProperties.h"
+
+namespace stripstock {
+
+namespace {
+
+QLineEdit* AddTextBox(QWidget* parent, const char* name, const QRect& rect) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromUtf8(name));
+    edit->setGeometry(rect);
+    edit->setMaxLength(kStripTextMaxLength);
+    return edit;
+}
+
+}  // namespace
+
+StripPropertiesDialog::StripPropertiesDialog(Context& ctx, std::int32_t lStripID, QWidget* parent)
+    : QDialog(parent), m_ctx(ctx), m_lStripID(lStripID) {
+    setObjectName(QStringLiteral("frmTestStripProperties"));
+    setWindowTitle(QStringLiteral("Teststreifen"));
+    setModal(true);
+    setFixedSize(Px(6090), Px(3090));
+
+    const struct {
+        const char* text;
+        QRect rect;
+    } labels[] = {
+        {"Bezeichnung", TwipsRect(120, 120, 1215, 255)},
+        {"Hersteller", TwipsRect(2520, 120, 1215, 255)},
+        {"PZN", TwipsRect(4560, 120, 1215, 255)},
+        // As wide as the list below it, so that the whole caption shows.
+        {"Geeignet für folgende Messgeräte:", TwipsRect(120, 960, 5775, 255)},
+    };
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(ToQt(labels[i].text), this);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        label->setGeometry(labels[i].rect);
+    }
+
+    m_txtName = AddTextBox(this, "txtName", TwipsRect(120, 360, 2175, 285));
+    m_txtManufacturer = AddTextBox(this, "txtManufacturer", TwipsRect(2520, 360, 1815, 285));
+    m_txtPZN = AddTextBox(this, "txtPZN", TwipsRect(4560, 360, 975, 285));
+
+    m_lbMeters = new QListWidget(this);
+    m_lbMeters->setObjectName(QStringLiteral("lbMeters"));
+    m_lbMeters->setGeometry(TwipsRect(120, 1200, 5775, 1185));
+    m_lbMeters->setSelectionMode(QAbstractItemView::MultiSelection);
+
+    auto* ok = new QPushButton(QStringLiteral("&OK"), this);
+    ok->setObjectName(QStringLiteral("cmd_0"));
+    ok->setGeometry(TwipsRect(4560, 2520, 1335, 375));
+    auto* cancel = new QPushButton(QStringLiteral("&Abbruch"), this);
+    cancel->setObjectName(QStringLiteral("cmd_1"));
+    cancel->setGeometry(TwipsRect(3120, 2520, 1335, 375));
+    for (QPushButton* button : {ok, cancel}) {
+        button->setAutoDefault(false);
+    }
+    connect(ok, &QPushButton::clicked, this, [this] { cmd_Click(0); });
+    connect(cancel, &QPushButton::clicked, this, [this] { cmd_Click(1); });
+
+    setTabOrder(m_txtName, m_txtManufacturer);
+    setTabOrder(m_txtManufacturer, m_txtPZN);
+    setTabOrder(m_txtPZN, m_lbMeters);
+    setTabOrder(m_lbMeters, ok);
+    setTabOrder(ok, cancel);
+
+    Load();
+}
+
+void StripPropertiesDialog::cmd_Click(int index) {
+    if (index == 0) {
+        Save();
+    } else {
+        reject();
+    }
+}
+
+void StripPropertiesDialog::Load() {
+    BusyCursor busy;
+    m_meters = LoadMeterList(m_ctx);
+    m_lbMeters->clear();
+    for (const ListEntry& meter : m_meters) {
+        auto* item = new QListWidgetItem(ToQt(meter.text), m_lbMeters);
+        item->setData(Qt::UserRole, meter.itemData);
+    }
+    const StripForm form = LoadStrip(m_ctx, m_lStripID, m_meters);
+    m_txtName->setText(ToQt(form.name));
+    m_txtManufacturer->setText(ToQt(form.manufacturer));
+    m_txtPZN->setText(ToQt(form.pzn));
+    for (int i = 0; i < m_lbMeters->count(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        m_lbMeters->item(i)->setSelected(at < form.selected.size() && form.selected[at]);
+    }
+}
+
+void StripPropertiesDialog::Save() {
+    std::vector<bool> selected;
+    for (int i = 0; i < m_lbMeters->count(); ++i) {
+        selected.push_back(m_lbMeters->item(i)->isSelected());
+    }
+    SaveOutcome outcome;
+    {
+        BusyCursor busy;
+        outcome = SaveStrip(m_ctx, m_lStripID, ToCore(m_txtName->text()),
+                            ToCore(m_txtManufacturer->text()), ToCore(m_txtPZN->text()), m_meters,
+                            selected);
+        if (outcome.saved) {
+            ReloadMainStripList(m_ctx);
+        }
+    }
+    if (!outcome.saved) {
+        MessageBox::Plain(this, ToQt(outcome.message));
+        return;
+    }
+    accept();
+}
+
+}  // namespace stripstock

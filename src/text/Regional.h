@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace stripstock {
+
+// The user's regional settings. The program uses German settings wherever it runs;
+// this is the one place to change that.
+struct RegionalSettings {
+    char dateSeparator = '.';
+    char decimalSeparator = ',';
+    char thousandsSeparator = '.';
+    int twoDigitYearMax = 2029;  // "30" -> 1930, "29" -> 2029
+};
+
+const RegionalSettings& CurrentRegion();
+
+// Text typed into a date field -> OLE date. Day first (d.m.yyyy, d.m.yy), optional time
+// h:mm or h:mm:ss; ISO yyyy-mm-dd accepted too. nullopt for text that is no date.
+std::optional<double> ParseDate(std::string_view text,
+                                const RegionalSettings& region = CurrentRegion());
+
+// The zero date-time 30.12.1899 00:00.
+bool IsZeroDate(double oleDate);
+
+// Text typed into a number field -> 16-bit integer: decimal comma, thousands points,
+// surrounding blanks; exact halves go to the even neighbour. nullopt when empty, not a
+// number or outside -32768..32767.
+std::optional<std::int16_t> ParseInt16(std::string_view text,
+                                       const RegionalSettings& region = CurrentRegion());
+
+// OLE date -> short date text (dd.MM.yyyy), the time dropped.
+std::string FormatShortDate(double oleDate, const RegionalSettings& region = CurrentRegion());
+
+}  // namespace stripstock

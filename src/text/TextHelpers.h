@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+namespace stripstock {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Strips characters with codes below 20 and blanks from both ends; a text that starts
+// with NUL is empty.
+std::string trim(std::string text);
+
+// Collapses runs of separators into one and keeps a leading network-share prefix.
+void RemoveSlashes(std::string& path, char separator = '\\');
+
+// part 0: drive root, 1: directory (with its final separator), 2: file name; others: "".
+std::string ExtractFromPath(const std::string& path, int part, char separator = '\\');
+
+// Replaces every occurrence, searching again from the start after each replacement.
+// Returns 0 and leaves the text alone when search is empty, equals the replacement or
+// occurs inside it (the loop would never end).
+int ReplaceAll(std::string& text, const std::string& search, const std::string& replacement);
+
+// True when the file can be opened for reading (a folder is not a file).
+bool FileExists(const std::string& path);
+
+// folder + separator (unless folder already ends with it) + file.
+std::string JoinPath(const std::string& folder, const std::string& file,
+                     char separator = kPathSeparator);
+
+// Upper case for ASCII and the Latin-1 letters of UTF-8 text (ä -> Ä), as the file
+// names of the diary need it.
+std::string UCase(const std::string& text);
+
+// Writes "stripstock: <where>: <what>" to stderr when STRIPSTOCK_DEBUG=1.
+void DebugLog(const std::string& where, const std::string& what);
+
+}  // namespace stripstock

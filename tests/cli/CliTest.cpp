@@ -1,0 +1,124 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "data/Dao.h"
+#include "host/Registry.h"
+#include "text/OleDate.h"
+#include "tools/HostSim.h"
+
+namespace fs = std::filesystem;
+using namespace stripstock;
+using ::testing::HasSubstr;
+
+namespace {
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                (std::string("stripstock-cli-") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir / "program");
+        m_registry =
+            std::make_shared<Registry>(MakeFileRegistryBackend((m_dir / "registry.reg").string()));
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    void MakeHost() {
+        hostsim::InitOptions options;
+        options.diaryPath = (m_dir / "meier.vld").string();
+        options.password = "quomba";
+        hostsim::InitHost(*m_registry, options);
+    }
+
+    int Run(const std::vector<std::string>& args) {
+        Context ctx;
+        ctx.registry = m_registry;
+        ctx.engines = std::make_shared<dao::EngineFactory>();
+        ctx.programDir = (m_dir / "program").string();
+        ctx.pathSeparator = '/';
+        ctx.clock = [] { return ToOleDate(CivilDateTime{2010, 3, 1, 12, 0, 0}); };
+        out.str({});
+        err.str({});
+        return RunCliWithContext(ctx, args, out, err);
+    }
+
+    fs::path m_dir;
+    std::shared_ptr<Registry> m_registry;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(CliTest, refusesToStartWithoutADiary) {
+    EXPECT_EQ(Run({"status"}), kExitStartRefused);
+    EXPECT_THAT(err.str(),
+                HasSubstr("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch"));
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
+    MakeHost();
+    EXPECT_EQ(Run({}), kExitUsage);
+    EXPECT_EQ(Run({"no-such-command"}), kExitUsage);
+    EXPECT_EQ(Run({"--host"}), kExitUsage);
+    EXPECT_EQ(Run({"status", "extra"}), kExitUsage);
+    EXPECT_EQ(Run({"new-prescription", "--amount", "5"}), kExitUsage);
+    EXPECT_EQ(Run({"ledger-delete", "abc"}), kExitUsage);
+    EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010", "--strip", "3"}),
+              kExitUsage);
+}
+
+TEST_F(CliTest, statusNamesTheHostKeysPathsAndMeter) {
+    MakeHost();
+    ASSERT_EQ(Run({"--host", "VELLIND4|abc", "status"}), kExitDone) << err.str();
+    const std::string text = out.str();
+    EXPECT_THAT(text, HasSubstr("HostKeyName=VELLIND4\n"));
+    EXPECT_THAT(text, HasSubstr("HostRegKey=SOFTWARE\\Tarvenholme\\VELLIND4\n"));
+    EXPECT_THAT(text, HasSubstr("AddonRegKey=SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip\n"));
+    EXPECT_THAT(text, HasSubstr("DiaryDbPath=" + (m_dir / "meier.vld").string() + "\n"));
+    EXPECT_THAT(text,
+                HasSubstr("StripDbPath=" + (m_dir / "program" / "MEIER.VLT").string() + "\n"));
+    EXPECT_THAT(text, HasSubstr("Meter=0\tAscensia DEX, BREEZE\t1\n"));
+}
+
+TEST_F(CliTest, entryChecksFailWithTheSystemsMessage) {
+    MakeHost();
+    EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", "30.12.1899"}),
+              kExitInputRefused);
+    EXPECT_EQ(err.str(), "Bitte geben Sie ein gültiges Datum ein !\n");
+    EXPECT_EQ(Run({"new-prescription", "--amount", "0", "--date", "1.2.2010"}), kExitInputRefused);
+    EXPECT_EQ(err.str(), "Bitte geben Sie die Menge der Teststreifen ein !\n");
+    EXPECT_EQ(Run({"faulty", "--count", "abc", "--date", "1.2.2010"}), kExitInputRefused);
+    EXPECT_EQ(err.str(), "Bitte geben Sie die Anzahl der Fehlmessungen ein !\n");
+}
+
+TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
+    MakeHost();
+    ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
+    ASSERT_EQ(Run({"strips"}), kExitDone);
+    EXPECT_EQ(out.str(), "1\tUltra Teststreifen\n");
+    ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
+        << err.str();
+    ASSERT_EQ(Run({"faulty", "--count", "2", "--date", "1.2.2010", "--meter", "14"}), kExitDone);
+
+    ASSERT_EQ(Run({"prescription-tree"}), kExitDone);
+    EXPECT_EQ(out.str(), "K0\tAlle\nK1\tUltra Teststreifen\n");
+    ASSERT_EQ(Run({"prescription-list", "--type", "1"}), kExitDone);
+    EXPECT_EQ(out.str(), "Datum\tMenge\tStreifen\n01.02.2010\t50\tUltra Teststreifen\n");
+
+    ASSERT_EQ(Run({"consumption"}), kExitDone);
+    EXPECT_THAT(out.str(), HasSubstr("Berechnung beginnt ab:\t01.02.2010\n"));
+    EXPECT_THAT(out.str(), HasSubstr("Teststreifen\tVerbrauch\tBestand\tLetzte Verordnung\n"
+                                     "Insgesamt\t0\t48\t01.02.2010\n"));
+
+    ASSERT_EQ(Run({"ledger"}), kExitDone);
+    EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Bezug: 50x   Ultra Teststreifen\n"));
+    EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Fehlmessung: 2x   Accutrend Compact\n"));
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/Context.h"
+#include "consumption/ComputeStripStock.h"
+#include "data/Dao.h"
+#include "data/Schema.h"
+#include "strips/Catalogue.h"
+#include "text/OleDate.h"
+#include "tools/HostSim.h"
+
+namespace stripstock::testing {
+
+inline double Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+    return ToOleDate({year, month, day, hour, minute, second});
+}
+
+// A diary with its owner and an empty companion database in a folder of their own, and a
+// clock that stands still at 15.06.2024 12:30.
+class ConsumptionFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "stripstock-consumption-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+
+        ctx.engines = std::make_shared<dao::EngineFactory>();
+        ctx.DbPassword = hostsim::kDemoPassword;
+        ctx.clock = [this] { return m_now; };
+        ctx.DiaryDbPath = (m_dir / "test.vld").string();
+        ctx.StripDbPath = (m_dir / "test.vlt").string();
+        hostsim::CreateDiary(ctx.DiaryDbPath, "Erika", "Mustermann", hostsim::kDemoPassword);
+        CreateCompanionDatabase(ctx, ctx.StripDbPath);
+    }
+
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+
+    // Appends a strip definition and returns its ID (the table counts up from 1).
+    std::int16_t AddStrip(const std::string& desc, const std::string& appliesTo) {
+        auto db = OpenCompanionForWriting();
+        auto rs = db->OpenRecordset("strips", dao::dbOpenDynaset);
+        rs->AddNew();
+        rs->SetField("Desc", desc);
+        rs->SetField("AppliesTo", appliesTo);
+        rs->Update();
+        rs->Close();
+        db->Close();
+        ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
+        return static_cast<std::int16_t>(++m_stripCount);
+    }
+
+    // A ledger row: amount > 0 a prescription of strip type, < 0 faulty measurements of meter type.
+    void AddLedger(double date, int type, int amount) {
+        auto db = OpenCompanionForWriting();
+        auto rs = db->OpenRecordset("teststrips", dao::dbOpenDynaset);
+        rs->AddNew();
+        rs->SetField("Date", date);
+        rs->SetField("Type", std::int64_t{type});
+        rs->SetField("Amount", std::int64_t{amount});
+        rs->Update();
+        rs->Close();
+        db->Close();
+    }
+
+    void AddReadings(int method, double day, int count) {
+        hostsim::AddReadings(ctx.DiaryDbPath, method, day, count);
+    }
+
+    struct Figures {
+        std::int32_t stock = 0;
+        std::int32_t used = 0;
+        double last = 0.0;
+    };
+
+    // One run for a strip type (or -1 for all strips), against ctx.CalcStartDate.
+    Figures Compute(std::int16_t type) {
+        Figures f;
+        f.stock = ComputeStripStock(ctx, type, ctx.CalcStartDate, f.last, f.used);
+        return f;
+    }
+
+    std::filesystem::path m_dir;
+    double m_now = Day(2024, 6, 15, 12, 30);
+    Context ctx;
+
+  private:
+    std::shared_ptr<dao::Database> OpenCompanionForWriting() {
+        return ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(ctx.StripDbPath, false, false);
+    }
+
+    int m_stripCount = 0;
+};
+
+}  // namespace stripstock::testing

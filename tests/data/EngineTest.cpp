@@ -1,0 +1,313 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "DataFixtures.h"
+#include "data/Dao.h"
+#include "data/Schema.h"
+
+namespace stripstock::dao {
+namespace {
+
+using test::Date;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+// Runs f and returns the Jet error number it raised, 0 when none.
+template <typename F>
+int ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const JetError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+class EngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ctx = test::MakeTestContext();
+        path = dir.File("diary.VLT");
+        CreateCompanionDatabase(ctx, path);
+        ASSERT_TRUE(std::filesystem::exists(path));
+    }
+    std::shared_ptr<DBEngine> Engine() { return engines.Create("DAO.DBEngine.36"); }
+
+    TempDir dir;
+    Context ctx;
+    EngineFactory engines;
+    std::string path;
+};
+
+TEST_F(EngineTest, factoryServesBothClassNamesUntilWithdrawn) {
+    EXPECT_NE(engines.Create("DAO.DBEngine.35"), nullptr);
+    EXPECT_NE(engines.Create("DAO.DBEngine.36"), nullptr);
+    EXPECT_EQ(ErrorOf([&] { engines.Create("DAO.DBEngine.120"); }), kErrCannotCreateObject);
+    engines.Withdraw("DAO.DBEngine.36");
+    EXPECT_EQ(ErrorOf([&] { engines.Create("DAO.DBEngine.36"); }), kErrCannotCreateObject);
+    EXPECT_NE(engines.Create("DAO.DBEngine.35"), nullptr);
+}
+
+TEST_F(EngineTest, missingFileRaises3024WithItsName) {
+    const std::string missing = dir.File("none.VLD");
+    try {
+        Engine()->OpenDatabase(missing, false, true);
+        FAIL();
+    } catch (const JetError& e) {
+        EXPECT_EQ(e.number(), kErrFileNotFound);
+        EXPECT_EQ(std::string(e.what()), "Couldn't find file '" + missing + "'.");
+    }
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+class ForeignFileTest : public EngineTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ForeignFileTest, isRefusedWith3343AndLeftByteForByte) {
+    const std::string foreign = dir.File("foreign.VLT");
+    WriteBytes(foreign, GetParam());
+    for (bool readOnly : {true, false}) {
+        EXPECT_EQ(ErrorOf([&] { Engine()->OpenDatabase(foreign, false, readOnly); }),
+                  kErrUnrecognizedFormat);
+    }
+    EXPECT_EQ(ErrorOf([&] { SetDatabasePassword(foreign, "x"); }), kErrUnrecognizedFormat);
+    EXPECT_EQ(ReadBytes(foreign), GetParam());
+    EXPECT_FALSE(std::filesystem::exists(foreign + "-journal"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ForeignFileTest,
+                         ::testing::Values(std::string(), std::string("Standard Jet DB\0\0", 17),
+                                           std::string("SQLite format 3"),
+                                           std::string("SQLite format 3\0", 16) +
+                                               std::string(4000, '\x7f')));
+
+TEST_F(EngineTest, createRefusesAnExistingPathAndLeavesIt) {
+    const std::string existing = dir.File("taken.VLT");
+    WriteBytes(existing, "");
+    EXPECT_EQ(ErrorOf([&] { Engine()->CreateDatabase(existing, dbLangGeneral, dbVersion30); }),
+              kErrDatabaseExists);
+    EXPECT_EQ(ReadBytes(existing), "");
+    EXPECT_EQ(ErrorOf([&] { Engine()->CreateDatabase(path, dbLangGeneral, dbVersion30); }),
+              kErrDatabaseExists);
+}
+
+TEST_F(EngineTest, passwordMustMatchExactlyWhenTheFileHasOne) {
+    // A file without password opens with any connect string.
+    EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, "MS Access;pwd=whatever"));
+    SetDatabasePassword(path, "Geheim");
+    EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, "MS Access;pwd=Geheim"));
+    EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, ";PWD=Geheim"));
+    for (const char* connect : {"MS Access;pwd=geheim", "MS Access;pwd=", "MS Access", ""}) {
+        EXPECT_EQ(ErrorOf([&] { Engine()->OpenDatabase(path, false, true, connect); }),
+                  kErrNotValidPassword)
+            << connect;
+    }
+    SetDatabasePassword(path, "");
+    EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, "MS Access"));
+}
+
+TEST_F(EngineTest, readOnlyDatabaseNeverWrites) {
+    {
+        auto db = Engine()->OpenDatabase(path, false, false);
+        test::AddLedgerRow(*db, Date(2010, 1, 1), 1, 50);
+    }
+    const std::string before = ReadBytes(path);
+    const auto mtime = std::filesystem::last_write_time(path);
+    auto db = Engine()->OpenDatabase(path, false, true);
+    auto rs = db->OpenRecordset("Select * FROM teststrips", dbOpenDynaset);
+    rs->Edit();
+    rs->SetField("Amount", std::int64_t{7});
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrReadOnly);
+    rs = db->OpenRecordset("teststrips", dbOpenDynaset);
+    rs->AddNew();
+    rs->SetField("Date", Date(2010, 2, 1));
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrReadOnly);
+    EXPECT_EQ(ErrorOf([&] { db->Execute("DELETE * FROM teststrips"); }), kErrReadOnly);
+    EXPECT_EQ(ErrorOf([&] { AppendStripsTable(*db); }), kErrReadOnly);
+    db->Close();
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_EQ(std::filesystem::last_write_time(path), mtime);
+}
+
+TEST_F(EngineTest, executeRefusesSelectsOnlyWhenTheTableExists) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    EXPECT_EQ(ErrorOf([&] { db->Execute("Select * FROM strips"); }), kErrCannotExecuteSelect);
+    db->Execute("DROP TABLE strips");
+    try {
+        db->Execute("Select * FROM strips");
+        FAIL();
+    } catch (const JetError& e) {
+        EXPECT_EQ(e.number(), kErrInputTableNotFound);
+        EXPECT_EQ(std::string(e.what()),
+                  "The Microsoft Jet database engine cannot find the input table or query "
+                  "'strips'. Make sure it exists and that its name is spelled correctly.");
+    }
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("strips", dbOpenDynaset); }), kErrInputTableNotFound);
+    AppendStripsTable(*db);
+    EXPECT_EQ(ErrorOf([&] { AppendStripsTable(*db); }), kErrTableExists);
+}
+
+TEST_F(EngineTest, emptyRecordsetHasNoCurrentRecord) {
+    auto db = Engine()->OpenDatabase(path, false, true);
+    auto rs = db->OpenRecordset("Select * FROM teststrips", dbOpenDynaset);
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_TRUE(rs->Bof());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveLast(); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->GetField("Amount"); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->GetField("Nonsense"); }), kErrItemNotFound);
+    EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrUpdateWithoutAddNew);
+    EXPECT_EQ(ErrorOf([&] { rs->SetField("Amount", std::int64_t{1}); }), kErrUpdateWithoutAddNew);
+}
+
+TEST_F(EngineTest, recordCountCountsVisitedRecordsUntilMoveLast) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    for (int i = 1; i <= 5; ++i) test::AddLedgerRow(*db, Date(2010, 1, i), 1, 10);
+    auto rs = db->OpenRecordset("Select * FROM teststrips ORDER by date DESC", dbOpenDynaset);
+    EXPECT_EQ(rs->RecordCount(), 1);
+    rs->MoveNext();
+    rs->MoveNext();
+    EXPECT_EQ(rs->RecordCount(), 3);
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 5);
+    rs->MoveFirst();
+    EXPECT_EQ(rs->RecordCount(), 5);
+    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("DATE")), Date(2010, 1, 5));
+    for (int i = 0; i < 5; ++i) rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(ErrorOf([&] { rs->GetField("date"); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), kErrNoCurrentRecord);
+    rs->Close();
+    EXPECT_EQ(ErrorOf([&] { rs->RecordCount(); }), kErrObjectClosed);
+}
+
+TEST_F(EngineTest, addNewFillsDefaultsAndTheEngineNumbersRows) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    auto rs = db->OpenRecordset("teststrips", dbOpenDynaset);
+    rs->AddNew();
+    EXPECT_TRUE(IsNull(rs->GetField("ID")));
+    EXPECT_TRUE(IsNull(rs->GetField("Date")));
+    EXPECT_EQ(ToInteger(rs->GetField("Type")), 0);
+    EXPECT_EQ(ToInteger(rs->GetField("Amount")), 0);
+    EXPECT_EQ(ToText(rs->GetField("Compatibility")), "");
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrRequired);  // Date is required
+    rs->SetField("Date", Date(2010, 3, 4));
+    EXPECT_EQ(ErrorOf([&] { rs->SetField("ID", std::int64_t{99}); }), kErrFieldCannotBeUpdated);
+    rs->Update();
+    EXPECT_EQ(rs->RecordCount(), 1);
+
+    rs = db->OpenRecordset("Select * FROM teststrips", dbOpenDynaset);
+    EXPECT_EQ(ToLong(rs->GetField("id")), 1);
+    EXPECT_EQ(ToInteger(rs->GetField("type")), 0);
+    EXPECT_EQ(ToText(rs->GetField("comments")), "");
+    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("date")), Date(2010, 3, 4));
+
+    // Auto-increment numbers are not reused, not even after every row is gone.
+    db->Execute("DELETE * FROM teststrips");
+    test::AddLedgerRow(*db, Date(2010, 3, 5), 2, 5);
+    EXPECT_EQ(ToLong(test::FirstValue(*db, "Select * FROM teststrips", "ID")), 2);
+}
+
+struct FieldLimitCase {
+    const char* field;
+    Value value;
+    int error;  // 0: accepted
+};
+
+class FieldLimitTest : public EngineTest, public ::testing::WithParamInterface<FieldLimitCase> {};
+
+TEST_P(FieldLimitTest, refusesValuesTheFieldCannotHold) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    auto rs = db->OpenRecordset("teststrips", dbOpenDynaset);
+    rs->AddNew();
+    rs->SetField("Date", Date(2010, 1, 1));
+    const Value before = rs->GetField(GetParam().field);
+    EXPECT_EQ(ErrorOf([&] { rs->SetField(GetParam().field, GetParam().value); }), GetParam().error);
+    if (GetParam().error != 0) {
+        EXPECT_EQ(rs->GetField(GetParam().field), before);
+        return;
+    }
+    rs->Update();
+    rs = db->OpenRecordset("teststrips", dbOpenDynaset);
+    EXPECT_EQ(ToText(rs->GetField(GetParam().field)), ToText(GetParam().value));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, FieldLimitTest,
+    ::testing::Values(FieldLimitCase{"Amount", Value(std::int64_t{32767}), 0},
+                      FieldLimitCase{"Amount", Value(std::int64_t{-32768}), 0},
+                      FieldLimitCase{"Amount", Value(std::int64_t{32768}), kErrNumericOverflow},
+                      FieldLimitCase{"Type", Value(std::int64_t{-32769}), kErrNumericOverflow},
+                      FieldLimitCase{"Type", Value(std::string("12")), 0},
+                      FieldLimitCase{"Type", Value(std::string("zwölf")), kErrTypeMismatch},
+                      FieldLimitCase{"Compatibility", Value(std::string(30, 'x')), 0},
+                      FieldLimitCase{"Compatibility", Value(std::string(31, 'x')),
+                                     kErrFieldTooSmall},
+                      // 30 characters of two bytes each still fit.
+                      FieldLimitCase{"Compatibility", Value([] {
+                                         std::string s;
+                                         for (int i = 0; i < 30; ++i) s += "ä";
+                                         return s;
+                                     }()),
+                                     0},
+                      FieldLimitCase{"Comments", Value(std::string(256, 'x')), kErrFieldTooSmall},
+                      FieldLimitCase{"Date", Value(std::string("kein Datum")), kErrTypeMismatch}));
+
+TEST_F(EngineTest, userTextIsStoredVerbatimNeverAsSql) {
+    const std::string evil = "x'); DROP TABLE strips; --\"";
+    auto db = Engine()->OpenDatabase(path, false, false);
+    auto rs = db->OpenRecordset("Select * FROM strips", dbOpenDynaset);
+    rs->AddNew();
+    rs->SetField("Desc", Value(evil));
+    rs->Update();
+    rs = db->OpenRecordset("Select * FROM strips WHERE ID=1", dbOpenDynaset);
+    EXPECT_EQ(ToText(rs->GetField("desc")), evil);
+    rs->Edit();
+    rs->SetField("AppliesTo", Value(std::string("|12||15|")));
+    rs->Update();
+    EXPECT_EQ(ToText(test::FirstValue(*db, "Select * FROM strips where id=1", "appliesto")),
+              "|12||15|");
+}
+
+TEST_F(EngineTest, datesStayRealAfterRoundTrip) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    test::AddLedgerRow(*db, 45000.0, 1, 1);
+    const Value v = test::FirstValue(*db, "Select min(date) as vd1 FROM teststrips", "vd1");
+    ASSERT_TRUE(std::holds_alternative<double>(v));
+    EXPECT_DOUBLE_EQ(std::get<double>(v), 45000.0);
+}
+
+TEST_F(EngineTest, aggregateAndJoinResultsCannotBeChanged) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    test::AddLedgerRow(*db, Date(2010, 1, 1), 1, 1);
+    auto rs = db->OpenRecordset("Select type FROM teststrips WHERE amount > 0 group by type",
+                                dbOpenDynaset);
+    EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrReadOnly);
+    rs = db->OpenRecordset("Select * FROM teststrips", dbOpenSnapshot);
+    EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), kErrReadOnly);
+}
+
+TEST_F(EngineTest, closedDatabaseRefusesWork) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    auto rs = db->OpenRecordset("teststrips", dbOpenDynaset);
+    db->Close();
+    EXPECT_FALSE(db->IsOpen());
+    EXPECT_EQ(ErrorOf([&] { db->Execute("DELETE * FROM teststrips"); }), kErrObjectClosed);
+    EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrObjectClosed);
+}
+
+TEST_F(EngineTest, lockedFileReportsInUseAfterAShortWait) {
+    auto writer = Engine()->OpenDatabase(path, false, false);
+    // Another connection holds the write lock for the whole check.
+    auto holder = Engine()->OpenDatabase(path, true, false);
+    holder->Execute("DELETE * FROM teststrips");  // takes the exclusive lock and keeps it
+    EXPECT_EQ(ErrorOf([&] { test::AddLedgerRow(*writer, Date(2010, 1, 1), 1, 1); }),
+              kErrFileLocked);
+}
+
+}  // namespace
+}  // namespace stripstock::dao

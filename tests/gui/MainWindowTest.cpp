@@ -1,0 +1,371 @@
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "GuiFixture.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "data/Schema.h"
+#include "prescriptions/LedgerStore.h"
+#include "strips/StripProperties.h"
+#include "text/OleDate.h"
+#include "tools/HostSim.h"
+
+using namespace stripstock;
+using namespace stripstock::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+double Day(int year, int month, int day) {
+    return ToOleDate(CivilDateTime{year, month, day, 0, 0, 0});
+}
+
+// Two strip definitions (1 "Contour" for meter 33, 2 "Compact" for meter 24), one
+// prescription of each, and readings of meter 33 and of meter 7, which no definition covers.
+void SeedLedger(GuiHost& host) {
+    Context ctx = host.MakeCtx();
+    ctx.StripDbPath = host.Path("MEIER.VLT");
+    CreateCompanionDatabase(ctx, ctx.StripDbPath);
+    SaveStrip(ctx, 0, "Contour", "Ascensia", "111", {{"Contour", 33}}, {true});
+    SaveStrip(ctx, 0, "Compact", "Roche", "222", {{"Compact", 24}}, {true});
+    AppendLedgerRow(ctx, Day(2010, 2, 1), 1, 50);
+    AppendLedgerRow(ctx, Day(2010, 2, 15), 2, 25);
+    hostsim::AddReadings(host.diary, 33, Day(2010, 2, 10), 5);
+    hostsim::AddReadings(host.diary, 7, Day(2010, 2, 11), 3);
+}
+
+QStringList RowTexts(const QTreeWidget* list, int row) {
+    QStringList cells;
+    const QTreeWidgetItem* item = list->topLevelItem(row);
+    for (int column = 0; column < list->columnCount(); ++column) {
+        cells.append(item->text(column));
+    }
+    return cells;
+}
+
+QStringList ListTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) {
+        texts.append(list->item(i)->text());
+    }
+    return texts;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<GuiHost> m_host;
+    Context m_ctx;
+
+    std::unique_ptr<MainWindow> Start() {
+        m_ctx = m_host->MakeCtx();
+        std::unique_ptr<MainWindow> window = MainWindow::Start(m_ctx, QString());
+        if (window) {
+            window->show();
+        }
+        return window;
+    }
+
+  private slots:
+    void init() {
+        MessageBox::SetTestMode(true);
+        m_host = std::make_unique<GuiHost>();
+    }
+
+    void refusesWithoutDiaryAndShowsNoWindow() {
+        QVERIFY(Start() == nullptr);
+        const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch"));
+        QCOMPARE(shown[0].title, QStringLiteral("Teststreifenverwaltung"));
+        QCOMPARE(shown[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(shown[0].buttons, QList<MessageBox::Button>{MessageBox::Button::Ok});
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(qobject_cast<MainWindow*>(widget) == nullptr);
+        }
+    }
+
+    void showsFixedTexts_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        const char* rows[][2] = {
+            {"Label2", "Tagebuchinhaber:"},
+            {"Label3", "Berechnung beginnt ab:"},
+            {"lblChart", "Teststreifenverbrauch im Jahr 2010"},
+            {"Label4_0", "Verbrauchte Teststreifen"},
+            {"Label4_1", "Verordnete Teststreifen"},
+            {"Command1_0", "&Neu..."},
+            {"Command1_1", "&Bearbeiten..."},
+            {"Command1_2", "&Löschen"},
+            {"Command1_6", "&Fehlmessungen"},
+            {"Command1_3", "&Neu..."},
+            {"Command1_4", "&Bearbeiten..."},
+            {"Command1_5", "&Löschen"},
+            {"cmdPic_0", "<"},
+            {"cmdPic_1", ">"},
+        };
+        for (const auto& row : rows) {
+            QTest::newRow(row[0]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
+        }
+    }
+
+    void showsFixedTexts() {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        m_host->OpenDiary();
+        const auto window = Start();
+        QVERIFY(window);
+        QWidget* widget = window->findChild<QWidget*>(name);
+        QVERIFY2(widget != nullptr, qPrintable(name));
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            QCOMPARE(label->text(), text);
+        } else {
+            QCOMPARE(qobject_cast<QPushButton*>(widget)->text(), text);
+        }
+    }
+
+    void hasDesignedWindowTabsAndHiddenControls() {
+        m_host->OpenDiary();
+        const auto window = Start();
+        QVERIFY(window);
+        QCOMPARE(window->objectName(), QStringLiteral("frmteststripmain"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Teststreifenverwaltung"));
+        QCOMPARE(window->size(), QSize(650, 360));
+        QCOMPARE(Find<QLabel>(window.get(), "Label1")->text(),
+                 QStringLiteral("Dieses Programm zeigt den Verbrauch an Blutzuckermess-Streifen, "
+                                "soweit dies mit VELLIND dokumentiert wurde.\r\n"));
+        auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
+        QCOMPARE(tabs->count(), 3);
+        QCOMPARE(tabs->tabText(0), QStringLiteral("Verbrauch"));
+        QCOMPARE(tabs->tabText(1), QStringLiteral("Verordnungen"));
+        QCOMPARE(tabs->tabText(2), QStringLiteral("Teststreifen"));
+        for (const char* name : {"cbMeters", "Command1_1", "Command1_2", "Command1_6"}) {
+            QVERIFY2(Find<QWidget>(window.get(), name)->isHidden(), name);
+        }
+        for (const char* name : {"Command1_0", "Command1_3", "Command1_4", "Command1_5"}) {
+            QVERIFY2(!Find<QWidget>(window.get(), name)->isHidden(), name);
+        }
+        // The chart area lies below the client area.
+        for (const char* name : {"lblChart", "Label4_0", "Shape1_1", "picTeststrips", "cmdPic_1"}) {
+            QVERIFY2(Find<QWidget>(window.get(), name)->y() >= window->height(), name);
+        }
+    }
+
+    void restoresMeterSelectionWithoutRefresh_data() {
+        QTest::addColumn<QString>("lastMeter");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("11") << u"11"_s << 11 << u"FreeStyle Freedom"_s << 81;
+        QTest::newRow("missing") << QString() << 0 << u"Ascensia DEX, BREEZE"_s << 1;
+        QTest::newRow("2") << u"2"_s << 2 << u"MediSense Pen/Card/Q.I.D."_s << 4;
+        QTest::newRow("x") << u"x"_s << -1 << QString() << 0;
+        QTest::newRow("beyond") << u"27"_s << -1 << QString() << 0;
+    }
+
+    void restoresMeterSelectionWithoutRefresh() {
+        QFETCH(QString, lastMeter);
+        QFETCH(int, index);
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        m_host->OpenDiary();
+        if (!lastMeter.isNull()) {
+            m_host->SetLastMeter(lastMeter.toStdString());
+        }
+        const auto window = Start();
+        QVERIFY(window);
+        QSignalSpy refreshed(window.get(), &MainWindow::consumptionRefreshed);
+        auto* meters = Find<QComboBox>(window.get(), "cbMeters");
+        QCOMPARE(meters->count(), 27);
+        QCOMPARE(meters->currentIndex(), index);
+        QCOMPARE(meters->currentText(), text);
+        QCOMPARE(meters->currentData().toInt(), code);
+        QCOMPARE(refreshed.count(), 0);
+        emit meters->activated(3);  // a user's choice after the start-up refreshes
+        QCOMPARE(refreshed.count(), 1);
+    }
+
+    void showsConsumptionCells() {
+        m_host->OpenDiary();
+        SeedLedger(*m_host);
+        const auto window = Start();
+        QVERIFY(window);
+        auto* lv = Find<QTreeWidget>(window.get(), "lv");
+        const QStringList headers{u"Teststreifen"_s, u"Verbrauch"_s, u"Bestand"_s,
+                                  u"Letzte Verordnung"_s};
+        const int widths[] = {133, 120, 100, 133};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(lv->headerItem()->text(i), headers[i]);
+            QCOMPARE(lv->columnWidth(i), widths[i]);
+        }
+        const QList<QStringList> rows{
+            {u"Insgesamt"_s, u"8"_s, u"67"_s, u"15.02.2010"_s},
+            {u"davon"_s, u""_s, u""_s, u""_s},
+            {u"Contour"_s, u"5"_s, u"45"_s, u"01.02.2010"_s},
+            {u"Compact"_s, u"0"_s, u"25"_s, u"15.02.2010"_s},
+            {u"Nicht zugeordnet"_s, u"3"_s, u""_s, u""_s},
+        };
+        QCOMPARE(lv->topLevelItemCount(), rows.size());
+        for (int i = 0; i < rows.size(); ++i) {
+            QCOMPARE(RowTexts(lv, i), rows[i]);
+        }
+        QCOMPARE(Find<QLabel>(window.get(), "lblOwner")->text(),
+                 QStringLiteral("Erika Mustermann"));
+        QCOMPARE(Find<QLabel>(window.get(), "lblStartingdate")->text(),
+                 QStringLiteral("01.02.2010"));
+    }
+
+    void keepsStartingDateWhileNoneIsKnown() {
+        m_host->OpenDiary();
+        const auto window = Start();
+        QVERIFY(window);
+        auto* startingDate = Find<QLabel>(window.get(), "lblStartingdate");
+        QCOMPARE(startingDate->text(), QString());
+        startingDate->setText(QStringLiteral("before"));
+        window->RefreshConsumption();
+        QCOMPARE(startingDate->text(), QStringLiteral("before"));
+        QCOMPARE(RowTexts(Find<QTreeWidget>(window.get(), "lv"), 0),
+                 (QStringList{u"Insgesamt"_s, u"0"_s, u"n/a"_s, u""_s}));
+    }
+
+    void listFollowsNodeClicks() {
+        m_host->OpenDiary();
+        SeedLedger(*m_host);
+        const auto window = Start();
+        QVERIFY(window);
+        Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(1);
+        auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
+        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        QCOMPARE(root->text(0), QStringLiteral("Alle"));
+        QVERIFY(root->isExpanded());
+        QCOMPARE(root->childCount(), 2);
+        QCOMPARE(root->child(0)->data(0, Qt::UserRole).toString(), QStringLiteral("K1"));
+        QCOMPARE(root->child(0)->text(0), QStringLiteral("Contour"));
+        QCOMPARE(root->child(1)->data(0, Qt::UserRole).toString(), QStringLiteral("K2"));
+        QCOMPARE(list->headerItem()->text(2), QStringLiteral("Streifen"));
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(RowTexts(list, 0), (QStringList{u"15.02.2010"_s, u"25"_s, u"Compact"_s}));
+        QCOMPARE(list->topLevelItem(1)->data(0, Qt::UserRole).toString(), QStringLiteral("K1"));
+
+        const auto click = [tree](QTreeWidgetItem* node) {
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(node).center());
+        };
+        click(root->child(0));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(RowTexts(list, 0), (QStringList{u"01.02.2010"_s, u"50"_s, u"Contour"_s}));
+        QCOMPARE(list->columnCount(), 3);
+
+        // A row added meanwhile shows at the next click, even on the same node; the tree stays.
+        AppendLedgerRow(m_ctx, Day(2010, 2, 20), 1, 10);
+        click(root->child(0));
+        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(RowTexts(list, 0), (QStringList{u"20.02.2010"_s, u"10"_s, u"Contour"_s}));
+        click(root);
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(root->childCount(), 2);
+    }
+
+    void newPrescriptionRefreshesConsumptionOnly() {
+        m_host->OpenDiary();
+        SeedLedger(*m_host);
+        const auto window = Start();
+        QVERIFY(window);
+        QSignalSpy refreshed(window.get(), &MainWindow::consumptionRefreshed);
+        ModalWatcher watcher;
+        watcher.Next([](QDialog* dialog) {
+            Find<QLineEdit>(dialog, "txtAmount")->setText(QStringLiteral("20"));
+            Find<QLineEdit>(dialog, "txtDate")->setText(QStringLiteral("20.2.2010"));
+            Find<QPushButton>(dialog, "Command1_0")->click();
+        });
+        Find<QPushButton>(window.get(), "Command1_0")->click();
+        QCOMPARE(watcher.seen, QStringList{u"frmNew"_s});
+        QCOMPARE(refreshed.count(), 1);
+        QCOMPARE(RowTexts(Find<QTreeWidget>(window.get(), "lv"), 0),
+                 (QStringList{u"Insgesamt"_s, u"8"_s, u"87"_s, u"20.02.2010"_s}));
+        QCOMPARE(Find<QTreeWidget>(window.get(), "lvPrescriptions")->topLevelItemCount(), 2);
+
+        for (const int index : {1, 2, 6}) {
+            window->Command1_Click(index);
+        }
+        QCOMPARE(watcher.seen.size(), 1);
+        QCOMPARE(refreshed.count(), 1);
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+    }
+
+    void stripButtonsEditDeleteAndReload() {
+        m_host->OpenDiary();
+        SeedLedger(*m_host);
+        const auto window = Start();
+        QVERIFY(window);
+        Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(2);
+        auto* strips = Find<QListWidget>(window.get(), "lbTestStripdefs");
+        QCOMPARE(ListTexts(strips), (QStringList{u"Contour"_s, u"Compact"_s}));
+        QCOMPARE(strips->currentRow(), 0);
+        ModalWatcher watcher;
+
+        // "&Neu..." closed with "&Abbruch" still reloads and selects the first entry.
+        strips->setCurrentRow(1);
+        window->Command1_Click(3);
+        QCOMPARE(watcher.seen, QStringList{u"frmTestStripProperties"_s});
+        QCOMPARE(strips->currentRow(), 0);
+
+        // "&Bearbeiten..." edits the selected definition; saving reloads the list.
+        strips->setCurrentRow(1);
+        watcher.Next([](QDialog* dialog) {
+            QCOMPARE(Find<QLineEdit>(dialog, "txtName")->text(), QStringLiteral("Compact"));
+            Find<QLineEdit>(dialog, "txtName")->setText(QStringLiteral("Compact Plus"));
+            Find<QPushButton>(dialog, "cmd_0")->click();
+        });
+        Find<QPushButton>(window.get(), "Command1_4")->click();
+        QCOMPARE(ListTexts(strips), (QStringList{u"Contour"_s, u"Compact Plus"_s}));
+        QCOMPARE(strips->currentRow(), 0);
+
+        // A double-click edits as well.
+        emit strips->itemDoubleClicked(strips->item(1));
+        QCOMPARE(watcher.seen.size(), 3);
+
+        // "&Löschen" asks; "Nein" keeps, "Ja" deletes the selected definition.
+        strips->setCurrentRow(1);
+        MessageBox::SetNextAnswers({MessageBox::Button::No});
+        window->Command1_Click(5);
+        QCOMPARE(strips->count(), 2);
+        const QList<MessageBox::Record> asked = MessageBox::TakeRecords();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].text, QStringLiteral("Soll der Teststreifen wirklich gelöscht werden"));
+        QCOMPARE(asked[0].icon, MessageBox::Icon::None);
+        QCOMPARE(asked[0].buttons,
+                 (QList<MessageBox::Button>{MessageBox::Button::Yes, MessageBox::Button::No}));
+        MessageBox::SetNextAnswers({MessageBox::Button::Yes});
+        window->Command1_Click(5);
+        QCOMPARE(ListTexts(strips), QStringList{u"Contour"_s});
+        QCOMPARE(strips->currentRow(), 0);
+
+        // With nothing left: editing does nothing, deleting asks and deletes nothing.
+        MessageBox::SetNextAnswers({MessageBox::Button::Yes, MessageBox::Button::Yes});
+        window->Command1_Click(5);
+        QCOMPARE(strips->count(), 0);
+        window->Command1_Click(4);
+        window->Command1_Click(5);
+        QCOMPARE(MessageBox::TakeRecords().size(), 3);
+        QCOMPARE(watcher.seen.size(), 3);
+        QCOMPARE(strips->count(), 0);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

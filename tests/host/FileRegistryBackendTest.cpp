@@ -1,0 +1,246 @@
+#include "host/FileRegistryBackend.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "host/Registry.h"
+
+namespace stripstock {
+namespace {
+
+using namespace std::string_literals;
+using testing::TempDir;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Spit(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class FileRegistryBackendTest : public ::testing::Test {
+  protected:
+    TempDir m_dir;
+    std::string m_file = m_dir.file("config/stripstock/registry.reg");
+};
+
+TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt) {
+    FileRegistryBackend backend(m_file);
+    Registry reg(std::shared_ptr<RegistryBackend>(&backend, [](RegistryBackend*) {}));
+    std::string value = "dflt";
+    EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, "SOFTWARE"));
+    EXPECT_FALSE(reg.RegReadValue(kHkeyLocalMachine, "SOFTWARE", "x", value));
+    EXPECT_FALSE(std::filesystem::exists(m_file));
+
+    EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\X", "v", "1"));
+    EXPECT_EQ(Slurp(m_file),
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n;class=\"string\"\r\n\"v\"=\"1\"\r\n\r\n");
+}
+
+TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
+    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
+    Spit(m_file, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"old\"\n");
+    FileRegistryBackend backend(m_file);
+    RegKey key = 0;
+    ASSERT_EQ(backend.OpenKey(kHkeyCurrentUser, "K", kAccessAll, key), kErrorSuccess);
+
+    // The host rewrites the file while the key is open.
+    Spit(m_file, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"new\"\n");
+    std::uint32_t type = 0;
+    std::uint32_t size = 100;
+    std::string data;
+    EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorSuccess);
+    EXPECT_EQ(data, "new\0"s);
+
+    Spit(m_file, "Windows Registry Editor Version 5.00\n");
+    EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorKeyDeleted);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorKeyDeleted);
+    EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
+}
+
+TEST_F(FileRegistryBackendTest, answersWithWin32ErrorCodes) {
+    FileRegistryBackend backend(m_file);
+    RegKey key = 0;
+    std::uint32_t disposition = 0;
+    EXPECT_EQ(backend.OpenKey(0x80000000u, "", kAccessRead, key), kErrorInvalidHandle);
+    EXPECT_EQ(backend.CreateKey(0x80000003u, "X", "", kAccessAll, key, disposition),
+              kErrorInvalidHandle);
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "Missing", kAccessRead, key), kErrorFileNotFound);
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "\\A", kAccessRead, key), kErrorBadPathname);
+    EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\\\\B", "", kAccessAll, key, disposition),
+              kErrorBadPathname);
+    EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\nB", "", kAccessAll, key, disposition),
+              kErrorBadPathname);
+
+    ASSERT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\\", "", kAccessAll, key, disposition),
+              kErrorSuccess);
+    EXPECT_EQ(disposition, kRegCreatedNewKey);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorSuccess);
+    std::uint32_t type = 0;
+    std::uint32_t size = 1;
+    std::string data = "untouched";
+    EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorMoreData);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(data, "untouched");
+    EXPECT_EQ(backend.QueryValue(key, "none", type, nullptr, size), kErrorFileNotFound);
+    EXPECT_EQ(backend.DeleteValue(key, "none"), kErrorFileNotFound);
+    EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
+    EXPECT_EQ(backend.CloseKey(key), kErrorInvalidHandle);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorInvalidHandle);
+
+    ASSERT_EQ(backend.OpenKey(kHkeyLocalMachine, "a", kAccessRead, key), kErrorSuccess);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "y\0"s), kErrorAccessDenied);
+    std::string name;
+    EXPECT_EQ(backend.EnumKey(key, 0, name), kErrorNoMoreItems);
+    backend.CloseKey(key);
+}
+
+TEST_F(FileRegistryBackendTest, keepsClassAndValuesAcrossInstances) {
+    {
+        Registry reg(MakeFileRegistryBackend(m_file));
+        EXPECT_TRUE(reg.RegAddKey(kHkeyLocalMachine, "SOFTWARE\\Classy", "my \"class\""));
+        EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\Classy", "v", "w"));
+    }
+    FileRegistryBackend backend(m_file);
+    RegKey key = 0;
+    ASSERT_EQ(backend.OpenKey(kHkeyLocalMachine, "software\\classy", kAccessRead, key), 0);
+    std::string className;
+    EXPECT_EQ(backend.QueryKeyClass(key, className), kErrorSuccess);
+    EXPECT_EQ(className, "my \"class\"");
+    backend.CloseKey(key);
+    std::string value;
+    EXPECT_TRUE(Registry(MakeFileRegistryBackend(m_file))
+                    .RegReadValue(kHkeyLocalMachine, "SOFTWARE\\Classy", "v", value));
+    EXPECT_EQ(value, "w");
+}
+
+TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouched) {
+    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n\n"
+        "; the host's own notes\n"
+        "[HKEY_USERS\\.DEFAULT\\X]\n\"u\"=\"y\"\n\n"
+        "[HKEY_LOCAL_MACHINE\\K]\n"
+        "garbage that is no registry line\n"
+        "\"v\"=\"same\"\n";
+    Spit(m_file, text);
+    Registry reg(MakeFileRegistryBackend(m_file));
+#ifndef _WIN32
+    struct stat before {};
+    ASSERT_EQ(::stat(m_file.c_str(), &before), 0);
+#endif
+    EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "same"));
+#ifndef _WIN32
+    struct stat after {};
+    ASSERT_EQ(::stat(m_file.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino) << "the file was replaced";
+#endif
+    EXPECT_EQ(Slurp(m_file), text);
+
+    EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "new"));
+    EXPECT_EQ(Slurp(m_file), text + "\"w\"=\"new\"\n");
+}
+
+TEST_F(FileRegistryBackendTest, leavesUtf16FileAlone) {
+    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
+    const std::string text = "\xFF\xFEW\0i\0n\0"s;
+    Spit(m_file, text);
+    Registry reg(MakeFileRegistryBackend(m_file));
+    EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, ""));
+    EXPECT_FALSE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "x"));
+    EXPECT_FALSE(reg.RegAddKey(kHkeyLocalMachine, "K", ""));
+    EXPECT_EQ(Slurp(m_file), text);
+}
+
+#ifndef _WIN32
+TEST_F(FileRegistryBackendTest, concurrentWritersFromTwoProcessesLoseNothing) {
+    constexpr int kPerChild = 50;
+    std::vector<pid_t> children;
+    for (int child = 0; child < 2; ++child) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            Registry reg(MakeFileRegistryBackend(m_file));
+            bool ok = true;
+            for (int i = 0; i < kPerChild; ++i) {
+                const std::string name = "c" + std::to_string(child) + "v" + std::to_string(i);
+                ok = reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\Race", name, name) && ok;
+            }
+            ::_exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    Registry reg(MakeFileRegistryBackend(m_file));
+    int found = 0;
+    for (int child = 0; child < 2; ++child) {
+        for (int i = 0; i < kPerChild; ++i) {
+            const std::string name = "c" + std::to_string(child) + "v" + std::to_string(i);
+            std::string value;
+            found +=
+                reg.RegReadValue(kHkeyLocalMachine, "SOFTWARE\\Race", name, value) && value == name;
+        }
+    }
+    EXPECT_EQ(found, 2 * kPerChild);
+}
+
+class DefaultRegistryPathTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* name : {"STRIPSTOCK_REGISTRY", "XDG_CONFIG_HOME", "HOME"}) {
+            const char* value = std::getenv(name);
+            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            ::unsetenv(name);
+        }
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : m_saved) {
+            if (value) {
+                ::setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                ::unsetenv(name.c_str());
+            }
+        }
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+TEST_F(DefaultRegistryPathTest, prefersExplicitPathThenXdgThenHome) {
+    ::setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/stripstock/registry.reg");
+    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/stripstock/registry.reg");
+    ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    EXPECT_EQ(DefaultRegistryPath(), "/xdg/stripstock/registry.reg");
+    ::setenv("STRIPSTOCK_REGISTRY", "/tmp/elsewhere.reg", 1);
+    EXPECT_EQ(DefaultRegistryPath(), "/tmp/elsewhere.reg");
+}
+
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace stripstock

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "host/RegistryBackend.h"
+
+namespace stripstock::testing {
+
+// A registry backend as the tests meet it: make() hands out a fresh, empty registry whose
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER belong to this one test.
+struct BackendCase {
+    std::string name;
+    std::function<std::shared_ptr<RegistryBackend>(const TempDir&)> make;
+};
+
+inline void PrintTo(const BackendCase& c, std::ostream* os) { *os << c.name; }
+
+// The text store on every platform; on Windows also the Win32 registry, redirected to scratch
+// keys (see ScratchHives.h).
+std::vector<BackendCase> AllBackends();
+
+}  // namespace stripstock::testing

@@ -1,0 +1,247 @@
+// The registry operations over each backend: every case runs unchanged on the text store and,
+// on Windows, on the Win32 registry.
+
+#include "host/Registry.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RecordingBackend.h"
+#include "RegistryBackends.h"
+#include "TempDir.h"
+#include "host/RegistryBackend.h"
+
+namespace stripstock {
+namespace {
+
+using namespace std::string_literals;
+using ::testing::ElementsAre;
+using testing::BackendCase;
+using testing::RecordingBackend;
+using testing::TempDir;
+
+std::string CaseName(const ::testing::TestParamInfo<BackendCase>& info) { return info.param.name; }
+
+const std::string kKey = "SOFTWARE\\StripStockTest\\Values";
+
+class RegistryTest : public ::testing::TestWithParam<BackendCase> {
+  protected:
+    void SetUp() override {
+        m_backend = std::make_shared<RecordingBackend>(GetParam().make(m_dir));
+        m_reg = std::make_unique<Registry>(m_backend);
+    }
+    void TearDown() override { EXPECT_EQ(m_backend->openKeys(), 0) << "a key was left open"; }
+
+    // Stores a value of any type, creating the key.
+    void Store(const std::string& key, const std::string& name, std::uint32_t type,
+               const std::string& data, std::uint32_t hive = kHkeyLocalMachine) {
+        RegKey handle = 0;
+        std::uint32_t disposition = 0;
+        ASSERT_EQ(m_backend->CreateKey(hive, key, "", kAccessAll, handle, disposition), 0);
+        EXPECT_EQ(m_backend->SetValue(handle, name, type, data), 0);
+        m_backend->CloseKey(handle);
+        m_backend->takeAccesses();
+    }
+
+    // Type and bytes as stored.
+    std::pair<std::uint32_t, std::string> Raw(const std::string& key, const std::string& name) {
+        RegKey handle = 0;
+        EXPECT_EQ(m_backend->OpenKey(kHkeyLocalMachine, key, kAccessRead, handle), 0);
+        std::uint32_t type = 0;
+        std::uint32_t size = 1 << 20;
+        std::string data;
+        EXPECT_EQ(m_backend->QueryValue(handle, name, type, &data, size), 0);
+        m_backend->CloseKey(handle);
+        m_backend->takeAccesses();
+        return {type, data};
+    }
+
+    std::string ClassOf(const std::string& key) {
+        RegKey handle = 0;
+        EXPECT_EQ(m_backend->OpenKey(kHkeyLocalMachine, key, kAccessRead, handle), 0);
+        std::string className = "(unset)";
+        EXPECT_EQ(m_backend->QueryKeyClass(handle, className), 0);
+        m_backend->CloseKey(handle);
+        m_backend->takeAccesses();
+        return className;
+    }
+
+    TempDir m_dir;
+    std::shared_ptr<RecordingBackend> m_backend;
+    std::unique_ptr<Registry> m_reg;
+};
+
+struct ReadCase {
+    const char* label;
+    std::uint32_t type;
+    std::string data;
+    std::string expected;  // "dflt": the caller's default stands
+};
+
+TEST_P(RegistryTest, readValueGivesTrimmedTextOrKeepsDefault) {
+    const std::vector<ReadCase> cases = {
+        {"empty string", kRegSz, "\0"s, "dflt"},
+        {"string of no bytes", kRegSz, "", "dflt"},
+        {"plain text", kRegSz, "abc\0"s, "abc"},
+        {"stored without NUL", kRegSz, "abc", "abc"},
+        {"blanks and controls around", kRegSz, " \tabc\r\n\0 "s, "abc"},
+        {"single blank", kRegSz, " \0"s, "dflt"},
+        {"leading NUL", kRegSz, "\0abc\0"s, "dflt"},
+        {"code 20 kept", kRegSz, "\x14x\0"s, "\x14x"},
+        {"inner NUL kept", kRegSz, "ab\0cd\0"s, "ab\0cd"s},
+        {"umlauts", kRegSz, "M\xC3\xBCller\0"s, "M\xC3\xBCller"},
+        {"expand string not expanded", kRegExpandSz, "%TEMP%\\x\0"s, "%TEMP%\\x"},
+        {"dword 5", kRegDword, "\x05\0\0\0"s, "5"},
+        {"dword 0", kRegDword, "\0\0\0\0"s, "0"},
+        {"negative dword", kRegDword, "\xF9\xFF\xFF\xFF"s, "-7"},
+        {"binary", kRegBinary, "\x01\x02"s, "dflt"},
+        {"multi string", kRegMultiSz, "a\0b\0\0"s, "dflt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Store(kKey, "v", c.type, c.data);
+        std::string value = "dflt";
+        EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value));
+        EXPECT_EQ(value, c.expected);
+    }
+}
+
+TEST_P(RegistryTest, readValueFailsAndKeepsDefaultWhenMissing) {
+    Store(kKey, "present", kRegSz, "x\0"s);
+    std::string value = "dflt";
+    EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "absent", value));
+    EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey + "\\None", "present", value));
+    EXPECT_FALSE(m_reg->RegReadValue(kHkeyCurrentUser, kKey, "present", value));
+    EXPECT_EQ(value, "dflt");
+}
+
+TEST_P(RegistryTest, readValueFailsOnDwordLongerThanFourBytes) {
+    Store(kKey, "v", kRegDword, "\x01\0\0\0\0\0\0\0"s);
+    std::string value = "dflt";
+    EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value));
+    EXPECT_EQ(value, "dflt");
+}
+
+TEST_P(RegistryTest, valueAndKeyNamesIgnoreCase) {
+    Store(kKey, "DataBaseName", kRegSz, "x\0"s);
+    std::string value;
+    EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, "software\\STRIPSTOCKTEST\\values",
+                                    "databasename", value));
+    EXPECT_EQ(value, "x");
+    EXPECT_TRUE(m_reg->RegKeyExists(kHkeyLocalMachine, "SoftWare\\StripStockTest"));
+    EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\StripStockTes"));
+}
+
+TEST_P(RegistryTest, writeStringStoresTextWithNul) {
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "LastMeter", "3"));
+    EXPECT_EQ(Raw(kKey, "LastMeter"), std::make_pair(kRegSz, "3\0"s));
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "LastMeter", 12));
+    EXPECT_EQ(Raw(kKey, "LastMeter"), std::make_pair(kRegSz, "12\0"s));
+}
+
+TEST_P(RegistryTest, writeStringStoresEmptyTextAsBlankThatReadsBackAsDefault) {
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", ""));
+    EXPECT_EQ(Raw(kKey, "v"), std::make_pair(kRegSz, " \0"s));
+    std::string value = "dflt";
+    EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value));
+    EXPECT_EQ(value, "dflt");
+}
+
+TEST_P(RegistryTest, writeStringCreatesMissingKeyWithClassString) {
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", "x"));
+    EXPECT_EQ(ClassOf(kKey), "string");
+    // Keys created on the way carry no class.
+    EXPECT_EQ(ClassOf("SOFTWARE\\StripStockTest"), "");
+}
+
+TEST_P(RegistryTest, writeStringKeepsClassOfExistingKey) {
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey, ""));
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", "x"));
+    EXPECT_EQ(ClassOf(kKey), "");
+}
+
+TEST_P(RegistryTest, addKeyIsTrueOnlyForNewKey) {
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey, "cls"));
+    Store(kKey, "v", kRegSz, "keep\0"s);
+    EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, kKey, "other"));
+    EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, "software\\stripstocktest\\VALUES", ""));
+    EXPECT_EQ(ClassOf(kKey), "cls");
+    EXPECT_EQ(Raw(kKey, "v"), std::make_pair(kRegSz, "keep\0"s));
+    // The parent came into being with the key.
+    EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, "SOFTWARE\\StripStockTest", ""));
+}
+
+TEST_P(RegistryTest, hivesAreSeparate) {
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyCurrentUser, kKey, "v", "user"));
+    EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, kKey));
+    EXPECT_TRUE(m_reg->RegKeyExists(kHkeyCurrentUser, kKey));
+}
+
+TEST_P(RegistryTest, getAllKeysListsDirectSubkeysSortedIgnoringCase) {
+    for (const char* name : {"beta", "Alpha", "gamma\\deeper", "ALPHA2"}) {
+        EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\" + name, ""));
+    }
+    std::vector<std::string> names{""};
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
+    EXPECT_THAT(names, ElementsAre("Alpha", "ALPHA2", "beta", "gamma"));
+}
+
+TEST_P(RegistryTest, getAllKeysLeavesArrayWhenNothingToList) {
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey, ""));
+    std::vector<std::string> names{""};
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey + "\\Missing", names);
+    m_reg->GetAllKeys(0, kKey, names);
+    EXPECT_THAT(names, ElementsAre(""));
+}
+
+TEST_P(RegistryTest, opensKeysWithTheirAccessMasks) {
+    Store(kKey, "v", kRegSz, "x\0"s);
+    m_reg->RegKeyExists(kHkeyLocalMachine, kKey);
+    EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x19u));
+    std::string value;
+    m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value);
+    EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x19u));
+    m_reg->RegAddKey(kHkeyLocalMachine, kKey, "");
+    EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x3Fu));
+    m_reg->RegWriteString(kHkeyLocalMachine, kKey + "\\New", "v", "x");
+    EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x19u, 0x3Fu, 0x3Fu));
+    std::vector<std::string> names;
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
+    EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x20019u));
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RegistryTest, ::testing::ValuesIn(testing::AllBackends()),
+                         CaseName);
+
+struct VtrimCase {
+    std::string text;
+    std::string expected;
+};
+
+void PrintTo(const VtrimCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.text) << " -> " << ::testing::PrintToString(c.expected);
+}
+
+class VtrimTest : public ::testing::TestWithParam<VtrimCase> {};
+
+TEST_P(VtrimTest, stripsControlsBelowTwentyAndBlanksAtBothEnds) {
+    EXPECT_EQ(vtrim(GetParam().text), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, VtrimTest,
+                         ::testing::Values(VtrimCase{" \tabc\r\n\0 "s, "abc"},
+                                           VtrimCase{"\0abc"s, ""}, VtrimCase{"\0"s, ""},
+                                           VtrimCase{"", ""}, VtrimCase{"\x14x", "\x14x"},
+                                           VtrimCase{"x\x1F", "x\x1F"}, VtrimCase{"a b", "a b"},
+                                           VtrimCase{"\x13 a\tb \x13", "a\tb"},
+                                           VtrimCase{" \xC3\xA4 ", "\xC3\xA4"},
+                                           VtrimCase{"   ", ""}));
+
+}  // namespace
+}  // namespace stripstock

@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "host/Registry.h"
+#include "host/RegistryBackend.h"
+#include "meters/ImportDesc.h"
+#include "tests/tools/TempFolder.h"
+#include "tools/HostSim.h"
+
+namespace stripstock {
+namespace {
+
+using hostsim::RegisterModule;
+using hostsim::WriteImportIni;
+
+// Passes every call on and counts them, to see whether a lookup looked at the registry.
+class CountingBackend : public RegistryBackend {
+  public:
+    explicit CountingBackend(std::shared_ptr<RegistryBackend> inner) : m_inner(std::move(inner)) {}
+    long OpenKey(std::uint32_t hive, const std::string& path, std::uint32_t access,
+                 RegKey& key) override {
+        ++calls;
+        return m_inner->OpenKey(hive, path, access, key);
+    }
+    long CreateKey(std::uint32_t hive, const std::string& path, const std::string& className,
+                   std::uint32_t access, RegKey& key, std::uint32_t& disposition) override {
+        ++calls;
+        return m_inner->CreateKey(hive, path, className, access, key, disposition);
+    }
+    long QueryValue(RegKey key, const std::string& name, std::uint32_t& type, std::string* data,
+                    std::uint32_t& size) override {
+        ++calls;
+        return m_inner->QueryValue(key, name, type, data, size);
+    }
+    long SetValue(RegKey key, const std::string& name, std::uint32_t type,
+                  const std::string& data) override {
+        ++calls;
+        return m_inner->SetValue(key, name, type, data);
+    }
+    long DeleteValue(RegKey key, const std::string& name) override {
+        ++calls;
+        return m_inner->DeleteValue(key, name);
+    }
+    long FlushKey(RegKey key) override { return m_inner->FlushKey(key); }
+    long CloseKey(RegKey key) override { return m_inner->CloseKey(key); }
+    long QueryInfoKey(RegKey key, std::uint32_t& subKeys, std::uint32_t& maxSubKeyLen,
+                      std::uint32_t& maxClassLen) override {
+        ++calls;
+        return m_inner->QueryInfoKey(key, subKeys, maxSubKeyLen, maxClassLen);
+    }
+    long EnumKey(RegKey key, std::uint32_t index, std::string& name) override {
+        ++calls;
+        return m_inner->EnumKey(key, index, name);
+    }
+    long QueryKeyClass(RegKey key, std::string& className) override {
+        ++calls;
+        return m_inner->QueryKeyClass(key, className);
+    }
+
+    int calls = 0;
+
+  private:
+    std::shared_ptr<RegistryBackend> m_inner;
+};
+
+class ImportDescTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_backend =
+            std::make_shared<CountingBackend>(MakeFileRegistryBackend(m_tmp / "registry.reg"));
+        m_ctx.registry = std::make_shared<Registry>(m_backend);
+        m_ctx.HostKeyName = hostsim::kDefaultHostKey;
+        m_ctx.HostRegKey = hostsim::HostRegKeyFor(m_ctx.HostKeyName);
+        m_hostDir = m_tmp / "host";
+        std::filesystem::create_directories(m_hostDir);
+        reg().RegWriteString(kHkeyLocalMachine, m_ctx.HostRegKey, "path", m_hostDir);
+    }
+
+    Registry& reg() { return *m_ctx.registry; }
+    void Module(const std::string& name, std::optional<std::string> desc) {
+        RegisterModule(reg(), m_ctx.HostKeyName, name, "0", "COM1|9600|0|25", std::move(desc));
+    }
+    void Ini(const std::string& section, const std::string& key, const std::string& value) {
+        WriteImportIni(reg(), m_ctx.HostKeyName, section, key, value);
+    }
+    void RawIni(const std::string& bytes) {
+        std::ofstream(m_hostDir + "/import.ini", std::ios::binary) << bytes;
+    }
+    std::string Desc(std::int16_t family, std::int16_t id, bool flag = true) {
+        return GetImportDesc(m_ctx, family, id, flag);
+    }
+
+    testing::TempFolder m_tmp;
+    std::string m_hostDir;
+    std::shared_ptr<CountingBackend> m_backend;
+    Context m_ctx;
+};
+
+TEST_F(ImportDescTest, tableNameWhenNoModuleIsRegistered) {
+    EXPECT_EQ(Desc(0, 25), "OneTouch Ultra");
+    EXPECT_EQ(Desc(1, 3), "boso medicus PC");
+}
+
+TEST_F(ImportDescTest, registeredModuleGivesItsDescription) {
+    // Written as "desc" below "\MODULES", read as "Desc" below "\modules\": names ignore case.
+    Module("OneTouch Ultra", "Ultra am Küchentisch");
+    Ini("BG", "25", "from the file");
+    EXPECT_EQ(Desc(0, 25), "Ultra am Küchentisch");
+    EXPECT_EQ(Desc(0, 25, false), "Ultra am Küchentisch");
+}
+
+TEST_F(ImportDescTest, registeredModuleWithoutDescriptionGivesItsName) {
+    Module("ONETOUCH ULTRA", std::nullopt);
+    Module("Accutrend Compact", "");
+    Ini("BG", "25", "from the file");
+    EXPECT_EQ(Desc(0, 25, false), "OneTouch Ultra");
+    EXPECT_EQ(Desc(0, 24, false), "Accutrend Compact");
+}
+
+TEST_F(ImportDescTest, withoutFlagTheTableNameIsNotUsed) {
+    EXPECT_EQ(Desc(0, 25, false), "");
+    Module("25", "Module named after the number");
+    EXPECT_EQ(Desc(0, 25, false), "Module named after the number");
+    Ini("BG", "25", "Name in the file");
+    EXPECT_EQ(Desc(0, 25, false), "Name in the file");
+}
+
+TEST_F(ImportDescTest, gapInPressureTableFallsBackToFileThenNumberedModule) {
+    EXPECT_EQ(Desc(1, 9), "");
+    Ini("BG", "9", "glucose meter nine");
+    EXPECT_EQ(Desc(1, 9), "");
+    Module("9", std::nullopt);
+    EXPECT_EQ(Desc(1, 9), "9");
+    Ini("BP", "9", "Tensio 9");
+    EXPECT_EQ(Desc(1, 9), "Tensio 9");
+}
+
+TEST_F(ImportDescTest, fileSectionFollowsTheFamily) {
+    Ini("BG", "120", "glucose 120");
+    Ini("BP", "120", "pressure 120");
+    EXPECT_EQ(Desc(0, 120), "glucose 120");
+    EXPECT_EQ(Desc(1, 120), "pressure 120");
+}
+
+TEST_F(ImportDescTest, missingPathSkipsTheFile) {
+    Ini("BG", "120", "glucose 120");
+    reg().RegWriteString(kHkeyLocalMachine, m_ctx.HostRegKey, "path", "");
+    EXPECT_EQ(Desc(0, 120), "");
+    Module("120", "module 120");
+    EXPECT_EQ(Desc(0, 120), "module 120");
+}
+
+TEST_F(ImportDescTest, doubledSeparatorsInPathAreCollapsed) {
+    Ini("BG", "120", "glucose 120");
+    reg().RegWriteString(kHkeyLocalMachine, m_ctx.HostRegKey, "path", m_hostDir + "//");
+    EXPECT_EQ(Desc(0, 120), "glucose 120");
+}
+
+TEST_F(ImportDescTest, fileValuesAreReadTheWindowsWay) {
+    std::string longName(300, 'x');
+    RawIni(
+        "; names of the import modules\r\n"
+        "[bg]\r\n"
+        "  120   =   Spaced Out   \r\n"
+        "121=\"  Quoted  \"\r\n"
+        ";122=commented out\r\n"
+        "123=first\r\n"
+        "123=second\r\n"
+        "124=" +
+        longName +
+        "\r\n"
+        "125=Zuckerz\xE4hler \x80\r\n"
+        "[Bp]\r\n"
+        "9=Tensio\r\n");
+    EXPECT_EQ(Desc(0, 120), "Spaced Out");
+    EXPECT_EQ(Desc(0, 121), "  Quoted  ");
+    EXPECT_EQ(Desc(0, 122), "");
+    EXPECT_EQ(Desc(0, 123), "first");
+    EXPECT_EQ(Desc(0, 124), std::string(254, 'x'));
+    EXPECT_EQ(Desc(0, 125), "Zuckerzähler €");
+    EXPECT_EQ(Desc(1, 9), "Tensio");
+}
+
+class IdWithoutTableRow : public ImportDescTest,
+                          public ::testing::WithParamInterface<std::int16_t> {};
+
+TEST_P(IdWithoutTableRow, usesOnlyTheFallbacks) {
+    const std::int16_t id = GetParam();
+    EXPECT_EQ(Desc(0, id, true), "");
+    Module(std::to_string(id), "numbered module");
+    EXPECT_EQ(Desc(0, id, true), "numbered module");
+    Ini("BG", std::to_string(id), "file name");
+    EXPECT_EQ(Desc(0, id, false), "file name");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ids, IdWithoutTableRow, ::testing::Values(0, 115, -1));
+
+class GlucoseFamily : public ImportDescTest, public ::testing::WithParamInterface<std::int16_t> {};
+
+TEST_P(GlucoseFamily, behavesLikeFamilyZero) {
+    const std::int16_t family = GetParam();
+    EXPECT_EQ(Desc(family, 24), "Accutrend Compact");
+    Module("Accutrend Compact", "Accu-Chek Compact");
+    EXPECT_EQ(Desc(family, 24), "Accu-Chek Compact");
+    Ini("BG", "200", "two hundred");
+    EXPECT_EQ(Desc(family, 200), "two hundred");
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, GlucoseFamily, ::testing::Values(0, 2, 3, 4, 5, 6));
+
+class FamilyWithoutNames : public ImportDescTest,
+                           public ::testing::WithParamInterface<std::int16_t> {};
+
+TEST_P(FamilyWithoutNames, isEmptyWithoutLookingAnywhere) {
+    Module("25", "numbered module");
+    Module("OneTouch Ultra", "registered");
+    Ini("BG", "25", "file name");
+    Ini("BP", "25", "file name");
+    m_backend->calls = 0;
+    EXPECT_EQ(Desc(GetParam(), 25, true), "");
+    EXPECT_EQ(Desc(GetParam(), 25, false), "");
+    EXPECT_EQ(m_backend->calls, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, FamilyWithoutNames, ::testing::Values(7, -1, 8, 32767));
+
+TEST_F(ImportDescTest, moduleDescLookup) {
+    EXPECT_EQ(GetModuleDesc(m_ctx, "Unknown", true), "Unknown");
+    EXPECT_EQ(GetModuleDesc(m_ctx, "Unknown", false), "");
+    Module("Known", "  Described  ");
+    EXPECT_EQ(GetModuleDesc(m_ctx, "known", false), "Described");
+}
+
+TEST_F(ImportDescTest, demoHostNamesItsMeters) {
+    testing::TempFolder demo;
+    hostsim::CreateDemo(reg(), demo / "host", 40000.0, m_ctx.HostKeyName);
+    EXPECT_EQ(Desc(0, 24), "Accu-Chek Compact");
+    EXPECT_EQ(Desc(0, 25), "OneTouch Ultra, UltraSmart");
+    EXPECT_EQ(Desc(0, 28), "Accu-Chek Active");
+    EXPECT_EQ(Desc(0, 117), "Zuckermesser Überall");
+    EXPECT_EQ(Desc(1, 3), "boso medicus PC (Blutdruck)");
+    EXPECT_EQ(Desc(1, 9), "Tensio Handgelenk 2");
+}
+
+TEST(ImportDescWithoutRegistry, fallsBackToTheNameOnly) {
+    Context ctx;
+    ctx.HostRegKey = hostsim::HostRegKeyFor(hostsim::kDefaultHostKey);
+    EXPECT_EQ(GetImportDesc(ctx, 0, 25, true), "OneTouch Ultra");
+    EXPECT_EQ(GetImportDesc(ctx, 0, 25, false), "");
+}
+
+}  // namespace
+}  // namespace stripstock

@@ -1,0 +1,82 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "LedgerFixture.h"
+#include "prescriptions/LedgerList.h"
+
+namespace stripstock::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::Field;
+using ::testing::UnorderedElementsAre;
+
+auto Entry(const std::string& text, std::int32_t id) {
+    return AllOf(Field(&ListEntry::text, text), Field(&ListEntry::itemData, id));
+}
+
+class LedgerListTest : public LedgerFixture {};
+
+TEST_F(LedgerListTest, emptyTableGivesEmptyList) { EXPECT_TRUE(FillEntryList(ctx).empty()); }
+
+TEST_F(LedgerListTest, unreadableDatabaseGivesEmptyListAndDeletesNothing) {
+    std::filesystem::remove(ctx.StripDbPath);
+    EXPECT_TRUE(FillEntryList(ctx).empty());
+    EXPECT_FALSE(DeleteEntry(ctx, 1));
+    EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
+}
+
+TEST_F(LedgerListTest, labelsPrescriptionsWithStripAndFaultyMeasurementsWithMeter) {
+    const auto alpha = AddStrip("Alpha");
+    // The prescription's Type is a strip ID; 1 would name a meter if looked up as one.
+    ASSERT_EQ(alpha, 1);
+    const auto prescription = AddRow(Day(2010, 2, 1), alpha, 50);
+    const auto faulty = AddRow(Day(2010, 2, 1), 24, -2);
+
+    EXPECT_THAT(
+        FillEntryList(ctx),
+        UnorderedElementsAre(Entry("01.02.2010  Bezug: 50x   Alpha", prescription),
+                             Entry("01.02.2010  Fehlmessung: 2x   Accutrend Compact", faulty)));
+}
+
+TEST_F(LedgerListTest, listsNewestFirstWithDatesOnly) {
+    const auto alpha = AddStrip("Alpha");
+    const auto gone = AddStrip("Gone");
+    const auto old = AddRow(Day(2009, 12, 24), alpha, 100);
+    const auto latest = AddRow(Day(2010, 3, 5, 18, 45), gone, 0);
+    const auto middle = AddRow(Day(2010, 1, 2), 0, 20);
+    DeleteStrip(gone);
+
+    EXPECT_THAT(FillEntryList(ctx),
+                ElementsAre(Entry("05.03.2010  Bezug: 0x   ", latest),   // definition deleted
+                            Entry("02.01.2010  Bezug: 20x   ", middle),  // no strip chosen
+                            Entry("24.12.2009  Bezug: 100x   Alpha", old)));
+}
+
+TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatId) {
+    const auto first = AddRow(Day(2010, 1, 1), 1, 10);
+    const auto second = AddRow(Day(2010, 1, 2), 24, -1);
+    const auto third = AddRow(Day(2010, 1, 3), 1, 30);
+
+    EXPECT_TRUE(DeleteEntry(ctx, second));
+    auto rows = Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].id, first);
+    EXPECT_EQ(rows[1].id, third);
+
+    EXPECT_TRUE(DeleteEntry(ctx, 999));  // no such row: nothing removed
+    EXPECT_EQ(Rows().size(), 2u);
+}
+
+TEST_F(LedgerListTest, selectionGivesTheEntryIdOrNothing) {
+    const std::vector<ListEntry> entries{{"a", 7}, {"b", 9}};
+    EXPECT_EQ(SelectedEntryId(entries, 1), 9);
+    EXPECT_EQ(SelectedEntryId(entries, -1), std::nullopt);
+    EXPECT_EQ(SelectedEntryId(entries, 2), std::nullopt);
+    EXPECT_EQ(SelectedEntryId({}, 0), std::nullopt);
+}
+
+}  // namespace
+}  // namespace stripstock::test

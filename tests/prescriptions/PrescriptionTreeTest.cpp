@@ -1,0 +1,120 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+
+#include "LedgerFixture.h"
+#include "prescriptions/PrescriptionTree.h"
+
+namespace stripstock::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::Field;
+
+auto Node(const std::string& key, const std::string& text) {
+    return AllOf(Field(&TreeNode::key, key), Field(&TreeNode::text, text));
+}
+
+class PrescriptionTreeTest : public LedgerFixture {};
+
+TEST_F(PrescriptionTreeTest, emptyTableGivesOnlyTheAllNodeAndNoRows) {
+    ReloadStripList();
+    EXPECT_THAT(FillPrescriptionTree(ctx), ElementsAre(Node("K0", "Alle")));
+    EXPECT_TRUE(FillPrescriptionList(ctx, 0).empty());
+}
+
+TEST_F(PrescriptionTreeTest, unreadableDatabaseGivesOnlyTheAllNodeAndNoRows) {
+    AddRow(Day(2010, 2, 1), 1, 50);
+    std::filesystem::remove(ctx.StripDbPath);
+    EXPECT_THAT(FillPrescriptionTree(ctx), ElementsAre(Node("K0", "Alle")));
+    EXPECT_TRUE(FillPrescriptionList(ctx, 0).empty());
+    EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
+}
+
+TEST_F(PrescriptionTreeTest, nodesOnlyForTypesWithPositiveAmounts) {
+    const auto alpha = AddStrip("Alpha");
+    const auto beta = AddStrip("Beta");
+    const auto gamma = AddStrip("Gamma");
+    ReloadStripList();
+    AddRow(Day(2010, 1, 5), alpha, 50);
+    AddRow(Day(2010, 1, 6), alpha, 25);          // same type: one node
+    AddRow(Day(2010, 1, 7), beta, 0);            // zero amount: no node
+    AddRow(Day(2010, 1, 8), gamma, -3);          // faulty measurement: no node
+    AddRow(Day(2010, 1, 9), 0, 10);              // no strip chosen: would repeat the root key
+    AddRow(Day(2010, 1, 10), std::nullopt, 10);  // Null type forms no key
+
+    const auto nodes = FillPrescriptionTree(ctx);
+    EXPECT_THAT(nodes, ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "Alpha")));
+}
+
+TEST_F(PrescriptionTreeTest, deletedDefinitionGivesEmptyTexts) {
+    const auto alpha = AddStrip("Alpha");
+    AddRow(Day(2010, 1, 5), alpha, 50);
+    DeleteStrip(alpha);
+    ReloadStripList();
+
+    EXPECT_THAT(FillPrescriptionTree(ctx),
+                ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "")));
+    const auto rows = FillPrescriptionList(ctx, 0);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].strip, "");
+}
+
+TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) {
+    const auto alpha = AddStrip("Alpha");
+    const auto beta = AddStrip("Beta");
+    ReloadStripList();
+    const auto oldAlpha = AddRow(Day(2009, 11, 3), alpha, 50);
+    const auto newBeta = AddRow(Day(2010, 2, 1, 14, 30), beta, 100);
+    const auto midAlpha = AddRow(Day(2010, 1, 15), alpha, 25);
+    AddRow(Day(2010, 3, 1), alpha, -2);
+    AddRow(Day(2010, 3, 2), beta, 0);
+
+    const auto all = FillPrescriptionList(ctx, 0);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].key, "K" + std::to_string(newBeta));
+    EXPECT_EQ(all[0].date, "01.02.2010");  // the time of day is not shown
+    EXPECT_EQ(all[0].amount, "100");
+    EXPECT_EQ(all[0].strip, "Beta");
+    EXPECT_EQ(all[1].key, "K" + std::to_string(midAlpha));
+    EXPECT_EQ(all[2].key, "K" + std::to_string(oldAlpha));
+    EXPECT_EQ(all[2].date, "03.11.2009");
+    EXPECT_EQ(all[2].strip, "Alpha");
+
+    EXPECT_EQ(FillPrescriptionList(ctx, -1).size(), 3u);
+    const auto onlyAlpha = FillPrescriptionList(ctx, alpha);
+    ASSERT_EQ(onlyAlpha.size(), 2u);
+    EXPECT_EQ(onlyAlpha[0].key, "K" + std::to_string(midAlpha));
+    EXPECT_EQ(onlyAlpha[1].key, "K" + std::to_string(oldAlpha));
+    EXPECT_TRUE(FillPrescriptionList(ctx, 999).empty());
+}
+
+TEST(PrescriptionListSql, keepsTheDoubleBlanks) {
+    EXPECT_EQ(PrescriptionListSql(0),
+              "Select * FROM teststrips WHERE amount > 0  ORDER by date DESC");
+    EXPECT_EQ(PrescriptionListSql(12),
+              "Select * FROM teststrips WHERE amount > 0  AND type=12 ORDER by date DESC");
+}
+
+struct KeyCase {
+    const char* key;
+    std::int32_t type;
+};
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << "\"" << c.key << "\""; }
+
+class TypeFromNodeKeyTest : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(TypeFromNodeKeyTest, convertsKeyWithoutK) {
+    EXPECT_EQ(TypeFromNodeKey(GetParam().key), GetParam().type);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, TypeFromNodeKeyTest,
+                         ::testing::Values(KeyCase{"K0", 0}, KeyCase{"K12", 12}, KeyCase{"KK7", 7},
+                                           KeyCase{"K", 0}, KeyCase{"", 0}, KeyCase{"Kx", 0},
+                                           KeyCase{"K1x", 0}, KeyCase{"K99999999999", 0}));
+
+}  // namespace
+}  // namespace stripstock::test

@@ -1,0 +1,150 @@
+#include "strips/Catalogue.h"
+
+#include <gmock/gmock.h>
+
+#include "StripsFixture.h"
+
+namespace stripstock::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class CatalogueTest : public StripsFixture {};
+
+TEST_F(CatalogueTest, emptyTableGivesEmptyList) {
+    EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath), IsEmpty());
+    EXPECT_TRUE(SessionClosed());
+}
+
+TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderKeepingDuplicates) {
+    const auto a = AddStrip("  Accu Chek  ");
+    const auto b = AddStrip("Accu Chek");
+    const auto c = AddStrip("\tBeta\x01");
+    EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath),
+                ElementsAre(Entry("Accu Chek", a), Entry("Accu Chek", b), Entry("Beta", c)));
+    EXPECT_EQ(Strips()[0].desc, "  Accu Chek  ");  // the stored name is not changed
+}
+
+TEST_F(CatalogueTest, unreadableDatabaseGivesEmptyList) {
+    EXPECT_THAT(LoadStripList(ctx, Path("missing.VLT")), IsEmpty());
+    EXPECT_THAT(LoadStripList(ctx, ""), IsEmpty());
+    EXPECT_TRUE(SessionClosed());
+}
+
+TEST_F(CatalogueTest, stripNameByIdReadsTheLoadedList) {
+    const auto a = AddStrip("Alpha");
+    const auto b = AddStrip("Beta");
+    ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
+    EXPECT_EQ(StripNameById(ctx, b), "Beta");
+    EXPECT_EQ(StripNameById(ctx, 0), "");
+    EXPECT_EQ(StripNameById(ctx, -a), "");
+
+    auto db = Open(ctx.StripDbPath);
+    db->Execute("DELETE * FROM strips WHERE ID=" + std::to_string(a));
+    db->Close();
+    EXPECT_EQ(StripNameById(ctx, a), "Alpha");  // no database query until reloaded
+    ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
+    EXPECT_EQ(StripNameById(ctx, a), "");
+}
+
+TEST_F(CatalogueTest, stripNameByIdOnEmptyListIsEmpty) { EXPECT_EQ(StripNameById(ctx, 1), ""); }
+
+struct InListCase {
+    std::string appliesTo;
+    std::string expected;
+};
+
+class MeterInListTest : public CatalogueTest, public ::testing::WithParamInterface<InListCase> {};
+
+TEST_P(MeterInListTest, turnsAppliesToIntoSqlInList) {
+    const auto id = AddStrip("S", GetParam().appliesTo);
+    EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, id), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MeterInListTest,
+                         ::testing::Values(InListCase{"|12||15|", "(12,15)"},
+                                           InListCase{"|7|", "(7)"}, InListCase{"", "(**)"},
+                                           InListCase{"|12||12|", "(12,12)"},
+                                           InListCase{" |3||30| ", "(3,30)"},
+                                           InListCase{"|1||2||3|", "(1,2,3)"},
+                                           // "||" is merged in a single pass, not repeatedly
+                                           InListCase{"|1||||2|", "(1,,2)"}));
+
+TEST_F(CatalogueTest, meterInListWithoutRowOrDatabaseIsStarStar) {
+    EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, 42), "(**)");
+    EXPECT_EQ(GetMeterInList(ctx, Path("missing.VLT"), 1), "(**)");
+    EXPECT_TRUE(SessionClosed());
+}
+
+class EnsureStripsTableTest : public StripsFixture {
+  protected:
+    // A companion database from before the strip catalogue: only the ledger table.
+    void MakeOldCompanion() {
+        std::filesystem::remove(ctx.StripDbPath);
+        auto db = ctx.engines->Create("DAO.DBEngine.36")
+                      ->CreateDatabase(ctx.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
+        auto table = db->CreateTableDef("teststrips");
+        auto id = table.CreateField("ID", dao::dbLong);
+        id.Attributes = dao::dbAutoIncrField;
+        table.AppendField(id);
+        table.AppendField(table.CreateField("Amount", dao::dbInteger));
+        db->AppendTableDef(table);
+        db->Close();
+    }
+};
+
+TEST_F(EnsureStripsTableTest, addsEmptyTableWithFiveColumnsOnce) {
+    MakeOldCompanion();
+    EXPECT_THROW(Strips(), dao::JetError);
+
+    EnsureStripsTable(ctx);
+    EXPECT_THAT(Strips(), IsEmpty());
+
+    const auto id = AddStrip("Alpha", "|7|", "Maker", "123");
+    EXPECT_EQ(id, 1);
+    EnsureStripsTable(ctx);  // a second start changes nothing
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].desc, "Alpha");
+    EXPECT_EQ(rows[0].manufacturer, "Maker");
+    EXPECT_EQ(rows[0].pzn, "123");
+    EXPECT_EQ(rows[0].appliesTo, "|7|");
+}
+
+TEST_F(EnsureStripsTableTest, newTableGivesDefaultsToAnEmptyRow) {
+    MakeOldCompanion();
+    ctx.engines->Withdraw("DAO.DBEngine.35");  // the newer engine serves as well
+    EnsureStripsTable(ctx);
+    auto db = Open(ctx.StripDbPath);
+    auto rs = db->OpenRecordset("Select * FROM strips", dao::dbOpenDynaset);
+    rs->AddNew();
+    rs->Update();
+    rs->Close();
+    db->Close();
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].id, 1);
+    EXPECT_EQ(rows[0].desc, "");
+    EXPECT_EQ(rows[0].manufacturer, "");
+    EXPECT_EQ(rows[0].pzn, "");
+    EXPECT_EQ(rows[0].appliesTo, "");
+}
+
+TEST_F(EnsureStripsTableTest, leavesExistingTableAndForeignFilesAlone) {
+    AddStrip("Alpha");
+    EnsureStripsTable(ctx);
+    EXPECT_EQ(Strips().size(), 1u);
+
+    const std::string text = "this is no database\n";
+    std::ofstream(ctx.StripDbPath, std::ios::binary | std::ios::trunc) << text;
+    EnsureStripsTable(ctx);
+    EXPECT_EQ(ReadFile(ctx.StripDbPath), text);
+
+    ctx.StripDbPath = Path("missing.VLT");
+    EnsureStripsTable(ctx);
+    EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
+}
+
+}  // namespace
+}  // namespace stripstock::testing

@@ -1,0 +1,177 @@
+#include "strips/StripProperties.h"
+
+#include <gmock/gmock.h>
+
+#include "StripsFixture.h"
+#include "strips/Catalogue.h"
+
+namespace stripstock::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class MeterListTest : public StripsFixture {};
+
+TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
+    AddModule("M1", "0", "a|b|c|12", "Alpha");
+    AddModule("M2", "1", "a|b|c|15", "Kind one");
+    AddModule("M3", std::nullopt, "a|b|c|7|x", "No kind");
+    AddModule("M4", "", "a|b|c", "Three fields");
+    AddModule("M5", "", "a|b|c|abc", "Not a number");
+    AddModule("M6", "", "a|b|c|0", "Zero");
+    AddModule("M7", "", "a|b|c|-5", "Negative");
+    AddModule("M8", "xyz", "a|b|c|12", "Same code");
+    AddModule("M9", "01", "a|b|c|20", "Kind 01");
+    AddModule("MA", "", "a|b|c|99999", "Too big");
+    AddModule("MB", "", "a|b|c|30", std::nullopt);
+    AddModule("MC", std::nullopt, std::nullopt, "No parameter");
+    AddModule("MD", " 1", "a|b|c|40", "Kind one with blank");
+    AddModule("ME", "1e9", "a|b|c|41", "Huge kind");
+
+    EXPECT_THAT(LoadMeterList(ctx), ElementsAre(Entry("Alpha", 12), Entry("No kind", 7),
+                                                Entry("Same code", 12), Entry("", 30)));
+}
+
+TEST_F(MeterListTest, noModulesKeyOrNoModulesGiveEmptyList) {
+    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
+    ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
+    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
+}
+
+class StripPropertiesTest : public StripsFixture {
+  protected:
+    SaveOutcome Save(std::int32_t id, const std::vector<ListEntry>& meters,
+                     const std::vector<bool>& selected, const std::string& name = "Strip",
+                     const std::string& manufacturer = "Maker", const std::string& pzn = "42") {
+        return SaveStrip(ctx, id, name, manufacturer, pzn, meters, selected);
+    }
+};
+
+TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
+    ASSERT_TRUE(Save(0, Meters({12, 15}), {true, true}).saved);
+    ASSERT_TRUE(Save(0, Meters({15, 3, 12}), {true, false, true}).saved);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].appliesTo, "|12||15|");
+    EXPECT_EQ(rows[1].appliesTo, "|15||12|");
+
+    const StripForm form = LoadStrip(ctx, rows[1].id, Meters({3, 12, 15}));
+    EXPECT_TRUE(form.found);
+    EXPECT_EQ(form.name, "Strip");
+    EXPECT_EQ(form.manufacturer, "Maker");
+    EXPECT_EQ(form.pzn, "42");
+    EXPECT_THAT(form.selected, ElementsAre(false, true, true));
+}
+
+TEST_F(StripPropertiesTest, codesAreMatchedBetweenBars) {
+    const auto id = AddStrip("S", "|30|");
+    EXPECT_THAT(LoadStrip(ctx, id, Meters({3, 30})).selected, ElementsAre(false, true));
+    const auto both = AddStrip("S", "|3||30|");
+    EXPECT_THAT(LoadStrip(ctx, both, Meters({3, 30})).selected, ElementsAre(true, true));
+}
+
+TEST_F(StripPropertiesTest, repeatedModuleCodeIsSelectedTwiceAndSavedTwice) {
+    const auto id = AddStrip("S", "|12|");
+    const auto meters = Meters({12, 12});
+    const StripForm form = LoadStrip(ctx, id, meters);
+    EXPECT_THAT(form.selected, ElementsAre(true, true));
+    ASSERT_TRUE(Save(id, meters, form.selected).saved);
+    EXPECT_EQ(Strips()[0].appliesTo, "|12||12|");
+    EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, id), "(12,12)");
+}
+
+TEST_F(StripPropertiesTest, emptyDialogAddsEmptyRow) {
+    EXPECT_TRUE(Save(0, {}, {}, "", "", "").saved);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].desc + rows[0].manufacturer + rows[0].pzn + rows[0].appliesTo, "");
+}
+
+TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
+    const auto other = AddStrip("Other", "|7|");
+    const auto id = AddStrip("Old", "|7|");
+    ASSERT_TRUE(Save(id, Meters({7, 9}), {false, true}, "  New  ", " M ", "P ").saved);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].id, other);
+    EXPECT_EQ(rows[0].desc, "Other");
+    EXPECT_EQ(rows[1].id, id);
+    EXPECT_EQ(rows[1].desc, "  New  ");
+    EXPECT_EQ(rows[1].manufacturer, " M ");
+    EXPECT_EQ(rows[1].pzn, "P ");
+    EXPECT_EQ(rows[1].appliesTo, "|9|");
+
+    const StripForm form = LoadStrip(ctx, id, {});
+    EXPECT_EQ(form.name, "New");
+    EXPECT_EQ(form.manufacturer, "M");
+    EXPECT_EQ(form.pzn, "P");
+}
+
+TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
+    const auto id = AddStrip("Keep", "|7|");
+    const StripForm form = LoadStrip(ctx, id + 1, Meters({7}));
+    EXPECT_FALSE(form.found);
+    EXPECT_EQ(form.name, "");
+    EXPECT_THAT(form.selected, ElementsAre(false));
+    EXPECT_FALSE(LoadStrip(ctx, 0, {}).found);
+
+    EXPECT_TRUE(Save(id + 1, Meters({7}), {true}).saved);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].desc, "Keep");
+}
+
+TEST_F(StripPropertiesTest, unwritableDatabaseReportsFailure) {
+    const std::string expected = "Der Teststreifen konnte nicht gespeichert werden !";
+    ctx.StripDbPath = Path("missing.VLT");
+    SaveOutcome outcome = Save(0, {}, {});
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.message, expected);
+    EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
+
+    ctx.StripDbPath = Path("text.VLT");
+    std::ofstream(ctx.StripDbPath) << "no database";
+    outcome = Save(0, {}, {});
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.message, expected);
+    EXPECT_EQ(ReadFile(ctx.StripDbPath), "no database");
+}
+
+TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWholly) {
+    const auto id = AddStrip("Keep", "|7|", "Maker", "1");
+    const std::string tooLong(kStripTextMaxLength + 1, 'x');
+    for (int column = 0; column < 3; ++column) {
+        const SaveOutcome outcome = Save(id, Meters({9}), {true}, column == 0 ? tooLong : "N",
+                                         column == 1 ? tooLong : "M", column == 2 ? tooLong : "P");
+        EXPECT_FALSE(outcome.saved) << column;
+        EXPECT_EQ(outcome.message, kStripSaveFailedMessage);
+    }
+    EXPECT_FALSE(Save(0, Meters({9}), {true}, tooLong).saved);
+    // 37 meters of five digits make an applies-to text of 259 characters.
+    const std::vector<ListEntry> many(37, ListEntry{"Meter", 10000});
+    EXPECT_FALSE(Save(id, many, std::vector<bool>(many.size(), true)).saved);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].desc, "Keep");
+    EXPECT_EQ(rows[0].manufacturer, "Maker");
+    EXPECT_EQ(rows[0].appliesTo, "|7|");
+}
+
+TEST_F(StripPropertiesTest, fullLengthTextsAreCountedInCharacters) {
+    std::string umlauts;
+    for (int i = 0; i < kStripTextMaxLength; ++i) umlauts += "ä";
+    EXPECT_EQ(StripTextLength(umlauts), 255u);
+    ASSERT_TRUE(Save(0, {}, {}, umlauts, std::string(255, 'm')).saved);
+    EXPECT_EQ(Strips()[0].desc, umlauts);
+}
+
+TEST_F(StripPropertiesTest, reloadAfterSaveShowsNewDefinition) {
+    ASSERT_TRUE(Save(0, {}, {}, " Gamma ").saved);
+    ReloadMainStripList(ctx);
+    ASSERT_EQ(ctx.stripList.size(), 1u);
+    EXPECT_EQ(ctx.stripList[0].text, "Gamma");
+}
+
+}  // namespace
+}  // namespace stripstock::testing

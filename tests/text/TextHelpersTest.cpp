@@ -1,0 +1,227 @@
+#include "text/TextHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace stripstock {
+namespace {
+
+namespace fs = std::filesystem;
+
+// --- trim -------------------------------------------------------------------------------------
+
+struct TrimCase {
+    std::string input;
+    std::string expected;
+};
+
+class TrimTest : public ::testing::TestWithParam<TrimCase> {};
+
+TEST_P(TrimTest, stripsControlCharsBelow20AndBlanksAtBothEnds) {
+    EXPECT_EQ(trim(GetParam().input), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TrimTest,
+    ::testing::Values(TrimCase{"", ""}, TrimCase{" \t\r\n  \n", ""},
+                      TrimCase{std::string("\0", 1), ""}, TrimCase{std::string("\0abc ", 5), ""},
+                      TrimCase{"  word  ", "word"}, TrimCase{"two words here", "two words here"},
+                      TrimCase{"\tvalue\r\n", "value"},
+                      TrimCase{"esc\x1b", "esc\x1b"},         // 27 is not trimmed
+                      TrimCase{"\x14x\x1f", "\x14x\x1f"},     // neither are 20 and 31
+                      TrimCase{" a\x13", "a"},                // 19 is
+                      TrimCase{std::string("a\0 ", 3), "a"},  // NUL at the end goes
+                      TrimCase{std::string(" a\0b ", 5), std::string("a\0b", 3)}));
+
+// --- ReplaceAll ---------------------------------------------------------------------------
+
+TEST(ReplaceAllTest, collapsesRunOfBackslashesAndCountsEachReplacement) {
+    std::string text = "a\\\\\\\\b";
+    EXPECT_EQ(ReplaceAll(text, "\\\\", "\\"), 3);
+    EXPECT_EQ(text, "a\\b");
+}
+
+TEST(ReplaceAllTest, replacesEveryOccurrenceCaseSensitively) {
+    std::string text = "Abc abc ABC abc";
+    EXPECT_EQ(ReplaceAll(text, "abc", "x"), 2);
+    EXPECT_EQ(text, "Abc x ABC x");
+}
+
+TEST(ReplaceAllTest, replacesOccurrencesCreatedByEarlierReplacements) {
+    std::string text = "aaab";
+    EXPECT_EQ(ReplaceAll(text, "ab", "b"), 3);
+    EXPECT_EQ(text, "b");
+}
+
+TEST(ReplaceAllTest, deletesWithEmptyReplacement) {
+    std::string text = "x-y-z";
+    EXPECT_EQ(ReplaceAll(text, "-", ""), 2);
+    EXPECT_EQ(text, "xyz");
+}
+
+// These would loop for ever when taken literally.
+TEST(ReplaceAllTest, leavesTextAloneWhenReplacementCouldNeverFinish) {
+    const std::string original = "a\\\\b";
+    std::string text = original;
+    EXPECT_EQ(ReplaceAll(text, "\\\\", "\\\\"), 0);
+    EXPECT_EQ(text, original);
+    EXPECT_EQ(ReplaceAll(text, "", "x"), 0);
+    EXPECT_EQ(text, original);
+    EXPECT_EQ(ReplaceAll(text, "\\", "\\\\"), 0);
+    EXPECT_EQ(text, original);
+    EXPECT_EQ(ReplaceAll(text, "b", "abc"), 0);
+    EXPECT_EQ(text, original);
+}
+
+TEST(ReplaceAllTest, returnsZeroWhenNothingFound) {
+    std::string text = "abc";
+    EXPECT_EQ(ReplaceAll(text, "x", "y"), 0);
+    EXPECT_EQ(text, "abc");
+    std::string empty;
+    EXPECT_EQ(ReplaceAll(empty, "x", "y"), 0);
+}
+
+// --- RemoveSlashes -------------------------------------------------------------------------
+
+struct SlashCase {
+    std::string input;
+    char separator;
+    std::string expected;
+};
+
+class RemoveSlashesTest : public ::testing::TestWithParam<SlashCase> {};
+
+TEST_P(RemoveSlashesTest, collapsesSeparatorsAndKeepsSharePrefix) {
+    std::string path = GetParam().input;
+    RemoveSlashes(path, GetParam().separator);
+    EXPECT_EQ(path, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemoveSlashesTest,
+    ::testing::Values(SlashCase{"C:\\\\data\\\\\\\\x.ini", '\\', "C:\\data\\x.ini"},
+                      SlashCase{"\\\\server\\\\share\\f", '\\', "\\\\server\\share\\f"},
+                      SlashCase{"\\dir\\f", '\\', "\\\\dir\\f"},
+                      SlashCase{"\\\\\\\\srv\\f", '\\', "\\\\srv\\f"}, SlashCase{"", '\\', ""},
+                      SlashCase{"a//b\\c", '\\', "a//b\\c"},  // '/' is no separator here
+                      SlashCase{"/usr//local////x", '/', "//usr/local/x"},
+                      SlashCase{"a\\\\b//c", '/', "a\\\\b/c"}));
+
+// --- ExtractFromPath -------------------------------------------------------------------------
+
+struct ExtractCase {
+    std::string path;
+    int part;
+    char separator;
+    std::string expected;
+};
+
+class ExtractFromPathTest : public ::testing::TestWithParam<ExtractCase> {};
+
+TEST_P(ExtractFromPathTest, returnsRequestedPart) {
+    const auto& c = GetParam();
+    EXPECT_EQ(ExtractFromPath(c.path, c.part, c.separator), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backslash, ExtractFromPathTest,
+    ::testing::Values(ExtractCase{"C:\\Diary\\owner.VLD", 0, '\\', "C:\\"},
+                      ExtractCase{"C:\\Diary\\owner.VLD", 1, '\\', "C:\\Diary\\"},
+                      ExtractCase{"C:\\Diary\\owner.VLD", 2, '\\', "owner.VLD"},
+                      ExtractCase{"\\\\srv\\share\\d.VLD", 0, '\\', "\\\\"},
+                      ExtractCase{"C:\\Diary\\", 2, '\\', ""},
+                      ExtractCase{"C:\\Diary\\", 1, '\\', "C:\\Diary\\"},
+                      ExtractCase{"owner.VLD", 2, '\\', "owner.VLD"},
+                      ExtractCase{"owner.VLD", 1, '\\', ""}, ExtractCase{"", 2, '\\', ""},
+                      ExtractCase{"", 1, '\\', ""}, ExtractCase{"", 0, '\\', "\\"},
+                      ExtractCase{"C", 0, '\\', "C\\"}, ExtractCase{"C:\\a\\b", 3, '\\', ""},
+                      ExtractCase{"C:\\a\\b", -1, '\\', ""}, ExtractCase{"C:\\a\\b", 4, '\\', ""}));
+
+INSTANTIATE_TEST_SUITE_P(Slash, ExtractFromPathTest,
+                         ::testing::Values(ExtractCase{"/home/u/owner.VLD", 0, '/', "/h/"},
+                                           ExtractCase{"/home/u/owner.VLD", 1, '/', "/home/u/"},
+                                           ExtractCase{"/home/u/owner.VLD", 2, '/', "owner.VLD"},
+                                           ExtractCase{"C:\\x\\owner.VLD", 2, '/',
+                                                       "C:\\x\\owner.VLD"},
+                                           ExtractCase{"//srv/d", 0, '/', "//"}));
+
+// --- FileExists ----------------------------------------------------------------------------
+
+class FileExistsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("stripstock_text_" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    fs::path m_dir;
+};
+
+TEST_F(FileExistsTest, trueForReadableFile) {
+    const fs::path file = m_dir / "owner.VLD";
+    std::ofstream(file) << "x";
+    EXPECT_TRUE(FileExists(file.string()));
+}
+
+TEST_F(FileExistsTest, trueForEmptyFile) {
+    const fs::path file = m_dir / "empty.VLT";
+    std::ofstream{file};
+    EXPECT_TRUE(FileExists(file.string()));
+}
+
+TEST_F(FileExistsTest, falseForEmptyPathFolderAndMissingFile) {
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists(m_dir.string()));
+    EXPECT_FALSE(FileExists((m_dir / "missing.VLD").string()));
+}
+
+// --- JoinPath / UCase ---------------------------------------------------------------------
+
+TEST(JoinPathTest, addsSeparatorOnlyWhenMissing) {
+    EXPECT_EQ(JoinPath("C:\\app", "x.VLT", '\\'), "C:\\app\\x.VLT");
+    EXPECT_EQ(JoinPath("C:\\app\\", "x.VLT", '\\'), "C:\\app\\x.VLT");
+    EXPECT_EQ(JoinPath("/opt/app", "x.VLT", '/'), "/opt/app/x.VLT");
+    EXPECT_EQ(JoinPath("", "x.VLT", '/'), "x.VLT");
+}
+
+TEST(UCaseTest, uppercasesAsciiAndLatin1Letters) {
+    EXPECT_EQ(UCase("müller.vld"), "MÜLLER.VLD");
+    EXPECT_EQ(UCase("àéîõøþ"), "ÀÉÎÕØÞ");
+    EXPECT_EQ(UCase("straße ÷ ÿ 1-z"), "STRAßE ÷ ÿ 1-Z");
+    EXPECT_EQ(UCase("ÄÖÜ €"), "ÄÖÜ €");
+    EXPECT_EQ(UCase(""), "");
+}
+
+void SetDebugFlag(const char* value) {
+#ifdef _WIN32
+    ::_putenv_s("STRIPSTOCK_DEBUG", value);
+#else
+    ::setenv("STRIPSTOCK_DEBUG", value, 1);
+#endif
+}
+
+TEST(DebugLogTest, writesToStderrOnlyWhenEnabled) {
+    SetDebugFlag("0");
+    ::testing::internal::CaptureStderr();
+    DebugLog("here", "quiet");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    SetDebugFlag("1");
+    ::testing::internal::CaptureStderr();
+    DebugLog("here", "loud");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "stripstock: here: loud\n");
+    SetDebugFlag("0");
+}
+
+}  // namespace
+}  // namespace stripstock

@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <tuple>
+
+#include "data/Dao.h"
+#include "host/Registry.h"
+#include "host/RegistryBackend.h"
+#include "tests/tools/TempFolder.h"
+#include "text/OleDate.h"
+#include "tools/HostCli.h"
+#include "tools/HostSim.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace stripstock::hostsim {
+namespace {
+
+namespace fs = std::filesystem;
+
+const double kDay1 = ToOleDate({2010, 3, 1, 0, 0, 0});
+
+using Row = std::tuple<double, double, std::int64_t, std::int64_t>;
+
+std::shared_ptr<dao::Database> OpenDiary(const std::string& path,
+                                         const std::string& password = kDemoPassword) {
+    dao::EngineFactory factory;
+    return factory.Create("DAO.DBEngine.36")
+        ->OpenDatabase(path, false, true, "MS Access;pwd=" + password);
+}
+
+std::vector<Row> Readings(const std::string& path, const std::string& password = kDemoPassword) {
+    auto db = OpenDiary(path, password);
+    auto rs =
+        db->OpenRecordset("SELECT vdate, vtime, value, method FROM GLUCOSE", dao::dbOpenSnapshot);
+    std::vector<Row> rows;
+    while (!rs->Eof()) {
+        rows.emplace_back(dao::ToDate(rs->GetField("vdate")), dao::ToDate(rs->GetField("vtime")),
+                          dao::ToLong(rs->GetField("value")),
+                          dao::ToInteger(rs->GetField("method")));
+        rs->MoveNext();
+    }
+    rs->Close();
+    db->Close();
+    return rows;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class HostSimTest : public ::testing::Test {
+  protected:
+    HostSimTest()
+        : m_registryFile(m_tmp / "registry.reg"),
+          m_reg(MakeFileRegistryBackend(m_registryFile)),
+          m_hostKey(HostRegKeyFor(kDefaultHostKey)) {}
+
+    std::string Read(std::uint32_t hive, const std::string& key, const std::string& name) {
+        std::string value;
+        m_reg.RegReadValue(hive, key, name, value);
+        return value;
+    }
+    std::string Init(const std::string& password = kDemoPassword) {
+        InitOptions opt;
+        opt.diaryPath = m_tmp / "diary/meier.vld";
+        opt.password = password;
+        InitHost(m_reg, opt);
+        return opt.diaryPath;
+    }
+
+    testing::TempFolder m_tmp;
+    std::string m_registryFile;
+    Registry m_reg;
+    std::string m_hostKey;
+};
+
+TEST_F(HostSimTest, initRegistersAReadableDiary) {
+    const std::string diary = Init("secret");
+    EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "DataBaseName"), diary);
+    EXPECT_EQ(Read(kHkeyCurrentUser, m_hostKey, "DataBaseName"), "");
+    EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), (m_tmp.path() / "diary").string());
+    EXPECT_EQ(RegisteredDiary(m_reg), diary);
+
+    auto db = OpenDiary(diary, "secret");
+    auto rs = db->OpenRecordset("SELECT * FROM patdat", dao::dbOpenSnapshot);
+    ASSERT_FALSE(rs->Eof());
+    EXPECT_EQ(dao::ToText(rs->GetField("firstname")), "Erika");
+    EXPECT_EQ(dao::ToText(rs->GetField("name")), "Mustermann");
+    for (const char* column : {"number", "street", "zip", "city", "phone", "fax", "email",
+                               "insurance", "insurancenumber"})
+        EXPECT_FALSE(dao::ToText(rs->GetField(column)).empty()) << column;
+    for (const char* column :
+         {"gender", "typ", "height", "DiabetesSince", "OADSince", "InsulinSince", "CPeptid"})
+        EXPECT_NO_THROW(dao::ToInteger(rs->GetField(column))) << column;
+    EXPECT_GT(dao::ToDate(rs->GetField("birthday")), 0.0);
+    rs->Close();
+    db->Close();
+    EXPECT_TRUE(Readings(diary, "secret").empty());
+
+    try {
+        OpenDiary(diary, "wrong");
+        ADD_FAILURE() << "opened with a wrong password";
+    } catch (const dao::JetError& e) {
+        EXPECT_EQ(e.number(), dao::kErrNotValidPassword);
+    }
+}
+
+TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
+    InitOptions opt;
+    opt.diaryPath = m_tmp / "cu.vld";
+    opt.hive = kHkeyCurrentUser;
+    opt.hostKey = "OTHERHOST";
+    InitHost(m_reg, opt);
+    const std::string key = HostRegKeyFor("OTHERHOST");
+    EXPECT_EQ(Read(kHkeyCurrentUser, key, "DataBaseName"), opt.diaryPath);
+    EXPECT_EQ(Read(kHkeyLocalMachine, key, "DataBaseName"), "");
+    EXPECT_EQ(Read(kHkeyLocalMachine, key, "path"), m_tmp.path().string());
+    EXPECT_EQ(RegisteredDiary(m_reg), "");
+}
+
+TEST_F(HostSimTest, existingDiaryIsNeverReplaced) {
+    const std::string diary = Init();
+    AddReadings(diary, 25, kDay1, 2);
+    EXPECT_THROW(Init(), HostSimError);
+    EXPECT_EQ(Readings(diary).size(), 2u);
+}
+
+TEST_F(HostSimTest, addReadingsStoresDayTimeAndMethod) {
+    const std::string diary = Init();
+    AddReadings(diary, 24, kDay1 + 0.75, 3, 0.25);
+    AddReadings(diary, 33, kDay1 + 1, 1);
+    const auto rows = Readings(diary);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const Row& r) {
+                                return std::get<0>(r) == kDay1 && std::get<1>(r) == 0.25 &&
+                                       std::get<3>(r) == 24;
+                            }),
+              3);
+    EXPECT_EQ(std::get<0>(rows.back()), kDay1 + 1);
+    EXPECT_EQ(std::get<1>(rows.back()), 0.5);
+    EXPECT_EQ(std::get<3>(rows.back()), 33);
+}
+
+TEST_F(HostSimTest, readingsNeedAnExistingDiary) {
+    EXPECT_THROW(AddReadings(m_tmp / "missing.vld", 25, kDay1, 1), HostSimError);
+    EXPECT_THROW(Generate(m_tmp / "missing.vld", kDay1, kDay1, 1, {25}, 1), HostSimError);
+}
+
+TEST_F(HostSimTest, generateIsDeterministicForASeed) {
+    std::vector<std::vector<Row>> runs;
+    for (unsigned seed : {7u, 7u, 8u}) {
+        testing::TempFolder dir;
+        const std::string diary = dir / "g.vld";
+        CreateDiary(diary, "A", "B", kDemoPassword);
+        Generate(diary, kDay1, kDay1 + 9.9, 4, {25, 24, 33}, seed);
+        runs.push_back(Readings(diary));
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    EXPECT_NE(runs[0], runs[2]);
+
+    ASSERT_EQ(runs[0].size(), 40u);
+    for (const Row& r : runs[0]) {
+        const auto [day, time, value, method] = r;
+        EXPECT_EQ(day, OleDateOnly(day));
+        EXPECT_GE(day, kDay1);
+        EXPECT_LE(day, kDay1 + 9);
+        EXPECT_GE(time, 0.0);
+        EXPECT_LT(time, 1.0);
+        EXPECT_GT(value, 0);
+        EXPECT_TRUE(method == 25 || method == 24 || method == 33) << method;
+    }
+    for (int m : {25, 24, 33})
+        EXPECT_TRUE(std::any_of(runs[0].begin(), runs[0].end(),
+                                [m](const Row& r) { return std::get<3>(r) == m; }));
+}
+
+TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGiven) {
+    RegisterModule(m_reg, kDefaultHostKey, "OneTouch Ultra", "0", "COM1|9600|8N1|25", "Ultra");
+    RegisterModule(m_reg, kDefaultHostKey, "OneTouch Ultra", std::nullopt, std::nullopt, "New");
+    RegisterModule(m_reg, kDefaultHostKey, "Bare", std::nullopt, std::nullopt, std::nullopt);
+    const std::string key = m_hostKey + "\\MODULES\\OneTouch Ultra";
+    EXPECT_EQ(Read(kHkeyLocalMachine, key, "type"), "0");
+    EXPECT_EQ(Read(kHkeyLocalMachine, key, "parameter"), "COM1|9600|8N1|25");
+    EXPECT_EQ(Read(kHkeyLocalMachine, key, "desc"), "New");
+
+    std::vector<std::string> names;
+    m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", names);
+    EXPECT_EQ(names, (std::vector<std::string>{"Bare", "OneTouch Ultra"}));
+    EXPECT_THROW(RegisterModule(m_reg, kDefaultHostKey, "a\\b", "0", {}, {}), HostSimError);
+    EXPECT_THROW(RegisterModule(m_reg, kDefaultHostKey, "", "0", {}, {}), HostSimError);
+}
+
+TEST_F(HostSimTest, forgetRemovesTheDiaryFromBothHives) {
+    const std::string diary = Init();
+    m_reg.RegWriteString(kHkeyCurrentUser, m_hostKey, "DataBaseName", diary);
+    Forget(m_reg);
+    EXPECT_EQ(RegisteredDiary(m_reg), "");
+    std::string value;
+    EXPECT_FALSE(m_reg.RegReadValue(kHkeyLocalMachine, m_hostKey, "DataBaseName", value));
+    EXPECT_FALSE(m_reg.RegReadValue(kHkeyCurrentUser, m_hostKey, "DataBaseName", value));
+    EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), (m_tmp.path() / "diary").string());
+    EXPECT_TRUE(fs::exists(diary));
+    EXPECT_NO_THROW(Forget(m_reg));
+    EXPECT_NO_THROW(Forget(m_reg, "NEVERSEEN"));
+}
+
+TEST_F(HostSimTest, importIniIsEditedInPlace) {
+    Init();
+    const std::string ini = m_tmp / "diary/import.ini";
+    EXPECT_THROW(WriteImportIni(m_reg, "NOHOST", "BG", "1", "x"), HostSimError);
+
+    WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "Zähler");
+    EXPECT_EQ(ReadBytes(ini), "[BG]\r\n115=Z\xE4hler\r\n");
+
+    std::ofstream(ini, std::ios::binary)
+        << "; host names\r\n[bg]\r\n 115 = old\r\n116=keep\r\n\r\n[BP]\r\n9=Tensio\r\n";
+    WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "new");
+    WriteImportIni(m_reg, kDefaultHostKey, "BG", "117", "added");
+    WriteImportIni(m_reg, kDefaultHostKey, "BP", "10", "Tensio 10");
+    WriteImportIni(m_reg, kDefaultHostKey, "Other", "1", "\"quoted\"");
+    EXPECT_EQ(ReadBytes(ini),
+              "; host names\r\n[bg]\r\n115=new\r\n116=keep\r\n117=added\r\n\r\n"
+              "[BP]\r\n9=Tensio\r\n10=Tensio 10\r\n\r\n[Other]\r\n1=\"quoted\"\r\n");
+
+    EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "a=b", "x"), HostSimError);
+    EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "1", "two\nlines"), HostSimError);
+}
+
+TEST_F(HostSimTest, demoUnderOtherHostKeyFillsItsOwnDiary) {
+    const std::string other = Init();
+    const std::string diary =
+        CreateDemo(m_reg, m_tmp / "demo", ToOleDate({2011, 2, 28, 0, 0, 0}), "DEMOHOST");
+    EXPECT_EQ(Read(kHkeyLocalMachine, HostRegKeyFor("DEMOHOST"), "DataBaseName"), diary);
+    EXPECT_EQ(RegisteredDiary(m_reg), other);
+    EXPECT_GE(Readings(diary).size(), 365u * 3);
+    EXPECT_TRUE(Readings(other).empty());
+    EXPECT_THROW(CreateDemo(m_reg, m_tmp / "demo", 0, "DEMOHOST"), HostSimError);
+}
+
+int RunCli(const std::vector<std::string>& args, std::string* err = nullptr) {
+    std::ostringstream out;
+    std::ostringstream errors;
+    const int rc = RunHostCli(args, out, errors);
+    if (err) *err = errors.str();
+    return rc;
+}
+
+TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwo) {
+    const std::string r = m_registryFile;
+    std::string err;
+    EXPECT_EQ(RunCli({}, &err), 2);
+    EXPECT_NE(err.find("Usage:"), std::string::npos);
+    EXPECT_EQ(RunCli({"--registry", r, "bogus"}), 2);
+    EXPECT_EQ(RunCli({"--registry", r, "init"}), 2);
+    EXPECT_EQ(RunCli({"--registry", r, "init", "--diary", "x.vld", "--hive", "hkcr"}), 2);
+    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "x", "--date", "1.3.2010"}), 2);
+    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "31.2.2010"}), 2);
+    EXPECT_EQ(RunCli({"--registry", r, "module"}), 2);
+    EXPECT_EQ(RunCli({"--registry", r, "forget", "--count", "1"}), 2);
+    EXPECT_EQ(RunCli({"--registry"}), 2);
+    EXPECT_FALSE(fs::exists(m_tmp / "x.vld"));
+}
+
+TEST_F(HostSimTest, cliCommandsWorkOnTheRegisteredDiary) {
+    const std::string r = m_registryFile;
+    const std::string diary = m_tmp / "cli/d.vld";
+    std::string err;
+    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "1.3.2010"}, &err),
+              1);
+    EXPECT_NE(err.find("init"), std::string::npos);
+
+    ASSERT_EQ(RunCli({"init", "--diary", diary, "--registry", r, "--password", "quomba", "--first",
+                      "Max", "--name", "Meier"}),
+              0);
+    EXPECT_EQ(RunCli({"--registry", r, "init", "--diary", diary}), 1);
+    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "1.3.2010 07:30",
+                      "--count", "2"}),
+              0);
+    EXPECT_EQ(RunCli({"--registry", r, "generate", "--from", "2.3.2010", "--to", "4.3.2010",
+                      "--per-day", "3", "--methods", "24,33", "--seed", "5"}),
+              0);
+    const auto rows = Readings(diary);
+    ASSERT_EQ(rows.size(), 11u);
+    EXPECT_EQ(std::get<1>(rows[0]), 7.5 / 24);
+
+    EXPECT_EQ(RunCli({"--registry", r, "module", "Bare", "--desc", "Only a description"}), 0);
+    EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\Bare", "desc"), "Only a description");
+    EXPECT_EQ(RunCli({"--registry", r, "import-ini", "BP", "9", "Tensio"}), 0);
+    EXPECT_TRUE(fs::exists(m_tmp / "cli/import.ini"));
+    EXPECT_EQ(RunCli({"--registry", r, "forget"}), 0);
+    EXPECT_EQ(RegisteredDiary(m_reg), "");
+}
+
+#ifndef _WIN32
+int RunExecutable(const std::string& args, const std::string& env = {}) {
+    const std::string command =
+        env + " '" + std::string(STRIPSTOCK_HOST_EXE) + "' " + args + " >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(HostSimTest, executableCreatesADemoHost) {
+    const std::string dir = m_tmp / "demo";
+    ASSERT_EQ(
+        RunExecutable("--registry '" + m_registryFile + "' demo '" + dir + "' --today 28.2.2011"),
+        0);
+
+    const std::string diary = RegisteredDiary(m_reg);
+    EXPECT_EQ(diary, (fs::path(dir) / "mustermann.vld").string());
+    const auto rows = Readings(diary);
+    EXPECT_GE(rows.size(), 365u * 3);
+    EXPECT_LE(rows.size(), 365u * 5);
+    const double today = ToOleDate({2011, 2, 28, 0, 0, 0});
+    for (const Row& row : rows) {
+        EXPECT_LE(std::get<0>(row), today);
+        EXPECT_GT(std::get<0>(row), today - 365);
+    }
+
+    std::vector<std::string> modules;
+    m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", modules);
+    EXPECT_GE(modules.size(), 5u);
+    const std::string parameter =
+        Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\OneTouch Ultra", "parameter");
+    EXPECT_EQ(parameter.substr(parameter.rfind('|') + 1), "25");
+    const std::string ini = ReadBytes(dir + "/import.ini");
+    EXPECT_NE(ini.find("[BG]\r\n"), std::string::npos);
+    EXPECT_NE(ini.find("[BP]\r\n"), std::string::npos);
+
+    // The store named by the environment, as the program itself finds it.
+    EXPECT_EQ(RunExecutable("forget", "STRIPSTOCK_REGISTRY='" + m_registryFile + "'"), 0);
+    Registry reread(MakeFileRegistryBackend(m_registryFile));
+    EXPECT_EQ(RegisteredDiary(reread), "");
+    EXPECT_EQ(RunExecutable("--registry '" + m_registryFile + "' demo"), 2);
+}
+#endif
+
+}  // namespace
+}  // namespace stripstock::hostsim
