@@ -23,6 +23,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: stripstock-cli [--host TEXT] [--program-dir DIR] COMMAND [ARGS]\n"
     "commands:\n"
+    "  help\n"
     "  status\n"
     "  strips\n"
     "  consumption\n"
@@ -272,10 +273,14 @@ const std::map<std::string, Command>& Commands() {
           }}},
         {"strip-delete",
          {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&, std::ostream&) {
+          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
+             std::ostream& err) {
               args.Allow({}, 1);
-              DeleteStripDefinition(
-                  ctx, static_cast<std::int32_t>(RequireWhole(args.Positional(0), "ID")));
+              const long id = RequireWhole(args.Positional(0), "ID");
+              if (!DeleteStripDefinition(ctx, static_cast<std::int32_t>(id))) {
+                  err << "Der Teststreifen konnte nicht gelöscht werden !\n";
+                  return kExitStorageFailure;
+              }
               return kExitDone;
           }}},
         {"meter-name",
@@ -324,7 +329,7 @@ const std::map<std::string, Command>& Commands() {
               args.Allow({}, 1);
               const long id = RequireWhole(args.Positional(0), "ID");
               if (!DeleteEntry(ctx, static_cast<std::int32_t>(id))) {
-                  err << "Der Eintrag konnte nicht gelöscht werden.\n";
+                  err << "Der Eintrag konnte nicht gelöscht werden !\n";
                   return kExitStorageFailure;
               }
               return kExitDone;
@@ -340,7 +345,7 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
     std::string host;
     std::size_t i = 0;
     try {
-        for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+        for (; i < args.size() && args[i].rfind("--", 0) == 0 && args[i] != "--help"; ++i) {
             if (i + 1 >= args.size()) throw UsageError{"missing value for " + args[i]};
             if (args[i] == "--host") {
                 host = args[++i];
@@ -351,6 +356,10 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
             }
         }
         if (i >= args.size()) throw UsageError{"missing command"};
+        if (args[i] == "help" || args[i] == "--help") {
+            out << kUsage;
+            return kExitDone;
+        }
         const auto it = Commands().find(args[i]);
         if (it == Commands().end()) throw UsageError{"unknown command " + args[i]};
         const Args commandArgs(
@@ -364,7 +373,7 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
         }
         return it->second.run(ctx, start, commandArgs, out, err);
     } catch (const UsageError& e) {
-        err << "stripstock-cli: " << e.text << '\n' << kUsage;
+        err << "stripstock-cli: " << e.text << "\n(stripstock-cli help lists the commands)\n";
         return kExitUsage;
     }
 }

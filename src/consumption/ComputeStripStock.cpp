@@ -23,25 +23,6 @@ void LogJetError(const std::string& what, const dao::JetError& e) {
     DebugLog(kWhere, what + ": " + std::to_string(e.number()) + " " + e.what());
 }
 
-// This computation asks for the older engine first.
-std::shared_ptr<dao::DBEngine> CreateEngine(const Context& ctx) {
-    if (!ctx.engines) {
-        DebugLog(kWhere, "no database engine available");
-        return nullptr;
-    }
-    try {
-        return ctx.engines->Create("DAO.DBEngine.35");
-    } catch (const dao::JetError&) {
-        // Not installed: the newer engine reads the same files.
-    }
-    try {
-        return ctx.engines->Create("DAO.DBEngine.36");
-    } catch (const dao::JetError& e) {
-        LogJetError("create engine", e);
-    }
-    return nullptr;
-}
-
 // The companion database carries no password, so it is opened without a connect string.
 std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine>& engine,
                                              const std::string& path) {
@@ -180,7 +161,7 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
     }
     const bool hasMeters = oneStrip && IsMeterInList(meterList);
 
-    std::shared_ptr<dao::DBEngine> engine = CreateEngine(ctx);
+    std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
     std::shared_ptr<dao::Database> database = OpenCompanion(engine, ctx.StripDbPath);
     std::shared_ptr<dao::Recordset> rs;
 
@@ -256,7 +237,7 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
     // An unreadable diary leaves no engine behind; the companion is still worth reading.
     lastPrescription = 0.0;
     if (!engine) {
-        engine = CreateEngine(ctx);
+        engine = CreateOwnEngine(ctx);
     }
     database = OpenCompanion(engine, ctx.StripDbPath);
     std::string lastSql = "Select max(date) as vd FROM teststrips where amount >0";

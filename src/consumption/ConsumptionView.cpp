@@ -28,8 +28,11 @@ void ConsumptionView::Show(const ConsumptionTable& table) {
         m_lv->setColumnWidth(i, Px(kConsumptionColumns[static_cast<std::size_t>(i)].widthTwips));
     }
     for (const ConsumptionRow& row : table.rows) {
-        m_lv->addTopLevelItem(new QTreeWidgetItem(QStringList{
-            ToQt(row.label), ToQt(row.used), ToQt(row.stock), ToQt(row.lastPrescription)}));
+        auto* item = new QTreeWidgetItem(QStringList{ToQt(row.label), ToQt(row.used),
+                                                     ToQt(row.stock), ToQt(row.lastPrescription)});
+        // The label column keeps its designed width; a long strip name shows in full here.
+        item->setToolTip(0, item->text(0));
+        m_lv->addTopLevelItem(item);
     }
 }
 

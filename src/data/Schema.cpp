@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "data/Session.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {
@@ -76,19 +77,8 @@ void CreateCompanionDatabase(Context& ctx, const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (path.empty() || fs::exists(fs::symlink_status(path, ec))) return;
-    if (!ctx.engines) return;
-
-    std::shared_ptr<dao::DBEngine> engine;
-    try {
-        engine = ctx.engines->Create("DAO.DBEngine.35");
-    } catch (const dao::JetError&) {
-        try {
-            engine = ctx.engines->Create("DAO.DBEngine.36");
-        } catch (const dao::JetError& e) {
-            DebugLog("CreateCompanionDatabase", e.what());
-            return;
-        }
-    }
+    const std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
+    if (!engine) return;
 
     // Built under a name of its own and moved into place when complete: a failure leaves
     // no half-made companion file behind, and the next start tries again.

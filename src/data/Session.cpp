@@ -136,6 +136,18 @@ int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& rec
     return status;
 }
 
+std::shared_ptr<dao::DBEngine> CreateOwnEngine(const Context& ctx) {
+    if (!ctx.engines) return nullptr;
+    for (std::string_view progId : {"DAO.DBEngine.35", "DAO.DBEngine.36"}) {
+        try {
+            return ctx.engines->Create(progId);
+        } catch (const dao::JetError& e) {
+            DebugLog("CreateOwnEngine", std::string(progId) + ": " + e.what());
+        }
+    }
+    return nullptr;
+}
+
 std::string SqlDate(double oleDate) {
     const CivilDateTime dt = FromOleDate(oleDate);
     std::string year = std::to_string(dt.year);

@@ -21,6 +21,10 @@ int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
             std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
             bool noOlderEngine);
 
+// Operations with an engine of their own (not the shared session) try "DAO.DBEngine.35"
+// first and "DAO.DBEngine.36" as fallback. nullptr when neither can be created.
+std::shared_ptr<dao::DBEngine> CreateOwnEngine(const Context& ctx);
+
 // Opens a record set of that kind on the SQL text. Returns the error number (0 = opened;
 // 91 without a database); on failure rs is left empty.
 int db_OpenRecordset(const std::shared_ptr<dao::Database>& database,

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <system_error>
 #include <utility>
@@ -38,6 +39,36 @@ fs::path ToFsPath(const std::string& utf8) {
 std::string FromFsPath(const fs::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
+}
+
+// A key path read as advapi32 reads it: the names between separators, so that repeated and
+// trailing separators count for nothing, while a leading one makes the path invalid.
+std::optional<std::string> ApiKeyPath(const std::string& path) {
+    if (!path.empty() && path.front() == '\\') {
+        return std::nullopt;
+    }
+    std::string collapsed;
+    collapsed.reserve(path.size());
+    for (const char c : path) {
+        if (c != '\\' || (!collapsed.empty() && collapsed.back() != '\\')) {
+            collapsed += c;
+        }
+    }
+    if (!collapsed.empty() && collapsed.back() == '\\') {
+        collapsed.pop_back();
+    }
+    return RegDocument::NormalizePath(collapsed);
+}
+
+// Key and class names are counted in characters, as the registry counts them.
+std::size_t CharacterCount(const std::string& utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+bool IsStringType(std::uint32_t type) {
+    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
 bool IsKnownHive(std::uint32_t hive) {
@@ -288,7 +319,7 @@ long FileRegistryBackend::OpenKey(std::uint32_t hive, const std::string& path, s
     if (!IsKnownHive(hive)) {
         return kErrorInvalidHandle;
     }
-    const auto normalized = RegDocument::NormalizePath(path);
+    const auto normalized = ApiKeyPath(path);
     if (!normalized) {
         return kErrorBadPathname;
     }
@@ -309,14 +340,22 @@ long FileRegistryBackend::CreateKey(std::uint32_t hive, const std::string& path,
     if (!IsKnownHive(hive)) {
         return kErrorInvalidHandle;
     }
-    const auto normalized = RegDocument::NormalizePath(path);
+    const auto normalized = ApiKeyPath(path);
     if (!normalized) {
         return kErrorBadPathname;
     }
     std::uint32_t result = kRegOpenedExistingKey;
     const long rc = Modify([&](RegDocument& doc, bool& changed) {
-        changed = doc.CreateKey(hive, *normalized, className);
-        result = changed ? kRegCreatedNewKey : kRegOpenedExistingKey;
+        // RegCreateKeyExA gives the class to every key it creates on the way, too.
+        if (!className.empty()) {
+            for (std::size_t slash = normalized->find('\\'); slash != std::string::npos;
+                 slash = normalized->find('\\', slash + 1)) {
+                changed = doc.CreateKey(hive, normalized->substr(0, slash), className) || changed;
+            }
+        }
+        const bool created = doc.CreateKey(hive, *normalized, className);
+        changed = created || changed;
+        result = created ? kRegCreatedNewKey : kRegOpenedExistingKey;
         return kErrorSuccess;
     });
     if (rc != kErrorSuccess) {
@@ -363,7 +402,11 @@ long FileRegistryBackend::SetValue(RegKey key, const std::string& name, std::uin
     if (const long rc = Lookup(key, kKeySetValue, handle); rc != kErrorSuccess) {
         return rc;
     }
-    const RegDocument::Value value{type, data};
+    RegDocument::Value value{type, data};
+    // As RegSetValueExA does: a string whose closing NUL was not counted is stored with it.
+    if (IsStringType(type) && !value.data.empty() && value.data.back() != '\0') {
+        value.data.push_back('\0');
+    }
     return Modify([&](RegDocument& doc, bool& changed) {
         if (!doc.KeyExists(handle.hive, handle.path)) {
             return kErrorKeyDeleted;
@@ -419,9 +462,10 @@ long FileRegistryBackend::QueryInfoKey(RegKey key, std::uint32_t& subKeys,
     std::size_t longestName = 0;
     std::size_t longestClass = 0;
     for (const auto& name : names) {
-        longestName = std::max(longestName, name.size());
+        longestName = std::max(longestName, CharacterCount(name));
         const std::string child = handle.path.empty() ? name : handle.path + "\\" + name;
-        longestClass = std::max(longestClass, doc.KeyClass(handle.hive, child).value_or("").size());
+        longestClass =
+            std::max(longestClass, CharacterCount(doc.KeyClass(handle.hive, child).value_or("")));
     }
     subKeys = static_cast<std::uint32_t>(names.size());
     maxSubKeyLen = static_cast<std::uint32_t>(longestName);

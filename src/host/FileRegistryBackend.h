@@ -17,9 +17,10 @@ namespace stripstock {
 // and its folder.
 //
 // Only HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER exist: another hive gives kErrorInvalidHandle.
-// A key path with an empty part (leading or doubled "\") or a line break gives
-// kErrorBadPathname. A file in UTF-16 (as the registry editor writes by default) is not read
-// or written: every call gives kErrorInvalidData and the file is left alone.
+// Key paths are read as advapi32 reads them: repeated and trailing "\" count for nothing, a
+// leading "\" gives kErrorBadPathname; so does a line break, which a key line cannot hold. A file
+// in UTF-16 (as the registry editor writes by default) is not read or written: every call gives
+// kErrorInvalidData and the file is left alone.
 class FileRegistryBackend final : public RegistryBackend {
   public:
     explicit FileRegistryBackend(std::string path);

@@ -4,14 +4,11 @@
 #include <cstring>
 #include <utility>
 
+#include "text/TextHelpers.h"
+
 namespace stripstock {
 
 namespace {
-
-bool IsTrimmable(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return code < 20 || code == 32;
-}
 
 // Closes the key on every way out of an operation.
 class KeyCloser {
@@ -29,18 +26,8 @@ class KeyCloser {
 }  // namespace
 
 std::string vtrim(std::string text) {
-    if (text.empty() || text.front() == '\0') {
-        return {};
-    }
-    std::size_t end = text.size();
-    while (end > 0 && IsTrimmable(text[end - 1])) {
-        --end;
-    }
-    std::size_t begin = 0;
-    while (begin < end && IsTrimmable(text[begin])) {
-        ++begin;
-    }
-    return text.substr(begin, end - begin);
+    // Registry text is trimmed by the same rule as every other text.
+    return trim(std::move(text));
 }
 
 Registry::Registry(std::shared_ptr<RegistryBackend> backend) : m_backend(std::move(backend)) {}

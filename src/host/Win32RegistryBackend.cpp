@@ -1,5 +1,6 @@
 // The Windows registry through the ANSI functions of advapi32. The registry's 8-bit text is
-// Windows-1252; the program's strings are UTF-8, converted here and nowhere else.
+// Windows-1252; the program's strings are UTF-8, converted here and nowhere else. Every call
+// hands its key handle back to the caller or closes it before returning.
 
 #include <memory>
 #include <string>
@@ -24,9 +25,16 @@ namespace {
 // Enough for any key name (at most 255 characters) and its NUL.
 constexpr DWORD kKeyNameBuffer = 256;
 constexpr DWORD kMaxClassBuffer = 32768;
+// A value that keeps growing between the size query and the read is given up on.
+constexpr int kReadAttempts = 8;
 
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// The program uses these two hives only, and the text store knows no others.
+bool IsKnownHive(std::uint32_t hive) {
+    return hive == kHkeyLocalMachine || hive == kHkeyCurrentUser;
 }
 
 // Predefined hives are 32-bit values that HKEY carries sign-extended.
@@ -43,6 +51,9 @@ class Win32RegistryBackend final : public RegistryBackend {
   public:
     long OpenKey(std::uint32_t hive, const std::string& path, std::uint32_t access,
                  RegKey& key) override {
+        if (!IsKnownHive(hive)) {
+            return ERROR_INVALID_HANDLE;
+        }
         HKEY opened = nullptr;
         const std::string ansiPath = Utf8ToCp1252(path);
         const LONG rc = RegOpenKeyExA(HiveHandle(hive), ansiPath.c_str(), 0, access, &opened);
@@ -54,9 +65,21 @@ class Win32RegistryBackend final : public RegistryBackend {
 
     long CreateKey(std::uint32_t hive, const std::string& path, const std::string& className,
                    std::uint32_t access, RegKey& key, std::uint32_t& disposition) override {
+        if (!IsKnownHive(hive)) {
+            return ERROR_INVALID_HANDLE;
+        }
+        const std::string ansiPath = Utf8ToCp1252(path);
+        // An existing key keeps its class. Wine 8 lets RegCreateKeyExA overwrite it, so an
+        // existing key is opened instead; on Windows the outcome is the same either way.
+        HKEY existing = nullptr;
+        if (RegOpenKeyExA(HiveHandle(hive), ansiPath.c_str(), 0, access, &existing) ==
+            ERROR_SUCCESS) {
+            key = FromHandle(existing);
+            disposition = REG_OPENED_EXISTING_KEY;
+            return ERROR_SUCCESS;
+        }
         HKEY created = nullptr;
         DWORD result = 0;
-        const std::string ansiPath = Utf8ToCp1252(path);
         std::string ansiClass = Utf8ToCp1252(className);
         const LONG rc =
             RegCreateKeyExA(HiveHandle(hive), ansiPath.c_str(), 0, ansiClass.data(),
@@ -79,17 +102,17 @@ class Win32RegistryBackend final : public RegistryBackend {
             return rc;
         }
         // The whole value is read even for a size query: its size in UTF-8 is only known
-        // after conversion. The value may grow between the calls, hence the loop.
-        std::vector<BYTE> buffer(needed + 1);
+        // after conversion.
+        std::vector<BYTE> buffer(static_cast<std::size_t>(needed) + 1);
         DWORD got = 0;
-        for (int attempt = 0; attempt < 8; ++attempt) {
+        rc = ERROR_MORE_DATA;
+        for (int attempt = 0; attempt < kReadAttempts && rc == ERROR_MORE_DATA; ++attempt) {
             got = static_cast<DWORD>(buffer.size());
             rc = RegQueryValueExA(KeyHandle(key), ansiName.c_str(), nullptr, &storedType,
                                   buffer.data(), &got);
-            if (rc != ERROR_MORE_DATA) {
-                break;
+            if (rc == ERROR_MORE_DATA) {
+                buffer.resize(static_cast<std::size_t>(got) + 1);
             }
-            buffer.resize(static_cast<std::size_t>(got) + 1);
         }
         if (rc != ERROR_SUCCESS) {
             return rc;

@@ -41,9 +41,8 @@ EntryDialog::EntryDialog(const QString& objectName, const QString& caption,
     auto* cancel = new QPushButton(QStringLiteral("&Abbruch"), this);
     cancel->setObjectName(QStringLiteral("Command1_1"));
     cancel->setGeometry(TwipsRect(3120, 1200, 1335, 375));
-    for (QPushButton* button : {ok, cancel}) {
-        button->setAutoDefault(false);
-    }
+    // Enter confirms from the text fields; a focused "&Abbruch" takes Enter itself.
+    ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { Command1_Click(0); });
     connect(cancel, &QPushButton::clicked, this, [this] { Command1_Click(1); });
 

@@ -44,7 +44,6 @@ LedgerListDialog::LedgerListDialog(Context& ctx, QWidget* parent) : QDialog(pare
         auto* button = new QPushButton(ToQt(entry.caption), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(entry.index));
         button->setGeometry(TwipsRect(5640, entry.top, 1815, 375));
-        button->setAutoDefault(false);
         const int index = entry.index;
         connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
         setTabOrder(previous, button);

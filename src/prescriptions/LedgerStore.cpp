@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "data/Session.h"
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "text/Regional.h"
@@ -25,18 +26,6 @@ void CloseQuietly(const std::shared_ptr<T>& object, const char* where) {
 }
 
 }  // namespace
-
-std::shared_ptr<dao::DBEngine> CreateOwnEngine(const Context& ctx) {
-    if (!ctx.engines) return nullptr;
-    for (std::string_view progId : {"DAO.DBEngine.35", "DAO.DBEngine.36"}) {
-        try {
-            return ctx.engines->Create(progId);
-        } catch (const dao::JetError& e) {
-            DebugLog("CreateOwnEngine", std::string(progId) + ": " + e.what());
-        }
-    }
-    return nullptr;
-}
 
 std::shared_ptr<dao::Database> OpenLedgerDatabase(const Context& ctx, bool readOnly,
                                                   std::shared_ptr<dao::DBEngine>& engine) {

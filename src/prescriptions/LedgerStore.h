@@ -11,10 +11,6 @@
 
 namespace stripstock {
 
-// The entry dialogs and the ledger list use engine objects of their own, never the shared
-// session: "DAO.DBEngine.35" first, "DAO.DBEngine.36" as fallback. nullptr when neither exists.
-std::shared_ptr<dao::DBEngine> CreateOwnEngine(const Context& ctx);
-
 // Opens the companion database with an own engine, not exclusive, without a connect string.
 // nullptr when it cannot be opened. The engine is handed back so that it outlives the database.
 std::shared_ptr<dao::Database> OpenLedgerDatabase(const Context& ctx, bool readOnly,

@@ -18,17 +18,19 @@ constexpr int kDefaultColumnWidthTwips = 1440;
 PrescriptionsView::PrescriptionsView(Context& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     m_tvTeststrips = new QTreeWidget(this);
     m_tvTeststrips->setObjectName(QStringLiteral("tvTeststrips"));
-    m_tvTeststrips->setGeometry(TwipsRect(120, 120, 2415, 3375));
+    // Wide enough for a child node's usual strip name beside the tree's indentation.
+    m_tvTeststrips->setGeometry(TwipsRect(120, 120, 2655, 3375));
     m_tvTeststrips->setHeaderHidden(true);
     m_tvTeststrips->setRootIsDecorated(true);
 
     m_lvPrescriptions = new QTreeWidget(this);
     m_lvPrescriptions->setObjectName(QStringLiteral("lvPrescriptions"));
-    m_lvPrescriptions->setGeometry(TwipsRect(2640, 120, 5055, 3375));
+    m_lvPrescriptions->setGeometry(TwipsRect(2880, 120, 4815, 3375));
     m_lvPrescriptions->setRootIsDecorated(false);
     m_lvPrescriptions->setItemsExpandable(false);
     m_lvPrescriptions->setAllColumnsShowFocus(true);
-    m_lvPrescriptions->header()->setStretchLastSection(false);
+    // "Streifen" takes what "Datum" and "Menge" leave, so that strip names are not cut short.
+    m_lvPrescriptions->header()->setStretchLastSection(true);
     // The columns are made once and kept by every later fill.
     QStringList titles;
     for (const std::string_view title : kPrescriptionColumns) {
@@ -79,6 +81,7 @@ void PrescriptionsView::ShowTree(const std::vector<TreeNode>& nodes,
     for (const TreeNode& node : nodes) {
         auto* item = new QTreeWidgetItem(QStringList{ToQt(node.text)});
         item->setData(0, kKeyRole, ToQt(node.key));
+        item->setToolTip(0, item->text(0));
         if (root == nullptr) {
             m_tvTeststrips->addTopLevelItem(item);
             root = item;
@@ -99,6 +102,7 @@ void PrescriptionsView::ShowList(const std::vector<PrescriptionRow>& rows) {
         auto* item =
             new QTreeWidgetItem(QStringList{ToQt(row.date), ToQt(row.amount), ToQt(row.strip)});
         item->setData(0, kKeyRole, ToQt(row.key));
+        item->setToolTip(2, item->text(2));
         m_lvPrescriptions->addTopLevelItem(item);
     }
 }

@@ -35,19 +35,7 @@ std::string ReplaceOnePass(std::string_view text, std::string_view search,
 }  // namespace
 
 void EnsureStripsTable(Context& ctx) {
-    if (!ctx.engines) return;
-    // Operations with an engine of their own try the older class first.
-    std::shared_ptr<dao::DBEngine> engine;
-    try {
-        engine = ctx.engines->Create("DAO.DBEngine.35");
-    } catch (const dao::JetError&) {
-        try {
-            engine = ctx.engines->Create("DAO.DBEngine.36");
-        } catch (const dao::JetError& e) {
-            DebugLog("EnsureStripsTable", e.what());
-            return;
-        }
-    }
+    const std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
     if (!engine) return;
 
     std::shared_ptr<dao::Database> db;

@@ -136,15 +136,6 @@ void ReadTrimmed(const dao::Recordset& rs, std::string_view column, std::string&
     }
 }
 
-std::shared_ptr<dao::DBEngine> CreateOwnEngine(const dao::EngineFactory& engines) {
-    // Operations with an engine of their own try the older class first.
-    try {
-        return engines.Create("DAO.DBEngine.35");
-    } catch (const dao::JetError&) {
-        return engines.Create("DAO.DBEngine.36");
-    }
-}
-
 SaveOutcome NotSaved() { return SaveOutcome{false, kStripSaveFailedMessage}; }
 
 }  // namespace
@@ -260,7 +251,7 @@ SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& na
     };
 
     try {
-        std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(*ctx.engines);
+        std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
         if (!engine) return NotSaved();
         db = engine->OpenDatabase(ctx.StripDbPath, false, false, "MS Access");
         if (!db) return NotSaved();

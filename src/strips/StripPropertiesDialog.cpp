@@ -61,9 +61,8 @@ StripPropertiesDialog::StripPropertiesDialog(Context& ctx, std::int32_t lStripID
     auto* cancel = new QPushButton(QStringLiteral("&Abbruch"), this);
     cancel->setObjectName(QStringLiteral("cmd_1"));
     cancel->setGeometry(TwipsRect(3120, 2520, 1335, 375));
-    for (QPushButton* button : {ok, cancel}) {
-        button->setAutoDefault(false);
-    }
+    // Enter confirms from the text fields; a focused "&Abbruch" takes Enter itself.
+    ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { cmd_Click(0); });
     connect(cancel, &QPushButton::clicked, this, [this] { cmd_Click(1); });
 
@@ -96,6 +95,10 @@ void StripPropertiesDialog::Load() {
     m_txtName->setText(ToQt(form.name));
     m_txtManufacturer->setText(ToQt(form.manufacturer));
     m_txtPZN->setText(ToQt(form.pzn));
+    // Show each text from its start, not scrolled to the cursor at its end.
+    for (QLineEdit* edit : {m_txtName, m_txtManufacturer, m_txtPZN}) {
+        edit->setCursorPosition(0);
+    }
     for (int i = 0; i < m_lbMeters->count(); ++i) {
         const auto at = static_cast<std::size_t>(i);
         m_lbMeters->item(i)->setSelected(at < form.selected.size() && form.selected[at]);

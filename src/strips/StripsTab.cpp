@@ -35,19 +35,22 @@ std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow) {
     return id >= 1 ? id : 0;
 }
 
-void DeleteStripDefinition(Context& ctx, std::int32_t id) {
+bool DeleteStripDefinition(Context& ctx, std::int32_t id) {
+    bool deleted = false;
     {
         SessionObjects& s = ctx.session;
         SessionGuard guard(s);
         if (db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, false, false) == 0 && s.Db) {
             try {
                 s.Db->Execute("DELETE * from strips WHERE id=" + std::to_string(id));
+                deleted = true;
             } catch (const dao::JetError& e) {
                 DebugLog("DeleteStripDefinition", e.what());
             }
         }
     }
     ReloadMainStripList(ctx);
+    return deleted;
 }
 
 }  // namespace stripstock

@@ -29,7 +29,8 @@ std::int32_t SelectedStripId(const std::vector<ListEntry>& list, int selectedRow
 std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow);
 
 // Deletes the strips row with that ID (only the definition; ledger rows stay) and reloads
-// ctx.stripList, whether or not the delete succeeded.
-void DeleteStripDefinition(Context& ctx, std::int32_t id);
+// ctx.stripList, whether or not the delete succeeded. False when the database could not be
+// opened or the statement failed (an id without a row is no failure).
+bool DeleteStripDefinition(Context& ctx, std::int32_t id);
 
 }  // namespace stripstock

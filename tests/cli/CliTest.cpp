@@ -61,6 +61,12 @@ TEST_F(CliTest, refusesToStartWithoutADiary) {
     EXPECT_TRUE(out.str().empty());
 }
 
+TEST_F(CliTest, helpListsTheCommandsWithoutStarting) {
+    EXPECT_EQ(Run({"help"}), kExitDone);
+    EXPECT_THAT(out.str(), HasSubstr("  ledger-delete ID\n"));
+    EXPECT_EQ(Run({"--help"}), kExitDone);
+}
+
 TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
     MakeHost();
     EXPECT_EQ(Run({}), kExitUsage);
@@ -116,8 +122,10 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
     EXPECT_THAT(out.str(), HasSubstr("Teststreifen\tVerbrauch\tBestand\tLetzte Verordnung\n"
                                      "Insgesamt\t0\t48\t01.02.2010\n"));
 
+    ASSERT_EQ(Run({"strip-delete", "1"}), kExitDone);
     ASSERT_EQ(Run({"ledger"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Bezug: 50x   Ultra Teststreifen\n"));
+    // The definition is gone: its prescription keeps its row, without a name.
+    EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Bezug: 50x   \n"));
     EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Fehlmessung: 2x   Accutrend Compact\n"));
 }
 

@@ -137,6 +137,44 @@ class DialogsTest : public QObject {
         QCOMPARE(LastMeter(m_ctx), QString());
     }
 
+    void enterConfirmsFromFieldsAndClicksFocusedButton() {
+        AddStrips();
+        NewPrescriptionDialog entry(m_ctx);
+        entry.show();
+        QApplication::setActiveWindow(&entry);
+        auto* amount = Find<QLineEdit>(&entry, "txtAmount");
+        amount->setFocus();
+        QTest::keyClicks(amount, QStringLiteral("50"));
+        QTest::keyClick(amount, Qt::Key_Return);  // "&OK": the empty date is refused
+        const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text, kDateMessage);
+        QVERIFY(entry.isVisible());
+        auto* cancel = Find<QPushButton>(&entry, "Command1_1");
+        cancel->setFocus();
+        QTest::keyClick(cancel, Qt::Key_Return);
+        QCOMPARE(entry.result(), int(QDialog::Rejected));
+        QVERIFY(EntryTexts(m_ctx).isEmpty());
+
+        StripPropertiesDialog strip(m_ctx, 0);
+        strip.show();
+        QApplication::setActiveWindow(&strip);
+        auto* name = Find<QLineEdit>(&strip, "txtName");
+        name->setFocus();
+        QTest::keyClicks(name, QStringLiteral("Neu"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(strip.result(), int(QDialog::Accepted));
+        QCOMPARE(m_ctx.stripList.back().text, std::string("Neu"));
+
+        LedgerListDialog list(m_ctx);
+        list.show();
+        QApplication::setActiveWindow(&list);
+        auto* remove = Find<QPushButton>(&list, "Command1_1");
+        remove->setFocus();
+        QTest::keyClick(remove, Qt::Key_Return);
+        QCOMPARE(MessageBox::TakeRecords().size(), 1);  // the delete question
+    }
+
     void newPrescriptionStoresRowAndCloses() {
         AddStrips();
         m_host->SetLastMeter("1");
@@ -312,6 +350,10 @@ class DialogsTest : public QObject {
         QCOMPARE(Find<QLineEdit>(&edited, "txtName")->text(), QStringLiteral("Teststreifen Ä"));
         QCOMPARE(Find<QLineEdit>(&edited, "txtManufacturer")->text(), QStringLiteral("Hersteller"));
         QCOMPARE(Find<QLineEdit>(&edited, "txtPZN")->text(), QStringLiteral("0815"));
+        // Loaded texts show from their start, however long.
+        for (const char* name : {"txtName", "txtManufacturer", "txtPZN"}) {
+            QCOMPARE(Find<QLineEdit>(&edited, name)->cursorPosition(), 0);
+        }
         auto* loaded = Find<QListWidget>(&edited, "lbMeters");
         QVERIFY(!loaded->item(0)->isSelected());  // code 3 is not taken for 30
         QVERIFY(loaded->item(1)->isSelected());

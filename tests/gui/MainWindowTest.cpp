@@ -220,6 +220,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(lv->topLevelItemCount(), rows.size());
         for (int i = 0; i < rows.size(); ++i) {
             QCOMPARE(RowTexts(lv, i), rows[i]);
+            QCOMPARE(lv->topLevelItem(i)->toolTip(0), rows[i][0]);
         }
         QCOMPARE(Find<QLabel>(window.get(), "lblOwner")->text(),
                  QStringLiteral("Erika Mustermann"));
@@ -269,6 +270,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(RowTexts(list, 0), (QStringList{u"01.02.2010"_s, u"50"_s, u"Contour"_s}));
         QCOMPARE(list->columnCount(), 3);
+        // "Streifen" fills the rest of the list, and cut-short names show in full as tool tips.
+        QCOMPARE(list->columnViewportPosition(2) + list->columnWidth(2), list->viewport()->width());
+        QCOMPARE(list->topLevelItem(0)->toolTip(2), QStringLiteral("Contour"));
+        QCOMPARE(root->child(0)->toolTip(0), QStringLiteral("Contour"));
 
         // A row added meanwhile shows at the next click, even on the same node; the tree stays.
         AppendLedgerRow(m_ctx, Day(2010, 2, 20), 1, 10);

@@ -54,6 +54,7 @@ TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\X", "v", "1"));
     EXPECT_EQ(Slurp(m_file),
               "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n;class=\"string\"\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n;class=\"string\"\r\n\"v\"=\"1\"\r\n\r\n");
 }
 
@@ -78,41 +79,16 @@ TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
     EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
 }
 
-TEST_F(FileRegistryBackendTest, answersWithWin32ErrorCodes) {
+// The error codes shared with the Win32 registry are checked on every backend in
+// RegistryTest; a key line cannot hold a line break, which the Win32 registry would accept.
+TEST_F(FileRegistryBackendTest, refusesKeyPathWithLineBreak) {
     FileRegistryBackend backend(m_file);
     RegKey key = 0;
     std::uint32_t disposition = 0;
-    EXPECT_EQ(backend.OpenKey(0x80000000u, "", kAccessRead, key), kErrorInvalidHandle);
-    EXPECT_EQ(backend.CreateKey(0x80000003u, "X", "", kAccessAll, key, disposition),
-              kErrorInvalidHandle);
-    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "Missing", kAccessRead, key), kErrorFileNotFound);
-    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "\\A", kAccessRead, key), kErrorBadPathname);
-    EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\\\\B", "", kAccessAll, key, disposition),
-              kErrorBadPathname);
     EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\nB", "", kAccessAll, key, disposition),
               kErrorBadPathname);
-
-    ASSERT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\\", "", kAccessAll, key, disposition),
-              kErrorSuccess);
-    EXPECT_EQ(disposition, kRegCreatedNewKey);
-    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorSuccess);
-    std::uint32_t type = 0;
-    std::uint32_t size = 1;
-    std::string data = "untouched";
-    EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorMoreData);
-    EXPECT_EQ(size, 2u);
-    EXPECT_EQ(data, "untouched");
-    EXPECT_EQ(backend.QueryValue(key, "none", type, nullptr, size), kErrorFileNotFound);
-    EXPECT_EQ(backend.DeleteValue(key, "none"), kErrorFileNotFound);
-    EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
-    EXPECT_EQ(backend.CloseKey(key), kErrorInvalidHandle);
-    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorInvalidHandle);
-
-    ASSERT_EQ(backend.OpenKey(kHkeyLocalMachine, "a", kAccessRead, key), kErrorSuccess);
-    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "y\0"s), kErrorAccessDenied);
-    std::string name;
-    EXPECT_EQ(backend.EnumKey(key, 0, name), kErrorNoMoreItems);
-    backend.CloseKey(key);
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "A\rB", kAccessRead, key), kErrorBadPathname);
+    EXPECT_FALSE(std::filesystem::exists(m_file));
 }
 
 TEST_F(FileRegistryBackendTest, keepsClassAndValuesAcrossInstances) {

@@ -86,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, CommandLineTest,
                                            CommandLineCase{"ABC|x|y", "ABC"},
                                            CommandLineCase{"|x", "VELLIND4"},
                                            CommandLineCase{" lead", " lead"},
-                                           CommandLineCase{"Host 2|", "Host 2"}));
+                                           CommandLineCase{"Host 2|", "Host 2"},
+                                           CommandLineCase{"VELLIND4\\|x", "VELLIND4\\"}));
 
 TEST_F(HostSettingsTest, createsMissingKeysInMachineHiveWithoutClass) {
     LoadHostSettings(m_ctx, "");

@@ -6,13 +6,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "RecordingBackend.h"
 #include "RegistryBackends.h"
+#include "ScratchHives.h"
 #include "TempDir.h"
 #include "host/RegistryBackend.h"
 
@@ -20,8 +20,8 @@ namespace stripstock {
 namespace {
 
 using namespace std::string_literals;
-using ::testing::ElementsAre;
 using testing::BackendCase;
+using ::testing::ElementsAre;
 using testing::RecordingBackend;
 using testing::TempDir;
 
@@ -155,8 +155,8 @@ TEST_P(RegistryTest, writeStringStoresEmptyTextAsBlankThatReadsBackAsDefault) {
 TEST_P(RegistryTest, writeStringCreatesMissingKeyWithClassString) {
     EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", "x"));
     EXPECT_EQ(ClassOf(kKey), "string");
-    // Keys created on the way carry no class.
-    EXPECT_EQ(ClassOf("SOFTWARE\\StripStockTest"), "");
+    // RegCreateKeyExA gives the class to every key it creates on the way.
+    EXPECT_EQ(ClassOf("SOFTWARE\\StripStockTest"), "string");
 }
 
 TEST_P(RegistryTest, writeStringKeepsClassOfExistingKey) {
@@ -216,8 +216,130 @@ TEST_P(RegistryTest, opensKeysWithTheirAccessMasks) {
     EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x20019u));
 }
 
+TEST_P(RegistryTest, keyPathsIgnoreTrailingAndRepeatedSeparatorsButNotALeadingOne) {
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\\\Deep\\\\", ""));
+    EXPECT_TRUE(m_reg->RegKeyExists(kHkeyLocalMachine, kKey + "\\Deep"));
+    EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\Deep\\", ""));
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey + "\\\\Deep", "v", "x"));
+    // A module path built from an empty subkey name ends in a separator.
+    std::string value;
+    EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, kKey + "\\Deep\\", "v", value));
+    EXPECT_EQ(value, "x");
+    std::vector<std::string> names;
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey + "\\", names);
+    EXPECT_THAT(names, ElementsAre("Deep"));
+
+    EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, "\\" + kKey));
+    EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, "\\SOFTWARE\\Other", ""));
+    EXPECT_FALSE(m_reg->RegWriteString(kHkeyLocalMachine, "\\SOFTWARE\\Other", "v", "x"));
+    EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Other"));
+}
+
+TEST_P(RegistryTest, carriesWindows1252TextInNamesAndValues) {
+    const std::string key = kKey + "\\Z\xC3\xA4hler";                      // Zähler
+    const std::string text = "\xE2\x82\xAC 5 \xC3\xBC \xC3\x9F \xC5\xA0";  // € 5 ü ß Š
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, key, "Ma\xC3\x9F", text));  // Maß
+    EXPECT_EQ(Raw(key, "Ma\xC3\x9F"), std::make_pair(kRegSz, text + '\0'));
+    std::string value;
+    EXPECT_TRUE(
+        m_reg->RegReadValue(kHkeyLocalMachine, kKey + "\\Z\xC3\x84HLER", "MA\xC3\x9F", value));
+    EXPECT_EQ(value, text);
+    std::vector<std::string> names;
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
+    EXPECT_THAT(names, ElementsAre("Z\xC3\xA4hler"));
+}
+
+TEST_P(RegistryTest, backendAnswersWithWin32ErrorCodes) {
+    RegistryBackend& backend = *m_backend;
+    RegKey key = 0;
+    std::uint32_t disposition = 0;
+    EXPECT_EQ(backend.OpenKey(0x80000000u, "", kAccessRead, key), kErrorInvalidHandle);
+    EXPECT_EQ(backend.CreateKey(0x80000003u, "X", "", kAccessAll, key, disposition),
+              kErrorInvalidHandle);
+    EXPECT_EQ(backend.OpenKey(0, "X", kAccessRead, key), kErrorInvalidHandle);
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "Missing", kAccessRead, key), kErrorFileNotFound);
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "\\A", kAccessRead, key), kErrorBadPathname);
+    EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "\\A", "", kAccessAll, key, disposition),
+              kErrorBadPathname);
+
+    ASSERT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\\", "", kAccessAll, key, disposition),
+              kErrorSuccess);
+    EXPECT_EQ(disposition, kRegCreatedNewKey);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorSuccess);
+    std::uint32_t type = 0;
+    std::uint32_t size = 1;
+    std::string data = "untouched";
+    EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorMoreData);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(data, "untouched");
+    size = 0;
+    EXPECT_EQ(backend.QueryValue(key, "V", type, nullptr, size), kErrorSuccess);
+    EXPECT_EQ(type, kRegSz);
+    EXPECT_EQ(size, 2u);
+    EXPECT_EQ(backend.QueryValue(key, "none", type, nullptr, size), kErrorFileNotFound);
+    EXPECT_EQ(backend.DeleteValue(key, "none"), kErrorFileNotFound);
+    EXPECT_EQ(backend.DeleteValue(key, "v"), kErrorSuccess);
+    EXPECT_EQ(backend.QueryValue(key, "v", type, nullptr, size), kErrorFileNotFound);
+    std::string name;
+    EXPECT_EQ(backend.EnumKey(key, 0, name), kErrorNoMoreItems);
+    EXPECT_EQ(backend.FlushKey(key), kErrorSuccess);
+    EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorInvalidHandle);
+
+    ASSERT_EQ(backend.CreateKey(kHkeyLocalMachine, "a", "", kAccessAll, key, disposition),
+              kErrorSuccess);
+    EXPECT_EQ(disposition, kRegOpenedExistingKey);
+    EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
+    // Reading rights do not let a value be set.
+    ASSERT_EQ(backend.OpenKey(kHkeyLocalMachine, "a", kAccessRead, key), kErrorSuccess);
+    EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "y\0"s), kErrorAccessDenied);
+    EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
+}
+
+TEST_P(RegistryTest, stringStoredWithoutNulGetsOne) {
+    Store(kKey, "sz", kRegSz, "abc");
+    Store(kKey, "multi", kRegMultiSz, "a\0b\0"s);
+    Store(kKey, "empty", kRegSz, "");
+    Store(kKey, "binary", kRegBinary, "abc");
+    EXPECT_EQ(Raw(kKey, "sz"), std::make_pair(kRegSz, "abc\0"s));
+    EXPECT_EQ(Raw(kKey, "multi"), std::make_pair(kRegMultiSz, "a\0b\0"s));
+    EXPECT_EQ(Raw(kKey, "empty"), std::make_pair(kRegSz, ""s));
+    EXPECT_EQ(Raw(kKey, "binary"), std::make_pair(kRegBinary, "abc"s));
+}
+
+TEST_P(RegistryTest, keyInfoCountsSubkeysAndCharacters) {
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\Z\xC3\xA4hler", "Kl\xC3\xA4sse"));
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\ab\\deeper", ""));
+    RegKey key = 0;
+    ASSERT_EQ(m_backend->OpenKey(kHkeyLocalMachine, kKey, kAccessKeyRead, key), kErrorSuccess);
+    std::uint32_t subKeys = 0;
+    std::uint32_t maxSubKeyLen = 0;
+    std::uint32_t maxClassLen = 0;
+    EXPECT_EQ(m_backend->QueryInfoKey(key, subKeys, maxSubKeyLen, maxClassLen), kErrorSuccess);
+    EXPECT_EQ(subKeys, 2u);
+    EXPECT_EQ(maxSubKeyLen, 6u);
+    EXPECT_EQ(maxClassLen, 6u);
+    std::string name;
+    EXPECT_EQ(m_backend->EnumKey(key, 1, name), kErrorSuccess);
+    EXPECT_EQ(name, "Z\xC3\xA4hler");
+    EXPECT_EQ(m_backend->EnumKey(key, 2, name), kErrorNoMoreItems);
+    m_backend->CloseKey(key);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, RegistryTest, ::testing::ValuesIn(testing::AllBackends()),
                          CaseName);
+
+#ifdef _WIN32
+// The ANSI functions cannot carry what Windows-1252 lacks; the text store keeps such text.
+TEST(Win32RegistryTest, replacesCharactersOutsideWindows1252WithQuestionMarks) {
+    Registry reg(testing::MakeScratchWin32Backend());
+    const std::string omega = "\xCE\xA9";
+    EXPECT_TRUE(reg.RegWriteString(kHkeyCurrentUser, kKey + "\\" + omega, omega, omega + "mega"));
+    std::string value;
+    EXPECT_TRUE(reg.RegReadValue(kHkeyCurrentUser, kKey + "\\?", "?", value));
+    EXPECT_EQ(value, "?mega");
+}
+#endif
 
 struct VtrimCase {
     std::string text;
