@@ -68,6 +68,18 @@ int FieldTypeOfDeclared(std::string_view declared, int* size) {
     return 0;
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
 std::size_t Utf8Length(std::string_view text) {
     std::size_t n = 0;
     for (char c : text) {

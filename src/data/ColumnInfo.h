@@ -35,6 +35,9 @@ std::string SqlLiteral(const Value& value);
 // Characters of UTF-8 text.
 std::size_t Utf8Length(std::string_view text);
 
+// Column and field names compare without regard to ASCII case, as the engine's names do.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // "name" with inner quotes doubled.
 std::string QuoteIdentifier(std::string_view name);
 

@@ -307,6 +307,18 @@ long FileRegistryBackend::Lookup(RegKey key, std::uint32_t neededAccess, Handle&
     return kErrorSuccess;
 }
 
+long FileRegistryBackend::ReadOpenKey(RegKey key, std::uint32_t neededAccess, Handle& handle,
+                                      RegDocument& doc) const {
+    if (const long rc = Lookup(key, neededAccess, handle); rc != kErrorSuccess) {
+        return rc;
+    }
+    if (const long rc = Read(doc); rc != kErrorSuccess) {
+        return rc;
+    }
+    // The host may have deleted the key since it was opened.
+    return doc.KeyExists(handle.hive, handle.path) ? kErrorSuccess : kErrorKeyDeleted;
+}
+
 RegKey FileRegistryBackend::AddHandle(Handle handle) {
     const std::lock_guard<std::mutex> guard(m_mutex);
     const RegKey key = m_nextKey++;
@@ -369,15 +381,9 @@ long FileRegistryBackend::CreateKey(std::uint32_t hive, const std::string& path,
 long FileRegistryBackend::QueryValue(RegKey key, const std::string& name, std::uint32_t& type,
                                      std::string* data, std::uint32_t& size) {
     Handle handle;
-    if (const long rc = Lookup(key, kKeyQueryValue, handle); rc != kErrorSuccess) {
-        return rc;
-    }
     RegDocument doc;
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    if (const long rc = ReadOpenKey(key, kKeyQueryValue, handle, doc); rc != kErrorSuccess) {
         return rc;
-    }
-    if (!doc.KeyExists(handle.hive, handle.path)) {
-        return kErrorKeyDeleted;
     }
     const auto value = doc.FindValue(handle.hive, handle.path, name);
     if (!value) {
@@ -448,15 +454,9 @@ long FileRegistryBackend::CloseKey(RegKey key) {
 long FileRegistryBackend::QueryInfoKey(RegKey key, std::uint32_t& subKeys,
                                        std::uint32_t& maxSubKeyLen, std::uint32_t& maxClassLen) {
     Handle handle;
-    if (const long rc = Lookup(key, kKeyQueryValue, handle); rc != kErrorSuccess) {
-        return rc;
-    }
     RegDocument doc;
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    if (const long rc = ReadOpenKey(key, kKeyQueryValue, handle, doc); rc != kErrorSuccess) {
         return rc;
-    }
-    if (!doc.KeyExists(handle.hive, handle.path)) {
-        return kErrorKeyDeleted;
     }
     const auto names = doc.SubKeys(handle.hive, handle.path);
     std::size_t longestName = 0;
@@ -475,15 +475,9 @@ long FileRegistryBackend::QueryInfoKey(RegKey key, std::uint32_t& subKeys,
 
 long FileRegistryBackend::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
     Handle handle;
-    if (const long rc = Lookup(key, kKeyEnumerateSubKeys, handle); rc != kErrorSuccess) {
-        return rc;
-    }
     RegDocument doc;
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    if (const long rc = ReadOpenKey(key, kKeyEnumerateSubKeys, handle, doc); rc != kErrorSuccess) {
         return rc;
-    }
-    if (!doc.KeyExists(handle.hive, handle.path)) {
-        return kErrorKeyDeleted;
     }
     const auto names = doc.SubKeys(handle.hive, handle.path);
     if (index >= names.size()) {

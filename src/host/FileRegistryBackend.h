@@ -55,6 +55,9 @@ class FileRegistryBackend final : public RegistryBackend {
     template <typename Edit>
     long Modify(Edit&& edit);
     long Lookup(RegKey key, std::uint32_t neededAccess, Handle& out) const;
+    // Lookup, then the current file, then a check that the key still exists.
+    long ReadOpenKey(RegKey key, std::uint32_t neededAccess, Handle& handle,
+                     RegDocument& doc) const;
     RegKey AddHandle(Handle handle);
 
     std::string m_path;
