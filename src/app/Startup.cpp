@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "data/Schema.h"
 #include "host/HostSettings.h"
 #include "meters/MeterTables.h"
@@ -7,6 +10,19 @@
 #include "text/TextHelpers.h"
 
 namespace stripstock {
+
+namespace {
+
+// A diary named without ".VLD" that lies in the program folder is its own companion (on a
+// case-insensitive file system meier.mdb is MEIER.MDB). The diary is only ever read, so no
+// table may be added to it.
+bool IsTheDiaryItself(const std::string& companion, const std::string& diary) {
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(companion, diary, ec);
+    return same && !ec;
+}
+
+}  // namespace
 
 std::string CompanionFileName(const std::string& diaryPath, char separator) {
     std::string name = UCase(ExtractFromPath(diaryPath, 2, separator));
@@ -33,10 +49,14 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
 
     ctx.StripDbPath = JoinPath(
         ctx.programDir, CompanionFileName(ctx.DiaryDbPath, ctx.pathSeparator), ctx.pathSeparator);
-    if (!FileExists(ctx.StripDbPath)) {
-        CreateCompanionDatabase(ctx, ctx.StripDbPath);
+    if (IsTheDiaryItself(ctx.StripDbPath, ctx.DiaryDbPath)) {
+        DebugLog("RunStartup", "the companion would be the diary itself: " + ctx.StripDbPath);
+    } else {
+        if (!FileExists(ctx.StripDbPath)) {
+            CreateCompanionDatabase(ctx, ctx.StripDbPath);
+        }
+        EnsureStripsTable(ctx);
     }
-    EnsureStripsTable(ctx);
     ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
     result.prescriptionTree = FillPrescriptionTree(ctx);
     result.prescriptionList = FillPrescriptionList(ctx, 0);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 
@@ -55,6 +56,17 @@ long RequireWhole(const std::string& text, const std::string& what) {
     const auto value = ParseWhole(text);
     if (!value) throw UsageError{what + " must be a whole number: " + text};
     return *value;
+}
+
+// IDs, types and list positions are 32-bit in the core; a larger number must not wrap round
+// to another row (4294967297 would otherwise delete the strip with ID 1).
+std::int32_t RequireLong(const std::string& text, const std::string& what) {
+    const long value = RequireWhole(text, what);
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        throw UsageError{what + " is out of range: " + text};
+    }
+    return static_cast<std::int32_t>(value);
 }
 
 // Command arguments: positional words and "--name value" options ("--flag" alone for flags).
@@ -199,10 +211,10 @@ const std::map<std::string, Command>& Commands() {
           [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
              std::ostream&) {
               args.Allow({"type"}, 0);
-              const long type = args.Has("type") ? RequireWhole(*args.Option("type"), "--type") : 0;
+              const std::int32_t type =
+                  args.Has("type") ? RequireLong(*args.Option("type"), "--type") : 0;
               PrintRow(out, {"Datum", "Menge", "Streifen"});
-              for (const PrescriptionRow& row :
-                   FillPrescriptionList(ctx, static_cast<std::int32_t>(type)))
+              for (const PrescriptionRow& row : FillPrescriptionList(ctx, type))
                   PrintRow(out, {row.date, row.amount, row.strip});
               return kExitDone;
           }}},
@@ -213,9 +225,7 @@ const std::map<std::string, Command>& Commands() {
               args.Allow({"amount", "date", "strip"}, 0);
               const NewPrescriptionForm form = LoadNewPrescription(ctx);
               const int position =
-                  args.Has("strip")
-                      ? static_cast<int>(RequireWhole(*args.Option("strip"), "--strip"))
-                      : form.selected;
+                  args.Has("strip") ? RequireLong(*args.Option("strip"), "--strip") : form.selected;
               if (position < -1 || position >= static_cast<int>(form.strips.size()))
                   throw UsageError{"--strip position out of the strip list"};
               return ReportEntry(ConfirmNewPrescription(ctx, form, args.Require("amount"),
@@ -236,9 +246,9 @@ const std::map<std::string, Command>& Commands() {
           [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
              std::ostream&) {
               args.Allow({}, 1);
-              const long id = RequireWhole(args.Positional(0), "ID");
+              const std::int32_t id = RequireLong(args.Positional(0), "ID");
               const auto meters = LoadMeterList(ctx);
-              const StripForm form = LoadStrip(ctx, static_cast<std::int32_t>(id), meters);
+              const StripForm form = LoadStrip(ctx, id, meters);
               PrintRow(out, {"Bezeichnung", form.name});
               PrintRow(out, {"Hersteller", form.manufacturer});
               PrintRow(out, {"PZN", form.pzn});
@@ -256,12 +266,12 @@ const std::map<std::string, Command>& Commands() {
           [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
              std::ostream& err) {
               args.Allow({"id", "name", "manufacturer", "pzn", "select"}, 0);
-              const long id = args.Has("id") ? RequireWhole(*args.Option("id"), "--id") : 0;
+              const std::int32_t id = args.Has("id") ? RequireLong(*args.Option("id"), "--id") : 0;
               const auto meters = LoadMeterList(ctx);
               const auto selected =
                   SelectionFromPositions(args.Option("select").value_or(""), meters.size());
               const SaveOutcome outcome =
-                  SaveStrip(ctx, static_cast<std::int32_t>(id), args.Option("name").value_or(""),
+                  SaveStrip(ctx, id, args.Option("name").value_or(""),
                             args.Option("manufacturer").value_or(""),
                             args.Option("pzn").value_or(""), meters, selected);
               if (!outcome.saved) {
@@ -276,8 +286,8 @@ const std::map<std::string, Command>& Commands() {
           [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
              std::ostream& err) {
               args.Allow({}, 1);
-              const long id = RequireWhole(args.Positional(0), "ID");
-              if (!DeleteStripDefinition(ctx, static_cast<std::int32_t>(id))) {
+              const std::int32_t id = RequireLong(args.Positional(0), "ID");
+              if (!DeleteStripDefinition(ctx, id)) {
                   err << "Der Teststreifen konnte nicht gelöscht werden !\n";
                   return kExitStorageFailure;
               }
@@ -313,9 +323,7 @@ const std::map<std::string, Command>& Commands() {
               args.Allow({"count", "date", "meter"}, 0);
               const FaultyForm form = LoadFaultyMeasurement(ctx);
               const int position =
-                  args.Has("meter")
-                      ? static_cast<int>(RequireWhole(*args.Option("meter"), "--meter"))
-                      : form.selected;
+                  args.Has("meter") ? RequireLong(*args.Option("meter"), "--meter") : form.selected;
               if (position < -1 || position >= static_cast<int>(form.meters.size()))
                   throw UsageError{"--meter position out of the meter list"};
               return ReportEntry(ConfirmFaultyMeasurement(ctx, args.Require("count"),
@@ -327,8 +335,8 @@ const std::map<std::string, Command>& Commands() {
           [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
              std::ostream& err) {
               args.Allow({}, 1);
-              const long id = RequireWhole(args.Positional(0), "ID");
-              if (!DeleteEntry(ctx, static_cast<std::int32_t>(id))) {
+              const std::int32_t id = RequireLong(args.Positional(0), "ID");
+              if (!DeleteEntry(ctx, id)) {
                   err << "Der Eintrag konnte nicht gelöscht werden !\n";
                   return kExitStorageFailure;
               }

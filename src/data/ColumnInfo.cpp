@@ -4,23 +4,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/OleDate.h"
+#include "text/TextHelpers.h"
+
 namespace stripstock::dao {
-
-namespace {
-
-std::string Upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return r;
-}
-
-// Range of Jet dates: 1 Jan 100 to 31 Dec 9999.
-constexpr double kMinDate = -657434.0;
-constexpr double kMaxDate = 2958466.0;
-
-}  // namespace
 
 std::string DeclaredTypeFor(const Field& field) {
     if ((field.Attributes & dbAutoIncrField) != 0) {
@@ -46,7 +33,7 @@ std::string DeclaredTypeFor(const Field& field) {
 }
 
 int FieldTypeOfDeclared(std::string_view declared, int* size) {
-    const std::string d = Upper(declared);
+    const std::string d = UCase(std::string(declared));
     if (size) *size = 0;
     if (d == "LONG" || d == "INTEGER" || d == "INT") return dbLong;
     if (d == "SHORT" || d == "SMALLINT") return dbInteger;
@@ -80,14 +67,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::size_t Utf8Length(std::string_view text) {
-    std::size_t n = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
-
 Value CoerceForColumn(const ColumnInfo& column, const Value& value) {
     if (IsNull(value)) return value;
     try {
@@ -98,7 +77,7 @@ Value CoerceForColumn(const ColumnInfo& column, const Value& value) {
                 return Value(static_cast<std::int64_t>(ToInteger(value)));
             case dbDate: {
                 const double d = ToDate(value);
-                if (d < kMinDate || d >= kMaxDate)
+                if (!IsOleDateInRange(d))
                     throw JetError(kErrNumericOverflow, "Numeric field overflow.");
                 return Value(d);
             }

@@ -76,7 +76,7 @@ void AppendStripsTable(dao::Database& db) {
 void CreateCompanionDatabase(Context& ctx, const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (path.empty() || fs::exists(fs::symlink_status(path, ec))) return;
+    if (path.empty() || fs::exists(fs::symlink_status(Utf8Path(path), ec))) return;
     const std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
     if (!engine) return;
 
@@ -106,7 +106,7 @@ void CreateCompanionDatabase(Context& ctx, const std::string& path) {
         DebugLog("CreateCompanionDatabase", e.what());
     }
     db->Close();
-    if (!complete || !MoveIntoPlace(temp, path)) fs::remove(temp, ec);
+    if (!complete || !MoveIntoPlace(Utf8Path(temp), Utf8Path(path))) fs::remove(Utf8Path(temp), ec);
 }
 
 }  // namespace stripstock

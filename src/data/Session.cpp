@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "host/HostSettings.h"
 #include "text/OleDate.h"
 #include "text/TextHelpers.h"
 
@@ -9,18 +10,9 @@ namespace stripstock {
 
 namespace {
 
-constexpr const char* kDefaultPassword = "quomba";
 constexpr int kErrFileNotFound = 53;  // the read test found no file
 constexpr int kErrPathAccess = 75;    // the read test found something it cannot read
 constexpr int kErrObjectNotSet = 91;  // a method called on no object
-
-std::size_t CharCount(const std::string& s) {
-    std::size_t n = 0;
-    for (char c : s) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}
 
 std::shared_ptr<dao::DBEngine> CreateEngine(const Context& ctx, const char* progId) {
     if (!ctx.engines)
@@ -33,7 +25,7 @@ std::shared_ptr<dao::DBEngine> CreateEngine(const Context& ctx, const char* prog
 int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
             std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
             bool noOlderEngine) {
-    if (CharCount(ctx.DbPassword) < 3) ctx.DbPassword = kDefaultPassword;
+    if (Utf8Length(ctx.DbPassword) < 3) ctx.DbPassword = kBuiltInPassword;
     if (path.empty()) return kStatusEmptyPath;
 
     auto fail = [&](int status) {
@@ -46,7 +38,8 @@ int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
     // The file must be readable before an engine is made for it.
     if (!FileExists(path)) {
         std::error_code ec;
-        return fail(std::filesystem::exists(path, ec) ? kErrPathAccess : kErrFileNotFound);
+        return fail(std::filesystem::exists(Utf8Path(path), ec) ? kErrPathAccess
+                                                                : kErrFileNotFound);
     }
 
     try {

@@ -1,12 +1,13 @@
 #include <array>
-#include <charconv>
 #include <cstddef>
 #include <optional>
 #include <vector>
 
+#include "data/ColumnInfo.h"
 #include "data/Dao.h"
 #include "data/SqlTranslator.h"
 #include "text/OleDate.h"
+#include "text/TextHelpers.h"
 
 namespace stripstock::dao {
 
@@ -30,14 +31,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsWordChar(char c) {
     const auto u = static_cast<unsigned char>(c);
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || IsDigit(c) || c == '_' || u >= 0x80;
-}
-
-std::string Upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return r;
 }
 
 bool IsClauseWord(const std::string& w) {
@@ -172,16 +165,6 @@ std::optional<double> ParseDateLiteral(std::string_view s) {
     return ToOleDate(dt);
 }
 
-// A REAL literal that reads back as exactly this double.
-std::string RealLiteral(double v) {
-    std::array<char, 64> buf{};
-    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v);
-    std::string s(buf.data(), res.ptr);
-    if (s.find_first_of(".e") == std::string::npos) s += ".0";
-    if (v < 0) s = "(" + s + ")";
-    return s;
-}
-
 bool IsAllowedVerb(const std::string& w) {
     return w == "SELECT" || w == "DELETE" || w == "INSERT" || w == "UPDATE" || w == "CREATE" ||
            w == "DROP" || w == "ALTER";
@@ -233,7 +216,7 @@ TranslatedSql TranslateJetSql(std::string_view text) {
 
     auto push = [&](TokKind kind, std::size_t b, std::size_t e) {
         Token t{kind, b, e, depth, {}, out.size()};
-        if (kind == TokKind::Word) t.upper = Upper(text.substr(b, e - b));
+        if (kind == TokKind::Word) t.upper = UCase(std::string(text.substr(b, e - b)));
         toks.push_back(std::move(t));
     };
 
@@ -294,7 +277,7 @@ TranslatedSql TranslateJetSql(std::string_view text) {
                 if (close == std::string_view::npos) stop(true);
                 defer(toks.size() - 1, true);
             } else {
-                out += RealLiteral(*value);
+                out += SqlLiteral(Value(*value));  // REAL, reads back exactly
             }
             i = close + 1;
             continue;

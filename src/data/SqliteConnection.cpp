@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "data/SqlTranslator.h"
+#include "text/TextHelpers.h"
 
 namespace stripstock::dao {
 
@@ -136,14 +137,14 @@ void SqliteConnection::Close() {
 SqliteConnection SqliteConnection::Open(const std::string& path, bool readOnly, bool exclusive) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const auto status = fs::status(path, ec);
+    const auto status = fs::status(Utf8Path(path), ec);
     if (path.empty() || ec || !fs::exists(status) || fs::is_directory(status))
         throw JetError(kErrFileNotFound, FileNotFoundText(path));
 
     // SQLite would take an empty file for a new database and write to it on the first
     // change; only a file with SQLite's header is handed over.
     {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(Utf8Path(path), std::ios::binary);
         if (!in) throw JetError(kErrCannotOpenFile, CannotOpenText(path));
         std::array<char, 16> header{};
         in.read(header.data(), header.size());
@@ -167,13 +168,13 @@ SqliteConnection SqliteConnection::Create(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (path.empty()) throw JetError(kErrCannotOpenFile, CannotOpenText(path));
-    if (fs::exists(fs::symlink_status(path, ec)))
+    if (fs::exists(fs::symlink_status(Utf8Path(path), ec)))
         throw JetError(kErrDatabaseExists, "Database already exists.");
     // Claim the name atomically, so that a file made by someone else in between is never
     // taken over.
     std::FILE* f = std::fopen(path.c_str(), "wbx");
     if (!f) {
-        if (fs::exists(fs::symlink_status(path, ec)))
+        if (fs::exists(fs::symlink_status(Utf8Path(path), ec)))
             throw JetError(kErrDatabaseExists, "Database already exists.");
         throw JetError(kErrCannotOpenFile, CannotOpenText(path));
     }
@@ -189,7 +190,7 @@ SqliteConnection SqliteConnection::Create(const std::string& path) {
         conn.Exec("PRAGMA application_id = " + std::to_string(kApplicationId));
     } catch (const JetError&) {
         conn.Close();
-        fs::remove(path, ec);
+        fs::remove(Utf8Path(path), ec);
         throw;
     }
     return conn;

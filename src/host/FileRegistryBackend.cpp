@@ -32,10 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path ToFsPath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 std::string FromFsPath(const fs::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -58,13 +54,6 @@ std::optional<std::string> ApiKeyPath(const std::string& path) {
         collapsed.pop_back();
     }
     return RegDocument::NormalizePath(collapsed);
-}
-
-// Key and class names are counted in characters, as the registry counts them.
-std::size_t CharacterCount(const std::string& utf8) {
-    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
 }
 
 bool IsStringType(std::uint32_t type) {
@@ -234,7 +223,7 @@ long ReplaceWith(const fs::path& target, const std::string& text) {
 FileRegistryBackend::FileRegistryBackend(std::string path) : m_path(std::move(path)) {}
 
 long FileRegistryBackend::Read(RegDocument& doc) const {
-    const fs::path path = ToFsPath(m_path);
+    const fs::path path = Utf8Path(m_path);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (status.type() == fs::file_type::not_found) {
@@ -266,7 +255,7 @@ long FileRegistryBackend::Read(RegDocument& doc) const {
 
 template <typename Edit>
 long FileRegistryBackend::Modify(Edit&& edit) {
-    const fs::path target = WriteTarget(ToFsPath(m_path));
+    const fs::path target = WriteTarget(Utf8Path(m_path));
     std::error_code ec;
     if (target.has_parent_path()) {
         fs::create_directories(target.parent_path(), ec);
@@ -462,10 +451,10 @@ long FileRegistryBackend::QueryInfoKey(RegKey key, std::uint32_t& subKeys,
     std::size_t longestName = 0;
     std::size_t longestClass = 0;
     for (const auto& name : names) {
-        longestName = std::max(longestName, CharacterCount(name));
+        longestName = std::max(longestName, Utf8Length(name));
         const std::string child = handle.path.empty() ? name : handle.path + "\\" + name;
         longestClass =
-            std::max(longestClass, CharacterCount(doc.KeyClass(handle.hive, child).value_or("")));
+            std::max(longestClass, Utf8Length(doc.KeyClass(handle.hive, child).value_or("")));
     }
     subKeys = static_cast<std::uint32_t>(names.size());
     maxSubKeyLen = static_cast<std::uint32_t>(longestName);
@@ -519,13 +508,13 @@ std::string DefaultRegistryPath() {
     fs::path config;
     // A relative XDG_CONFIG_HOME is invalid and ignored.
     if (const std::string xdg = env("XDG_CONFIG_HOME");
-        !xdg.empty() && ToFsPath(xdg).is_absolute()) {
-        config = ToFsPath(xdg);
+        !xdg.empty() && Utf8Path(xdg).is_absolute()) {
+        config = Utf8Path(xdg);
     } else {
         std::string home = env("HOME");
 #ifdef _WIN32
         if (home.empty() && !env("APPDATA").empty()) {
-            return FromFsPath(ToFsPath(env("APPDATA")) / "stripstock" / "registry.reg");
+            return FromFsPath(Utf8Path(env("APPDATA")) / "stripstock" / "registry.reg");
         }
 #else
         if (home.empty()) {
@@ -534,7 +523,7 @@ std::string DefaultRegistryPath() {
             }
         }
 #endif
-        config = ToFsPath(home) / ".config";
+        config = Utf8Path(home) / ".config";
     }
     return FromFsPath(config / "stripstock" / "registry.reg");
 }

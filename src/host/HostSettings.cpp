@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 // What a directory search for normal files finds: a file, not a folder, neither hidden nor a
 // system file. The path is taken literally; wildcards are not expanded.
 bool IsNormalFile(const std::string& path) {
-    const fs::path p(std::u8string(path.begin(), path.end()));
+    const fs::path p = Utf8Path(path);
     std::error_code ec;
     if (!fs::is_regular_file(p, ec)) {
         return false;

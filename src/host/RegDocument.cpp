@@ -5,6 +5,7 @@
 #include <map>
 
 #include "host/RegistryBackend.h"
+#include "text/Cp1252.h"
 
 namespace stripstock {
 
@@ -135,46 +136,6 @@ std::string Quote(std::string_view text) {
     }
     out.push_back('"');
     return out;
-}
-
-bool IsUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t more = 0;
-        std::uint32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (s.size() - i <= more) {
-            return false;
-        }
-        for (std::size_t k = 1; k <= more; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                return false;
-            }
-            cp = cp << 6 | (cc & 0x3F);
-        }
-        if ((more == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-            (more == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
-            return false;
-        }
-        i += more + 1;
-    }
-    return true;
 }
 
 // Whether a REG_SZ can be written as "text" and read back byte for byte.

@@ -34,24 +34,6 @@ bool SameName(std::string_view a, std::string_view b) {
     return a == b || UCase(std::string(a)) == UCase(std::string(b));
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::string out;
     auto unit = [&](std::size_t i) -> char32_t {
@@ -78,23 +60,6 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     return out;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = c < 0x80           ? 1
-                        : (c >> 5) == 0x6  ? 2
-                        : (c >> 4) == 0xE  ? 3
-                        : (c >> 3) == 0x1E ? 4
-                                           : 0;
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += n;
-    }
-    return true;
-}
-
 // The file's text as UTF-8, or nullopt when there is no readable file.
 std::optional<std::string> ReadProfileText(const std::string& path) {
     std::error_code ec;
@@ -107,8 +72,7 @@ std::optional<std::string> ReadProfileText(const std::string& path) {
         return std::nullopt;
     }
     const std::string_view v(bytes);
-    if (v.substr(0, 3) == "\xEF\xBB\xBF" && IsValidUtf8(v.substr(3)))
-        return std::string(v.substr(3));
+    if (v.substr(0, 3) == "\xEF\xBB\xBF" && IsUtf8(v.substr(3))) return std::string(v.substr(3));
     if (v.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(v.substr(2), false);
     if (v.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(v.substr(2), true);
     return Cp1252ToUtf8(v);

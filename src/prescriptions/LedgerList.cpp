@@ -17,14 +17,6 @@ constexpr const char* kAllEntriesSql = "Select * FROM teststrips ORDER by date D
 
 // Prescriptions carry a strip definition's ID; the name is the definition's as stored now,
 // empty when it has been deleted.
-std::string StripNameIn(const std::vector<ListEntry>& catalogue, std::int32_t id) {
-    if (id < 1) return {};
-    for (const auto& entry : catalogue) {
-        if (entry.itemData == id) return entry.text;
-    }
-    return {};
-}
-
 std::int32_t LongOrZero(const dao::Value& v) { return dao::IsNull(v) ? 0 : dao::ToLong(v); }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "data/Dao.h"
 #include "data/Session.h"
 #include "strips/Catalogue.h"
+#include "strips/SessionGuard.h"
 #include "text/Regional.h"
 #include "text/TextHelpers.h"
 
@@ -18,28 +19,21 @@ namespace {
 constexpr const char* kTypeGroupsSql = "Select type FROM teststrips WHERE amount > 0 group by type";
 
 // Opens the companion database read-only through the shared session and the record set on sql.
-// Returns the record set, or nullptr (session already cleaned up) when either fails.
+// nullptr when either fails; the caller's SessionGuard closes the session in every case.
 std::shared_ptr<dao::Recordset> OpenSessionQuery(Context& ctx, const std::string& sql,
                                                  const char* where) {
     auto& s = ctx.session;
     const int status = db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, true, false);
     if (status != 0) {
         DebugLog(where, "companion database not opened, status " + std::to_string(status));
-        db_cleanup(s.DbEngine, s.Db, s.Rs);
         return nullptr;
     }
     const int error = db_OpenRecordset(s.Db, s.Rs, sql, dao::dbOpenDynaset);
     if (error != 0 || !s.Rs) {
         DebugLog(where, "query failed, error " + std::to_string(error));
-        db_cleanup(s.DbEngine, s.Db, s.Rs);
         return nullptr;
     }
     return s.Rs;
-}
-
-void CloseSession(Context& ctx) {
-    auto& s = ctx.session;
-    db_cleanup(s.DbEngine, s.Db, s.Rs);
 }
 
 // The strip name for a Type field; Null names nothing.
@@ -52,6 +46,7 @@ std::string StripNameOf(const Context& ctx, const dao::Value& type) {
 
 std::vector<TreeNode> FillPrescriptionTree(Context& ctx) {
     std::vector<TreeNode> nodes{{kAllNodeKey, kAllNodeText}};
+    SessionGuard guard(ctx.session);
     auto rs = OpenSessionQuery(ctx, kTypeGroupsSql, "FillPrescriptionTree");
     if (!rs) return nodes;
 
@@ -70,7 +65,6 @@ std::vector<TreeNode> FillPrescriptionTree(Context& ctx) {
     } catch (const dao::JetError& e) {
         DebugLog("FillPrescriptionTree", e.what());
     }
-    CloseSession(ctx);
     return nodes;
 }
 
@@ -83,6 +77,7 @@ std::string PrescriptionListSql(std::int32_t type) {
 
 std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx, std::int32_t type) {
     std::vector<PrescriptionRow> rows;
+    SessionGuard guard(ctx.session);
     auto rs = OpenSessionQuery(ctx, PrescriptionListSql(type), "FillPrescriptionList");
     if (!rs) return rows;
 
@@ -99,7 +94,6 @@ std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx, std::int32_t typ
     } catch (const dao::JetError& e) {
         DebugLog("FillPrescriptionList", e.what());
     }
-    CloseSession(ctx);
     return rows;
 }
 

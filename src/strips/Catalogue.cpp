@@ -93,12 +93,16 @@ std::vector<ListEntry> LoadStripList(Context& ctx, const std::string& dbPath) {
     return entries;
 }
 
-std::string StripNameById(const Context& ctx, std::int32_t id) {
+std::string StripNameIn(const std::vector<ListEntry>& entries, std::int32_t id) {
     if (id < 1) return {};
-    for (const ListEntry& entry : ctx.stripList) {
+    for (const ListEntry& entry : entries) {
         if (entry.itemData == id) return entry.text;
     }
     return {};
+}
+
+std::string StripNameById(const Context& ctx, std::int32_t id) {
+    return StripNameIn(ctx.stripList, id);
 }
 
 std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t id) {

@@ -15,6 +15,9 @@ void EnsureStripsTable(Context& ctx);
 // table's own order. Empty when the database cannot be read.
 std::vector<ListEntry> LoadStripList(Context& ctx, const std::string& dbPath);
 
+// Text of the entry with that item data; "" when there is none or id < 1.
+std::string StripNameIn(const std::vector<ListEntry>& entries, std::int32_t id);
+
 // Text of the entry of the main window's strip list (ctx.stripList) with that item data;
 // "" when there is none or id < 1.
 std::string StripNameById(const Context& ctx, std::int32_t id);

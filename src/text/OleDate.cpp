@@ -62,7 +62,7 @@ double ToOleDate(const CivilDateTime& dt) {
 }
 
 CivilDateTime FromOleDate(double oleDate) {
-    if (!std::isfinite(oleDate) || oleDate <= kMinOleDate - 1.0 || oleDate >= kMaxOleDate) {
+    if (!IsOleDateInRange(oleDate)) {
         return {};
     }
     long long days = static_cast<long long>(std::trunc(oleDate));
@@ -79,6 +79,11 @@ CivilDateTime FromOleDate(double oleDate) {
     result.minute = static_cast<int>(seconds / 60 % 60);
     result.second = static_cast<int>(seconds % 60);
     return result;
+}
+
+bool IsOleDateInRange(double oleDate) {
+    // Before the zero day the fraction counts forward, so all of 1.1.100 lies above -657435.
+    return std::isfinite(oleDate) && oleDate > kMinOleDate - 1.0 && oleDate < kMaxOleDate;
 }
 
 double OleDateOnly(double oleDate) {

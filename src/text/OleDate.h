@@ -19,6 +19,9 @@ bool IsValidDate(int year, int month, int day);
 double ToOleDate(const CivilDateTime& dt);
 CivilDateTime FromOleDate(double oleDate);
 
+// True for a finite OLE date within 1.1.100 00:00 .. 31.12.9999 23:59:59.
+bool IsOleDateInRange(double oleDate);
+
 // The whole-day part as an OLE date (time dropped).
 double OleDateOnly(double oleDate);
 

@@ -8,6 +8,8 @@
 #include <limits>
 #include <system_error>
 
+#include "text/Cp1252.h"
+
 namespace stripstock {
 
 namespace {
@@ -92,12 +94,32 @@ bool FileExists(const std::string& path) {
     if (path.empty()) {
         return false;
     }
+    const std::filesystem::path file = Utf8Path(path);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
+    if (!std::filesystem::is_regular_file(file, ec)) {
         return false;
     }
-    std::ifstream file(path, std::ios::in | std::ios::binary);
-    return file.is_open();
+    std::ifstream stream(file, std::ios::in | std::ios::binary);
+    return stream.is_open();
+}
+
+std::filesystem::path Utf8Path(const std::string& path) {
+    // Bytes that are no UTF-8 would make the conversion throw on Windows; they can only be
+    // text in the system code page, which is what a narrow path means there.
+    if (!IsUtf8(path)) {
+        return std::filesystem::path(path);
+    }
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+std::size_t Utf8Length(std::string_view text) {
+    std::size_t count = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++count;
+        }
+    }
+    return count;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& file, char separator) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace stripstock {
 
@@ -27,6 +30,13 @@ int ReplaceAll(std::string& text, const std::string& search, const std::string& 
 
 // True when the file can be opened for reading (a folder is not a file).
 bool FileExists(const std::string& path);
+
+// The program's strings are UTF-8 on every platform, while Windows reads a narrow path in its
+// code page. Text that is no UTF-8 is taken as such a narrow path.
+std::filesystem::path Utf8Path(const std::string& path);
+
+// Characters, not bytes, of UTF-8 text.
+std::size_t Utf8Length(std::string_view text);
 
 // folder + separator (unless folder already ends with it) + file.
 std::string JoinPath(const std::string& folder, const std::string& file,

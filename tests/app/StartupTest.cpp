@@ -146,4 +146,27 @@ TEST_F(StartupTest, positionElevenIsFreeStyleFreedom) {
     EXPECT_EQ(result.meterList[11].itemData, 81);
 }
 
+TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
+    // Without ".VLD" and in the program folder, the diary's upper-cased name is the
+    // companion's: the same file on a case-insensitive file system, and here literally.
+    hostsim::InitOptions options;
+    options.diaryPath = (m_dir / "program" / "MEIER.MDB").string();
+    hostsim::InitHost(*m_registry, options);
+
+    const StartupResult result = RunStartup(ctx, "");
+    ASSERT_FALSE(result.refused);
+    EXPECT_EQ(ctx.StripDbPath, options.diaryPath);
+    EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
+
+    auto engine = ctx.engines->Create("DAO.DBEngine.36");
+    auto diary = engine->OpenDatabase(options.diaryPath, false, true);
+    try {
+        diary->OpenRecordset("Select * FROM strips", dao::dbOpenDynaset);
+        ADD_FAILURE() << "a strips table was added to the diary";
+    } catch (const dao::JetError& e) {
+        EXPECT_EQ(e.number(), dao::kErrInputTableNotFound);
+    }
+    diary->Close();
+}
+
 }  // namespace

@@ -129,4 +129,24 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
     EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Fehlmessung: 2x   Accutrend Compact\n"));
 }
 
+TEST_F(CliTest, anIdBeyond32BitsIsRefusedRatherThanWrappedToAnotherRow) {
+    MakeHost();
+    ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
+    ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
+        << err.str();
+
+    // 2^32 + 1 would become 1 in 32 bits: the strip and the ledger row with ID 1.
+    EXPECT_EQ(Run({"strip-delete", "4294967297"}), kExitUsage);
+    EXPECT_EQ(Run({"ledger-delete", "4294967297"}), kExitUsage);
+    EXPECT_EQ(Run({"strip-save", "--id", "4294967297", "--name", "Other"}), kExitUsage);
+    EXPECT_EQ(
+        Run({"new-prescription", "--amount", "5", "--date", "1.2.2010", "--strip", "4294967296"}),
+        kExitUsage);
+
+    ASSERT_EQ(Run({"strips"}), kExitDone);
+    EXPECT_EQ(out.str(), "1\tUltra Teststreifen\n");
+    ASSERT_EQ(Run({"ledger"}), kExitDone);
+    EXPECT_EQ(out.str(), "1\t01.02.2010  Bezug: 50x   Ultra Teststreifen\n");
+}
+
 }  // namespace

@@ -255,7 +255,12 @@ INSTANTIATE_TEST_SUITE_P(
                                      }()),
                                      0},
                       FieldLimitCase{"Comments", Value(std::string(256, 'x')), kErrFieldTooSmall},
-                      FieldLimitCase{"Date", Value(std::string("kein Datum")), kErrTypeMismatch}));
+                      FieldLimitCase{"Date", Value(std::string("kein Datum")), kErrTypeMismatch},
+                      // Noon of 1.1.100: before the zero day the time counts forward.
+                      FieldLimitCase{"Date", Value(-657434.5), 0},
+                      FieldLimitCase{"Date", Value(-657435.0), kErrNumericOverflow},
+                      FieldLimitCase{"Date", Value(2958465.5), 0},
+                      FieldLimitCase{"Date", Value(2958466.0), kErrNumericOverflow}));
 
 TEST_F(EngineTest, userTextIsStoredVerbatimNeverAsSql) {
     const std::string evil = "x'); DROP TABLE strips; --\"";

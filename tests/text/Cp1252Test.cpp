@@ -52,5 +52,15 @@ TEST(Cp1252Test, malformedUtf8BytesBecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1252("\xe2\x82"), "??");
 }
 
+TEST(Cp1252Test, tellsWellFormedUtf8) {
+    EXPECT_TRUE(IsUtf8(""));
+    EXPECT_TRUE(IsUtf8("Müller € \xF0\x9F\x98\x80"));
+    EXPECT_FALSE(IsUtf8("M\xFCller"));         // Windows-1252, not UTF-8
+    EXPECT_FALSE(IsUtf8("\xC3"));              // cut off
+    EXPECT_FALSE(IsUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(IsUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(IsUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+}
+
 }  // namespace
 }  // namespace stripstock

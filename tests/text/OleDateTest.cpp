@@ -77,6 +77,16 @@ TEST(OleDateTest, outOfRangeOrNotANumberGivesZeroDate) {
     ExpectCivil(FromOleDate(-657435.5), 1899, 12, 30, 0, 0, 0);
 }
 
+TEST(OleDateTest, rangeTakesAllOfTheFirstAndLastDay) {
+    EXPECT_TRUE(IsOleDateInRange(-657434.0));
+    EXPECT_TRUE(IsOleDateInRange(-657434.99));  // 1.1.100, 23:45
+    ExpectCivil(FromOleDate(-657434.5), 100, 1, 1, 12, 0, 0);
+    EXPECT_FALSE(IsOleDateInRange(-657435.0));
+    EXPECT_TRUE(IsOleDateInRange(2958465.5));
+    EXPECT_FALSE(IsOleDateInRange(2958466.0));
+    EXPECT_FALSE(IsOleDateInRange(std::numeric_limits<double>::quiet_NaN()));
+}
+
 TEST(OleDateTest, dateOnlyDropsTheTimeOnBothSidesOfZero) {
     EXPECT_DOUBLE_EQ(OleDateOnly(45284.75), 45284.0);
     EXPECT_DOUBLE_EQ(OleDateOnly(-1.25), -1.0);

@@ -185,6 +185,26 @@ TEST_F(FileExistsTest, falseForEmptyPathFolderAndMissingFile) {
     EXPECT_FALSE(FileExists((m_dir / "missing.VLD").string()));
 }
 
+// Paths are UTF-8 text everywhere; Windows would read a narrow path in its code page.
+TEST_F(FileExistsTest, findsFileWithUmlautsInItsName) {
+    const std::string name = "Jürgen Müßig.VLD";
+    std::ofstream(m_dir / fs::path(std::u8string(name.begin(), name.end()))) << "x";
+    const std::u8string folder = m_dir.u8string();
+    EXPECT_TRUE(FileExists(std::string(folder.begin(), folder.end()) + "/" + name));
+    EXPECT_TRUE(Utf8Path(name).filename().u8string() == u8"Jürgen Müßig.VLD");
+}
+
+TEST_F(FileExistsTest, pathThatIsNoUtf8IsAnAnswerNotACrash) {
+    EXPECT_FALSE(FileExists("M\xFCller.VLD"));
+    EXPECT_FALSE(Utf8Path("M\xFCller.VLD").empty());
+}
+
+TEST(Utf8LengthTest, countsCharactersNotBytes) {
+    EXPECT_EQ(Utf8Length(""), 0u);
+    EXPECT_EQ(Utf8Length("abc"), 3u);
+    EXPECT_EQ(Utf8Length("äöü€"), 4u);
+}
+
 // --- JoinPath / UCase ---------------------------------------------------------------------
 
 TEST(JoinPathTest, addsSeparatorOnlyWhenMissing) {
