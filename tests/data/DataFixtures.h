@@ -54,4 +54,15 @@ std::shared_ptr<dao::Database> OpenCompanion(const std::string& path, bool readO
 // Runs a query and reads one field of its first row.
 dao::Value FirstValue(dao::Database& db, const std::string& sql, const std::string& field);
 
+// Runs f and returns the Jet error number it raised, 0 when none.
+template <typename F>
+int ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const dao::JetError& e) {
+        return e.number();
+    }
+    return 0;
+}
+
 }  // namespace stripstock::test

@@ -14,16 +14,7 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-// Runs f and returns the Jet error number it raised, 0 when none.
-template <typename F>
-int ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const JetError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 class EngineTest : public ::testing::Test {
   protected:

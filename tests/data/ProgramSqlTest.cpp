@@ -12,15 +12,7 @@ namespace {
 
 using test::Date;
 
-template <typename F>
-int ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const JetError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using test::ErrorOf;
 
 class ProgramSqlTest : public ::testing::Test {
   protected:
