@@ -145,15 +145,7 @@ std::string SqlDate(double oleDate) {
     const CivilDateTime dt = FromOleDate(oleDate);
     std::string year = std::to_string(dt.year);
     if (year.size() < 4) year.insert(0, 4 - year.size(), '0');
-    // Built with += because GCC 12 at -O3 warns falsely (-Wrestrict) on a chain of +.
-    std::string text = "#";
-    text += std::to_string(dt.month);
-    text += '/';
-    text += std::to_string(dt.day);
-    text += '/';
-    text += year;
-    text += '#';
-    return text;
+    return "#" + std::to_string(dt.month) + "/" + std::to_string(dt.day) + "/" + year + "#";
 }
 
 }  // namespace stripstock

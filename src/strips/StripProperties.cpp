@@ -214,13 +214,7 @@ std::string BuildAppliesTo(const std::vector<ListEntry>& meters,
     return text;
 }
 
-std::size_t StripTextLength(const std::string& text) {
-    std::size_t count = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80) ++count;  // continuation bytes belong to the previous character
-    }
-    return count;
-}
+std::size_t StripTextLength(const std::string& text) { return Utf8Length(text); }
 
 SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& name,
                       const std::string& manufacturer, const std::string& pzn,
