@@ -17,11 +17,11 @@
 #include <utility>
 #include <vector>
 
-#include "app/Context.h"
 #include "consumption/ComputeStripStock.h"
 #include "consumption/ConsumptionTable.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
+#include "host/Context.h"
 #include "strips/Catalogue.h"
 #include "text/OleDate.h"
 #include "tools/HostSim.h"
@@ -40,6 +40,7 @@ struct Host {
     std::filesystem::path dir;
     double now = ToOleDate({2024, 6, 15, 12, 30, 0});
     Context ctx;
+    std::vector<ListEntry> stripList;
     std::vector<std::vector<int>> stripMeters;  // by strip ID - 1
 };
 
@@ -110,8 +111,8 @@ Host& TheHost() {
         }
         ledger->Close();
         db->Close();
-        ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
-        if (ctx.stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
+        h->stripList = LoadStripList(ctx, ctx.StripDbPath);
+        if (h->stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
         return h;
     }();
     return *host;
@@ -246,7 +247,7 @@ DirectFigures DirectFill(const Host& h, double& startDate) {
                            "AND Date BETWEEN ?2 AND ?3");
         Stmt stripLast(companion,
                        "SELECT max(Date) FROM teststrips WHERE Amount > 0 AND Type = ?1");
-        for (const ListEntry& entry : h.ctx.stripList) {
+        for (const ListEntry& entry : h.stripList) {
             const int id = entry.itemData;
             const std::string in = InList(ParseAppliesTo(meters.Run({id}).Text(0)));
             if (in.empty()) continue;
@@ -286,7 +287,7 @@ bool SameFigures() {
     }
     double startDate = 0.0;
     const DirectFigures direct = DirectFill(h, startDate);
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, h.stripList);
     if (engine != direct.figures || startDate != ctx.CalcStartDate || table.owner != direct.owner) {
         std::fprintf(stderr, "engine and direct figures differ\n");
         for (std::size_t i = 0; i < engine.size() && i < direct.figures.size(); ++i) {
@@ -308,9 +309,10 @@ bool SameFigures() {
 
 void BM_FillConsumptionList(benchmark::State& state) {
     Host& h = TheHost();
-    FillConsumptionList(h.ctx);  // fixes the start date, as the first fill at start-up does
+    FillConsumptionList(h.ctx,
+                        h.stripList);  // fixes the start date, as the first fill at start-up does
     for (auto _ : state) {
-        ConsumptionTable table = FillConsumptionList(h.ctx);
+        ConsumptionTable table = FillConsumptionList(h.ctx, h.stripList);
         benchmark::DoNotOptimize(table);
     }
 }

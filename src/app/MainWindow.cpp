@@ -6,13 +6,14 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "app/MainButtons.h"
 #include "app/MessageBox.h"
 #include "app/WidgetHelpers.h"
 #include "consumption/ConsumptionView.h"
 #include "prescriptions/NewPrescriptionDialog.h"
 #include "prescriptions/PrescriptionsView.h"
+#include "strips/Catalogue.h"
 #include "strips/StripDefinitionsView.h"
-#include "strips/StripsTab.h"
 
 namespace stripstock {
 
@@ -28,7 +29,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
 }  // namespace
 
 MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx) {
+    : QWidget(parent), m_ctx(ctx), m_stripList(startup.stripList) {
     setObjectName(QStringLiteral("frmteststripmain"));
     setWindowTitle(ToQt(kMainCaption));
     setFixedSize(Px(9750), Px(5400));
@@ -39,8 +40,8 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     m_vsTab->setObjectName(QStringLiteral("vsTab"));
     m_vsTab->setGeometry(TwipsRect(120, 1080, 9495, 4095));
     m_consumption = new ConsumptionView();
-    m_prescriptions = new PrescriptionsView(ctx);
-    m_strips = new StripDefinitionsView(ctx);
+    m_prescriptions = new PrescriptionsView(ctx, m_stripList);
+    m_strips = new StripDefinitionsView(ctx, m_stripList);
     m_vsTab->addTab(m_consumption, QStringLiteral("Verbrauch"));
     m_vsTab->addTab(m_prescriptions, QStringLiteral("Verordnungen"));
     m_vsTab->addTab(m_strips, QStringLiteral("Teststreifen"));
@@ -130,8 +131,8 @@ void MainWindow::BuildChartArea() {
     for (const auto& entry : buttons) {
         auto* button = new QPushButton(ToQt(entry.caption), this);
         button->setObjectName(QString::fromUtf8(entry.name));
+        // The chart draws nothing, so its buttons have nothing to redraw.
         button->setGeometry(TwipsRect(entry.left, 5880, 375, 375));
-        connect(button, &QPushButton::clicked, this, [] { DrawChart(); });
     }
 }
 
@@ -145,7 +146,7 @@ void MainWindow::ShowConsumption(const ConsumptionTable& table) {
 
 void MainWindow::RefreshConsumption() {
     BusyCursor busy;
-    ShowConsumption(FillConsumptionList(m_ctx));
+    ShowConsumption(FillConsumptionList(m_ctx, m_stripList));
     emit consumptionRefreshed();
 }
 

@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/Context.h"
 #include "app/Startup.h"
+#include "host/Context.h"
 
 class QComboBox;
 class QLabel;
@@ -44,6 +44,7 @@ class MainWindow : public QWidget {
     void OnMeterClick();
 
     Context& m_ctx;
+    std::vector<ListEntry> m_stripList;  // the strip definitions as last loaded
     QLabel* m_lblOwner = nullptr;
     QLabel* m_lblStartingdate = nullptr;
     QComboBox* m_cbMeters = nullptr;

@@ -57,10 +57,10 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
         }
         EnsureStripsTable(ctx);
     }
-    ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
-    result.prescriptionTree = FillPrescriptionTree(ctx);
-    result.prescriptionList = FillPrescriptionList(ctx, 0);
-    result.consumption = FillConsumptionList(ctx);
+    result.stripList = LoadStripList(ctx, ctx.StripDbPath);
+    result.prescriptionTree = FillPrescriptionTree(ctx, result.stripList);
+    result.prescriptionList = FillPrescriptionList(ctx, result.stripList, 0);
+    result.consumption = FillConsumptionList(ctx, result.stripList);
     return result;
 }
 

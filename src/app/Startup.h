@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
 #include "consumption/ConsumptionTable.h"
+#include "host/Context.h"
 #include "prescriptions/PrescriptionTree.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 
@@ -19,6 +20,7 @@ inline constexpr const char* kDescription =
 // What the main window shows after the start-up.
 struct StartupResult {
     bool refused = false;                    // no diary open in the host: show the refusal, end
+    std::vector<ListEntry> stripList;        // the strip definitions, as the lists show them
     std::vector<ListEntry> meterList;        // cbMeters: 27 entries, code as item data
     int meterSelection = -1;                 // position to select in cbMeters, -1 = none
     std::vector<TreeNode> prescriptionTree;  // tvTeststrips, root first
@@ -27,9 +29,13 @@ struct StartupResult {
 };
 
 // The whole start-up: meter list, host settings, refusal, companion database path and
-// creation, strips table, strip list (into ctx.stripList), prescription tree and list,
+// creation, strips table, strip list, prescription tree and list,
 // consumption table. IsLoading is true until the host settings are accepted.
 StartupResult RunStartup(Context& ctx, const std::string& commandLine);
+
+// A context with the real services: the registry store of the environment, both engine
+// class names, the local clock and the platform's path separator.
+Context MakeContext(const std::string& programDir);
 
 // The companion database's file name for a diary path: its file name, upper-cased, with every
 // ".VLD" replaced by ".VLT".

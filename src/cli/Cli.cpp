@@ -15,7 +15,6 @@
 #include "prescriptions/PrescriptionTree.h"
 #include "strips/Catalogue.h"
 #include "strips/StripProperties.h"
-#include "strips/StripsTab.h"
 
 namespace stripstock {
 
@@ -177,10 +176,10 @@ const std::map<std::string, Command>& Commands() {
           }}},
         {"strips",
          {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
+          [](Context&, const StartupResult& start, const Args& args, std::ostream& out,
              std::ostream&) {
               args.Allow({}, 0);
-              for (const ListEntry& e : ctx.stripList)
+              for (const ListEntry& e : start.stripList)
                   PrintRow(out, {std::to_string(e.itemData), e.text});
               return kExitDone;
           }}},
@@ -208,13 +207,13 @@ const std::map<std::string, Command>& Commands() {
           }}},
         {"prescription-list",
          {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
+          [](Context& ctx, const StartupResult& start, const Args& args, std::ostream& out,
              std::ostream&) {
               args.Allow({"type"}, 0);
               const std::int32_t type =
                   args.Has("type") ? RequireLong(*args.Option("type"), "--type") : 0;
               PrintRow(out, {"Datum", "Menge", "Streifen"});
-              for (const PrescriptionRow& row : FillPrescriptionList(ctx, type))
+              for (const PrescriptionRow& row : FillPrescriptionList(ctx, start.stripList, type))
                   PrintRow(out, {row.date, row.amount, row.strip});
               return kExitDone;
           }}},
@@ -278,7 +277,6 @@ const std::map<std::string, Command>& Commands() {
                   err << outcome.message << '\n';
                   return kExitStorageFailure;
               }
-              ReloadMainStripList(ctx);
               return kExitDone;
           }}},
         {"strip-delete",

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
 
 namespace stripstock {
 

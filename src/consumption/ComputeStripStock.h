@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Context.h"
+#include "host/Context.h"
 
 namespace stripstock {
 

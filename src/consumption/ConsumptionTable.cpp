@@ -18,7 +18,7 @@ std::string DateCell(double oleDate) {
 
 }  // namespace
 
-ConsumptionTable FillConsumptionList(Context& ctx) {
+ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>& stripList) {
     ConsumptionTable table;
 
     std::int16_t allStrips = -1;
@@ -46,7 +46,7 @@ ConsumptionTable FillConsumptionList(Context& ctx) {
     std::int32_t used = 0;
     double last = 0.0;
     bool ofWhichShown = false;
-    for (const ListEntry& entry : ctx.stripList) {
+    for (const ListEntry& entry : stripList) {
         if (entry.itemData < std::numeric_limits<std::int16_t>::min() ||
             entry.itemData > std::numeric_limits<std::int16_t>::max()) {
             DebugLog("FillConsumptionList",
@@ -79,7 +79,5 @@ ConsumptionTable FillConsumptionList(Context& ctx) {
     }
     return table;
 }
-
-void DrawChart() {}
 
 }  // namespace stripstock

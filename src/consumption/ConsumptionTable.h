@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 
@@ -45,10 +46,7 @@ inline constexpr const char* kOfWhichLabel = "davon";
 inline constexpr const char* kUnassignedLabel = "Nicht zugeordnet";
 
 // Computes the total (fixing ctx.CalcStartDate on the first run that finds ledger rows), reads
-// the diary owner and computes every strip definition of ctx.stripList, in list order.
-ConsumptionTable FillConsumptionList(Context& ctx);
-
-// Redraws the consumption chart, which shows nothing.
-void DrawChart();
+// the diary owner and computes every strip definition of the strip list, in list order.
+ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>& stripList);
 
 }  // namespace stripstock

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/Context.h"
 #include "data/Dao.h"
+#include "host/Context.h"
 
 namespace stripstock {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "host/HostSettings.h"
+#include "host/Context.h"
 #include "text/OleDate.h"
 #include "text/TextHelpers.h"
 
@@ -22,10 +22,12 @@ std::shared_ptr<dao::DBEngine> CreateEngine(const Context& ctx, const char* prog
 
 }  // namespace
 
-int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
+int db_init(const Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
             std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
             bool noOlderEngine) {
-    if (Utf8Length(ctx.DbPassword) < 3) ctx.DbPassword = kBuiltInPassword;
+    // A password too short to be the host's is replaced by the built-in one.
+    const std::string password =
+        Utf8Length(ctx.DbPassword) < 3 ? std::string(kBuiltInPassword) : ctx.DbPassword;
     if (path.empty()) return kStatusEmptyPath;
 
     auto fail = [&](int status) {
@@ -54,7 +56,7 @@ int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
     }
 
     try {
-        database = engine->OpenDatabase(path, false, readOnly, "MS Access;pwd=" + ctx.DbPassword);
+        database = engine->OpenDatabase(path, false, readOnly, "MS Access;pwd=" + password);
     } catch (const dao::JetError& e) {
         return fail(e.number());
     }

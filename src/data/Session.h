@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "app/Context.h"
 #include "data/Dao.h"
+#include "host/Context.h"
 
 namespace stripstock {
 
@@ -17,7 +17,7 @@ inline constexpr int kStatusEmptyPath = 53;
 // path (engine and database untouched), else the number of the error that stopped the
 // opening: 53/75 when the file cannot be read (tested before any engine is made), 429 when
 // no engine class is available, or the engine's error; then engine and database are null.
-int db_init(Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
+int db_init(const Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
             std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
             bool noOlderEngine);
 
@@ -69,6 +69,18 @@ struct PatientRecord {
 // reserved1 is kept from the caller's record, every other field is replaced. Returns the
 // error that stopped the opening, else the last error of the reads, 0 if none.
 int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& record);
+
+// Closes the shared session (db_cleanup) however the operation that opened it returns.
+class SessionGuard {
+  public:
+    explicit SessionGuard(SessionObjects& session) : m_session(session) {}
+    ~SessionGuard() { db_cleanup(m_session.DbEngine, m_session.Db, m_session.Rs); }
+    SessionGuard(const SessionGuard&) = delete;
+    SessionGuard& operator=(const SessionGuard&) = delete;
+
+  private:
+    SessionObjects& m_session;
+};
 
 // #m/d/yyyy# without leading zeros; the time of day is dropped.
 std::string SqlDate(double oleDate);

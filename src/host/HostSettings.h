@@ -3,12 +3,11 @@
 #include <optional>
 #include <string>
 
-#include "app/Context.h"
+#include "host/Context.h"
 
 namespace stripstock {
 
 inline constexpr const char* kDefaultHostKeyName = "VELLIND4";
-inline constexpr const char* kBuiltInPassword = "quomba";
 
 struct HostSettingsResult {
     bool diaryOpen = false;  // DiaryDbPath names an existing normal file

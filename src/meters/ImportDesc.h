@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Context.h"
+#include "host/Context.h"
 
 namespace stripstock {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "app/Context.h"
+#include "host/Context.h"
 #include "prescriptions/EntryOutcome.h"
 
 class QComboBox;

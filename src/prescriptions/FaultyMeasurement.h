@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
 #include "prescriptions/EntryOutcome.h"
 
 namespace stripstock {

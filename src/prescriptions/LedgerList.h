@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 

@@ -3,7 +3,8 @@
 #include <QDialog>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 class QListWidget;
 

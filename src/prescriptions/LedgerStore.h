@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "app/Context.h"
 #include "data/Dao.h"
+#include "host/Context.h"
 #include "prescriptions/EntryOutcome.h"
 
 namespace stripstock {

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
 #include "prescriptions/EntryOutcome.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 

@@ -8,7 +8,6 @@
 #include "data/Dao.h"
 #include "data/Session.h"
 #include "strips/Catalogue.h"
-#include "strips/SessionGuard.h"
 #include "text/Regional.h"
 #include "text/TextHelpers.h"
 
@@ -37,14 +36,14 @@ std::shared_ptr<dao::Recordset> OpenSessionQuery(Context& ctx, const std::string
 }
 
 // The strip name for a Type field; Null names nothing.
-std::string StripNameOf(const Context& ctx, const dao::Value& type) {
+std::string StripNameOf(const std::vector<ListEntry>& stripList, const dao::Value& type) {
     if (dao::IsNull(type)) return {};
-    return StripNameById(ctx, dao::ToLong(type));
+    return StripNameIn(stripList, dao::ToLong(type));
 }
 
 }  // namespace
 
-std::vector<TreeNode> FillPrescriptionTree(Context& ctx) {
+std::vector<TreeNode> FillPrescriptionTree(Context& ctx, const std::vector<ListEntry>& stripList) {
     std::vector<TreeNode> nodes{{kAllNodeKey, kAllNodeText}};
     SessionGuard guard(ctx.session);
     auto rs = OpenSessionQuery(ctx, kTypeGroupsSql, "FillPrescriptionTree");
@@ -60,7 +59,7 @@ std::vector<TreeNode> FillPrescriptionTree(Context& ctx) {
             const bool taken = std::any_of(nodes.begin(), nodes.end(),
                                            [&](const TreeNode& n) { return n.key == key; });
             if (taken) continue;
-            nodes.push_back({std::move(key), StripNameById(ctx, id)});
+            nodes.push_back({std::move(key), StripNameIn(stripList, id)});
         }
     } catch (const dao::JetError& e) {
         DebugLog("FillPrescriptionTree", e.what());
@@ -75,7 +74,9 @@ std::string PrescriptionListSql(std::int32_t type) {
     return sql;
 }
 
-std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx, std::int32_t type) {
+std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx,
+                                                  const std::vector<ListEntry>& stripList,
+                                                  std::int32_t type) {
     std::vector<PrescriptionRow> rows;
     SessionGuard guard(ctx.session);
     auto rs = OpenSessionQuery(ctx, PrescriptionListSql(type), "FillPrescriptionList");
@@ -88,7 +89,7 @@ std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx, std::int32_t typ
             const dao::Value date = rs->GetField("date");
             if (!dao::IsNull(date)) row.date = FormatShortDate(dao::ToDate(date));
             row.amount = dao::ToText(rs->GetField("amount"));
-            row.strip = StripNameOf(ctx, rs->GetField("type"));
+            row.strip = StripNameOf(stripList, rs->GetField("type"));
             rows.push_back(std::move(row));
         }
     } catch (const dao::JetError& e) {

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 
@@ -33,16 +34,18 @@ inline constexpr std::array<std::string_view, 3> kPrescriptionColumns = {"Datum"
                                                                          "Streifen"};
 
 // The root node first, then one child per strip type that has prescriptions, in the order the
-// grouping query returns them. Names come from ctx.stripList. Only the root when the companion
-// database cannot be read.
-std::vector<TreeNode> FillPrescriptionTree(Context& ctx);
+// grouping query returns them. Names come from the main window's strip list. Only the root when
+// the companion database cannot be read.
+std::vector<TreeNode> FillPrescriptionTree(Context& ctx, const std::vector<ListEntry>& stripList);
 
 // The statement FillPrescriptionList runs: type > 0 restricts it to that type.
 std::string PrescriptionListSql(std::int32_t type);
 
 // The prescriptions (Amount > 0), newest first; type > 0 restricts them to that strip type.
 // Empty when the companion database cannot be read.
-std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx, std::int32_t type);
+std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx,
+                                                  const std::vector<ListEntry>& stripList,
+                                                  std::int32_t type);
 
 // Node key -> type: every "K" removed, the rest as a number; 0 (all) when it is none.
 std::int32_t TypeFromNodeKey(const std::string& key);

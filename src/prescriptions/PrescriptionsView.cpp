@@ -15,7 +15,9 @@ constexpr int kDefaultColumnWidthTwips = 1440;
 
 }  // namespace
 
-PrescriptionsView::PrescriptionsView(Context& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
+PrescriptionsView::PrescriptionsView(Context& ctx, const std::vector<ListEntry>& stripList,
+                                     QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_stripList(stripList) {
     m_tvTeststrips = new QTreeWidget(this);
     m_tvTeststrips->setObjectName(QStringLiteral("tvTeststrips"));
     // Wide enough for a child node's usual strip name beside the tree's indentation.
@@ -113,7 +115,7 @@ void PrescriptionsView::NodeClick(QTreeWidgetItem* node) {
     }
     BusyCursor busy;
     const std::string key = ToCore(node->data(0, kKeyRole).toString());
-    ShowList(FillPrescriptionList(m_ctx, TypeFromNodeKey(key)));
+    ShowList(FillPrescriptionList(m_ctx, m_stripList, TypeFromNodeKey(key)));
 }
 
 }  // namespace stripstock

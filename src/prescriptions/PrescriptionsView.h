@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
 #include "prescriptions/PrescriptionTree.h"
 
 class QTreeWidget;
@@ -17,7 +17,8 @@ class PrescriptionsView : public QWidget {
     Q_OBJECT
 
   public:
-    explicit PrescriptionsView(Context& ctx, QWidget* parent = nullptr);
+    PrescriptionsView(Context& ctx, const std::vector<ListEntry>& stripList,
+                      QWidget* parent = nullptr);
 
     // The tree is built once per run; list holds the prescriptions of the root node.
     void ShowTree(const std::vector<TreeNode>& nodes, const std::vector<PrescriptionRow>& list);
@@ -30,6 +31,7 @@ class PrescriptionsView : public QWidget {
     void NodeClick(QTreeWidgetItem* node);
 
     Context& m_ctx;
+    const std::vector<ListEntry>& m_stripList;
     QTreeWidget* m_tvTeststrips = nullptr;
     QTreeWidget* m_lvPrescriptions = nullptr;
 };

@@ -6,7 +6,6 @@
 #include "data/Dao.h"
 #include "data/Schema.h"
 #include "data/Session.h"
-#include "strips/SessionGuard.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {
@@ -101,8 +100,27 @@ std::string StripNameIn(const std::vector<ListEntry>& entries, std::int32_t id) 
     return {};
 }
 
-std::string StripNameById(const Context& ctx, std::int32_t id) {
-    return StripNameIn(ctx.stripList, id);
+std::int32_t SelectedStripId(const std::vector<ListEntry>& list, int selectedRow) {
+    if (selectedRow < 0 || static_cast<std::size_t>(selectedRow) >= list.size()) return 0;
+    return list[static_cast<std::size_t>(selectedRow)].itemData;
+}
+
+std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow) {
+    const std::int32_t id = SelectedStripId(list, selectedRow);
+    return id >= 1 ? id : 0;
+}
+
+bool DeleteStripDefinition(Context& ctx, std::int32_t id) {
+    SessionObjects& s = ctx.session;
+    SessionGuard guard(s);
+    if (db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, false, false) != 0 || !s.Db) return false;
+    try {
+        s.Db->Execute("DELETE * from strips WHERE id=" + std::to_string(id));
+        return true;
+    } catch (const dao::JetError& e) {
+        DebugLog("DeleteStripDefinition", e.what());
+        return false;
+    }
 }
 
 std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t id) {

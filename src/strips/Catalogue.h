@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 
@@ -18,9 +19,17 @@ std::vector<ListEntry> LoadStripList(Context& ctx, const std::string& dbPath);
 // Text of the entry with that item data; "" when there is none or id < 1.
 std::string StripNameIn(const std::vector<ListEntry>& entries, std::int32_t id);
 
-// Text of the entry of the main window's strip list (ctx.stripList) with that item data;
-// "" when there is none or id < 1.
-std::string StripNameById(const Context& ctx, std::int32_t id);
+// Item data of the list's entry at selectedRow; 0 when no valid row is selected.
+std::int32_t SelectedStripId(const std::vector<ListEntry>& list, int selectedRow);
+
+// The definition to edit for the selected row: its ID when it is 1 or more, else 0 (do
+// nothing).
+std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow);
+
+// Deletes the strips row with that ID (only the definition; ledger rows stay). False when
+// the database could not be opened or the statement failed (an id without a row is no
+// failure). The caller reloads its strip list either way.
+bool DeleteStripDefinition(Context& ctx, std::int32_t id);
 
 // The strip's meter codes as an SQL IN list: "(12,15)", "(7)", or "(**)" with none.
 std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t id);

@@ -3,16 +3,18 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/MainButtons.h"
 #include "app/MessageBox.h"
 #include "app/WidgetHelpers.h"
+#include "strips/Catalogue.h"
 #include "strips/StripProperties.h"
 #include "strips/StripPropertiesDialog.h"
-#include "strips/StripsTab.h"
 
 namespace stripstock {
 
-StripDefinitionsView::StripDefinitionsView(Context& ctx, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx) {
+StripDefinitionsView::StripDefinitionsView(Context& ctx, std::vector<ListEntry>& stripList,
+                                           QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_stripList(stripList) {
     m_lbTestStripdefs = new QListWidget(this);
     m_lbTestStripdefs->setObjectName(QStringLiteral("lbTestStripdefs"));
     m_lbTestStripdefs->setGeometry(TwipsRect(120, 120, 7455, 3375));
@@ -38,7 +40,7 @@ StripDefinitionsView::StripDefinitionsView(Context& ctx, QWidget* parent)
 
 void StripDefinitionsView::ShowStripList() {
     m_lbTestStripdefs->clear();
-    for (const ListEntry& entry : m_ctx.stripList) {
+    for (const ListEntry& entry : m_stripList) {
         auto* item = new QListWidgetItem(ToQt(entry.text), m_lbTestStripdefs);
         item->setData(Qt::UserRole, entry.itemData);
     }
@@ -56,21 +58,24 @@ void StripDefinitionsView::NewDefinition() {
     StripPropertiesDialog dialog(m_ctx, 0);
     dialog.exec();
     // Reloaded whether the dialog saved or not, so the selection returns to the top.
-    {
-        BusyCursor busy;
-        ReloadMainStripList(m_ctx);
-    }
+    ReloadStripList();
     ShowStripList();
 }
 
+void StripDefinitionsView::ReloadStripList() {
+    BusyCursor busy;
+    m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
+}
+
 void StripDefinitionsView::EditDefinition() {
-    const std::int32_t id = EditTargetId(m_ctx.stripList, SelectedRow());
+    const std::int32_t id = EditTargetId(m_stripList, SelectedRow());
     if (id < 1) {
         return;
     }
     StripPropertiesDialog dialog(m_ctx, id);
-    // The dialog reloads ctx.stripList when it saves; the list shows it then.
+    // The dialog accepts only when it saved; the list shows the change then.
     if (dialog.exec() == QDialog::Accepted) {
+        ReloadStripList();
         ShowStripList();
     }
 }
@@ -79,11 +84,12 @@ void StripDefinitionsView::DeleteDefinition() {
     if (!MessageBox::Question(this, ToQt(kDeleteStripQuestion))) {
         return;
     }
-    const std::int32_t id = SelectedStripId(m_ctx.stripList, SelectedRow());
+    const std::int32_t id = SelectedStripId(m_stripList, SelectedRow());
     {
         BusyCursor busy;
         DeleteStripDefinition(m_ctx, id);
     }
+    ReloadStripList();
     ShowStripList();
 }
 

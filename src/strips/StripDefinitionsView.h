@@ -2,21 +2,25 @@
 
 #include <QWidget>
 
-#include "app/Context.h"
+#include <vector>
+
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 class QListWidget;
 
 namespace stripstock {
 
-// The "Teststreifen" tab: the strip definitions of ctx.stripList and the tab's members of the
-// button array Command1 (new, edit, delete).
+// The "Teststreifen" tab: the strip definitions of the main window's strip list and the tab's
+// members of the button array Command1 (new, edit, delete).
 class StripDefinitionsView : public QWidget {
     Q_OBJECT
 
   public:
-    explicit StripDefinitionsView(Context& ctx, QWidget* parent = nullptr);
+    StripDefinitionsView(Context& ctx, std::vector<ListEntry>& stripList,
+                         QWidget* parent = nullptr);
 
-    // Shows ctx.stripList as last loaded and selects its first entry.
+    // Shows the strip list as last loaded and selects its first entry.
     void ShowStripList();
 
     void NewDefinition();
@@ -29,7 +33,10 @@ class StripDefinitionsView : public QWidget {
   private:
     int SelectedRow() const;
 
+    void ReloadStripList();
+
     Context& m_ctx;
+    std::vector<ListEntry>& m_stripList;
     QListWidget* m_lbTestStripdefs = nullptr;
 };
 

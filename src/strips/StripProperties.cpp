@@ -13,7 +13,6 @@
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "strips/Catalogue.h"
-#include "strips/SessionGuard.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {
@@ -280,7 +279,5 @@ SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& na
     close();
     return SaveOutcome{true, {}};
 }
-
-void ReloadMainStripList(Context& ctx) { ctx.stripList = LoadStripList(ctx, ctx.StripDbPath); }
 
 }  // namespace stripstock

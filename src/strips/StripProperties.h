@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 namespace stripstock {
 
@@ -49,8 +50,5 @@ struct SaveOutcome {
 SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& name,
                       const std::string& manufacturer, const std::string& pzn,
                       const std::vector<ListEntry>& meters, const std::vector<bool>& selected);
-
-// Reloads the main window's strip list (ctx.stripList) from the companion database.
-void ReloadMainStripList(Context& ctx);
 
 }  // namespace stripstock

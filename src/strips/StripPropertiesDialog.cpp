@@ -116,9 +116,6 @@ void StripPropertiesDialog::Save() {
         outcome = SaveStrip(m_ctx, m_lStripID, ToCore(m_txtName->text()),
                             ToCore(m_txtManufacturer->text()), ToCore(m_txtPZN->text()), m_meters,
                             selected);
-        if (outcome.saved) {
-            ReloadMainStripList(m_ctx);
-        }
     }
     if (!outcome.saved) {
         MessageBox::Plain(this, ToQt(outcome.message));

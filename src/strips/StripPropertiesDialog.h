@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Context.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
 
 class QLineEdit;
 class QListWidget;
@@ -12,7 +13,7 @@ class QListWidget;
 namespace stripstock {
 
 // frmTestStripProperties: creates (lStripID 0) or edits one strip definition. "&OK" saves,
-// reloads the main window's strip list (ctx.stripList) and accepts.
+// accepts; the opener reloads its strip list.
 class StripPropertiesDialog : public QDialog {
     Q_OBJECT
 

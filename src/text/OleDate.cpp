@@ -1,6 +1,8 @@
 #include "text/OleDate.h"
 
+#include <chrono>
 #include <cmath>
+#include <ctime>
 
 namespace stripstock {
 
@@ -92,6 +94,18 @@ double OleDateOnly(double oleDate) {
     dt.minute = 0;
     dt.second = 0;
     return ToOleDate(dt);
+}
+
+double LocalNowAsOleDate() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return ToOleDate(CivilDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                   local.tm_hour, local.tm_min, local.tm_sec});
 }
 
 }  // namespace stripstock

@@ -25,4 +25,7 @@ bool IsOleDateInRange(double oleDate);
 // The whole-day part as an OLE date (time dropped).
 double OleDateOnly(double oleDate);
 
+// The current local date and time, to the second.
+double LocalNowAsOleDate();
+
 }  // namespace stripstock

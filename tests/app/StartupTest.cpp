@@ -75,6 +75,7 @@ class StartupTest : public ::testing::Test {
     fs::path m_dir;
     std::shared_ptr<Registry> m_registry;
     Context ctx;
+    std::vector<ListEntry> stripList;  // the main window's strip list as last loaded
 };
 
 TEST_F(StartupTest, refusesWithoutAnOpenDiaryAndCreatesNothing) {
@@ -114,7 +115,7 @@ TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
     std::ifstream in(companion);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "not a database");
-    EXPECT_TRUE(ctx.stripList.empty());
+    EXPECT_TRUE(result.stripList.empty());
 }
 
 struct LastMeterCase {

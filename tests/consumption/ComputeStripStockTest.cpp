@@ -4,7 +4,7 @@
 #include "ConsumptionFixture.h"
 #include "consumption/ComputeStripStock.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 namespace {
 
 constexpr std::int16_t kAll = -1;
@@ -252,4 +252,4 @@ TEST_F(ComputeStripStockTest, meterListWithSqlInItCountsNothing) {
 }
 
 }  // namespace
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -8,15 +8,15 @@
 #include <memory>
 #include <string>
 
-#include "app/Context.h"
 #include "consumption/ComputeStripStock.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
+#include "host/Context.h"
 #include "strips/Catalogue.h"
 #include "text/OleDate.h"
 #include "tools/HostSim.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 inline double Day(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
     return ToOleDate({year, month, day, hour, minute, second});
@@ -56,7 +56,7 @@ class ConsumptionFixture : public ::testing::Test {
         rs->Update();
         rs->Close();
         db->Close();
-        ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
+        stripList = LoadStripList(ctx, ctx.StripDbPath);
         return static_cast<std::int16_t>(++m_stripCount);
     }
 
@@ -93,6 +93,7 @@ class ConsumptionFixture : public ::testing::Test {
     std::filesystem::path m_dir;
     double m_now = Day(2024, 6, 15, 12, 30);
     Context ctx;
+    std::vector<ListEntry> stripList;  // the main window's strip list as last loaded
 
   private:
     std::shared_ptr<dao::Database> OpenCompanionForWriting() {
@@ -102,4 +103,4 @@ class ConsumptionFixture : public ::testing::Test {
     int m_stripCount = 0;
 };
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

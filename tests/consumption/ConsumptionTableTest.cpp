@@ -13,7 +13,7 @@ void PrintTo(const ConsumptionRow& r, std::ostream* os) {
         << "}";
 }
 
-namespace testing {
+namespace test {
 namespace {
 
 using Rows = std::vector<ConsumptionRow>;
@@ -23,7 +23,7 @@ using ConsumptionTableTest = ConsumptionFixture;
 TEST_F(ConsumptionTableTest, noLedgerShowsTotalAsNotAvailableAndAllReadingsUnassigned) {
     AddReadings(12, Day(2024, 2, 1), 8);
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     EXPECT_EQ(table.owner, "Erika Mustermann");
     EXPECT_FALSE(table.startingDate.has_value());
@@ -41,7 +41,7 @@ TEST_F(ConsumptionTableTest, rowsFollowTheStockRules) {
     AddReadings(7, Day(2024, 2, 1), 5);
     AddReadings(99, Day(2024, 2, 1), 3);
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
     const std::string mar5 = FormatShortDate(Day(2024, 3, 5));
@@ -58,7 +58,7 @@ TEST_F(ConsumptionTableTest, stripEqualToTotalStockShowsMaxForm) {
     const auto a = AddStrip("Alpha", "|12|");
     AddLedger(Day(2024, 1, 2), a, 25);
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     ASSERT_EQ(table.rows.size(), 3u);
     EXPECT_EQ(table.rows[2].stock, "max.25");
@@ -70,7 +70,7 @@ TEST_F(ConsumptionTableTest, totalBelowOneNeverGivesMaxForm) {
     AddReadings(12, Day(2024, 2, 1), 5);
     AddReadings(99, Day(2024, 2, 1), 20);
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "25", "n/a", FormatShortDate(Day(2024, 1, 2))},
                                 {"davon", "", "", ""},
@@ -84,7 +84,7 @@ TEST_F(ConsumptionTableTest, sharedMeterLeavesNoNegativeRemainderRow) {
     AddReadings(12, Day(2024, 2, 1), 10);
     AddReadings(7, Day(2024, 2, 1), 2);
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "12", "n/a", ""},
                                 {"davon", "", "", ""},
@@ -95,17 +95,17 @@ TEST_F(ConsumptionTableTest, sharedMeterLeavesNoNegativeRemainderRow) {
 TEST_F(ConsumptionTableTest, noStripRowShownMeansNoOfWhichRow) {
     AddStrip("Gamma", "|30|");
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "0", "n/a", ""}}));
 }
 
 TEST_F(ConsumptionTableTest, startDateIsKeptAcrossFills) {
     AddLedger(Day(2024, 3, 1), 1, 10);
-    FillConsumptionList(ctx);
+    FillConsumptionList(ctx, stripList);
     AddLedger(Day(2024, 1, 1), 1, 10);
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     EXPECT_EQ(table.startingDate, FormatShortDate(Day(2024, 3, 1)));
     EXPECT_EQ(table.rows.front().stock, "10");
@@ -116,7 +116,7 @@ TEST_F(ConsumptionTableTest, unreadableDiaryShowsBlankOwnerAndZeroUse) {
     AddLedger(Day(2024, 1, 2), a, 30);
     std::ofstream(ctx.DiaryDbPath, std::ios::trunc) << "no database";
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
     EXPECT_EQ(table.owner, " ");
@@ -126,13 +126,13 @@ TEST_F(ConsumptionTableTest, unreadableDiaryShowsBlankOwnerAndZeroUse) {
 }
 
 TEST_F(ConsumptionTableTest, stripIdsBeyondSixteenBitsAreLeftOut) {
-    ctx.stripList = {{"Huge", 40000}};
+    stripList = {{"Huge", 40000}};
 
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     EXPECT_EQ(table.rows.size(), 1u);
 }
 
 }  // namespace
-}  // namespace testing
+}  // namespace test
 }  // namespace stripstock

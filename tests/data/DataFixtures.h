@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
 #include "data/Dao.h"
+#include "host/Context.h"
 
 namespace stripstock::test {
 

@@ -13,12 +13,13 @@
 #include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/LedgerStore.h"
 #include "prescriptions/NewPrescriptionDialog.h"
+#include "strips/Catalogue.h"
 #include "strips/StripProperties.h"
 #include "strips/StripPropertiesDialog.h"
 #include "text/OleDate.h"
 
 using namespace stripstock;
-using namespace stripstock::testing;
+using namespace stripstock::test;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -56,11 +57,12 @@ class DialogsTest : public QObject {
   private:
     std::unique_ptr<GuiHost> m_host;
     Context m_ctx;
+    std::vector<ListEntry> m_stripList;
 
     void AddStrips() {
         SaveStrip(m_ctx, 0, "Contour", "", "", {}, {});
         SaveStrip(m_ctx, 0, "Compact", "", "", {}, {});
-        ReloadMainStripList(m_ctx);
+        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
     }
 
     // The entry dialogs' refusals: message in a plain OK box, focus on the field, still open.
@@ -164,7 +166,8 @@ class DialogsTest : public QObject {
         QTest::keyClicks(name, QStringLiteral("Neu"));
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(strip.result(), int(QDialog::Accepted));
-        QCOMPARE(m_ctx.stripList.back().text, std::string("Neu"));
+        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
+        QCOMPARE(m_stripList.back().text, std::string("Neu"));
 
         LedgerListDialog list(m_ctx);
         list.show();
@@ -343,10 +346,11 @@ class DialogsTest : public QObject {
         created.show();
         Find<QPushButton>(&created, "cmd_0")->click();
         QCOMPARE(created.result(), int(QDialog::Accepted));
-        QCOMPARE(m_ctx.stripList.size(), std::size_t{1});
-        QCOMPARE(m_ctx.stripList[0].text, std::string("Teststreifen Ä"));
+        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
+        QCOMPARE(m_stripList.size(), std::size_t{1});
+        QCOMPARE(m_stripList[0].text, std::string("Teststreifen Ä"));
 
-        StripPropertiesDialog edited(m_ctx, m_ctx.stripList[0].itemData);
+        StripPropertiesDialog edited(m_ctx, m_stripList[0].itemData);
         QCOMPARE(Find<QLineEdit>(&edited, "txtName")->text(), QStringLiteral("Teststreifen Ä"));
         QCOMPARE(Find<QLineEdit>(&edited, "txtManufacturer")->text(), QStringLiteral("Hersteller"));
         QCOMPARE(Find<QLineEdit>(&edited, "txtPZN")->text(), QStringLiteral("0815"));
@@ -363,8 +367,8 @@ class DialogsTest : public QObject {
         edited.show();
         Find<QPushButton>(&edited, "cmd_1")->click();
         QCOMPARE(edited.result(), int(QDialog::Rejected));
-        ReloadMainStripList(m_ctx);
-        QCOMPARE(m_ctx.stripList[0].text, std::string("Teststreifen Ä"));
+        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
+        QCOMPARE(m_stripList[0].text, std::string("Teststreifen Ä"));
     }
 };
 

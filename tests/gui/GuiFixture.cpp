@@ -4,7 +4,7 @@
 #include "text/OleDate.h"
 #include "tools/HostSim.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 GuiHost::GuiHost()
     : registry(std::make_shared<Registry>(
@@ -63,4 +63,4 @@ void ModalWatcher::Poll() {
     }
 }
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "app/Context.h"
+#include "host/Context.h"
 #include "host/Registry.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 // A host in a temporary folder: registry store, diary and the program folder, and a context
 // over them with a fixed clock (1.3.2010 12:00).
@@ -59,4 +59,4 @@ class ModalWatcher : public QObject {
     QList<QDialog*> m_ignored;
 };
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

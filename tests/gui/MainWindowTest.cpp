@@ -19,7 +19,7 @@
 #include "tools/HostSim.h"
 
 using namespace stripstock;
-using namespace stripstock::testing;
+using namespace stripstock::test;
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "host/Registry.h"
+#include "support/TempDir.h"
 
 namespace stripstock {
 namespace {
 
 using namespace std::string_literals;
-using testing::TempDir;
+using test::TempDir;
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "TempDir.h"
 #include "host/Registry.h"
+#include "support/TempDir.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,7 +18,7 @@ namespace stripstock {
 namespace {
 
 using namespace std::string_literals;
-using testing::TempDir;
+using test::TempDir;
 
 const std::string kHostKey = "SOFTWARE\\Tarvenholme\\VELLIND4";
 const std::string kAddonKey = kHostKey + "\\bonus\\TestStrip";

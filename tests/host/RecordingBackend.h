@@ -8,7 +8,7 @@
 
 #include "host/RegistryBackend.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 // Passes every call on to a real backend and keeps count of open keys and of the access
 // masks asked for, so tests can see that every key is closed and opened as intended.
@@ -68,4 +68,4 @@ class RecordingBackend final : public RegistryBackend {
     std::vector<std::uint32_t> m_accesses;
 };
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -18,7 +18,7 @@
 #include "ScratchHives.h"
 #endif
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 #ifdef _WIN32
 
@@ -100,4 +100,4 @@ std::vector<BackendCase> AllBackends() {
     return cases;
 }
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "host/RegistryBackend.h"
+#include "support/TempDir.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 // A registry backend as the tests meet it: make() hands out a fresh, empty registry whose
 // HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER belong to this one test.
@@ -24,4 +24,4 @@ inline void PrintTo(const BackendCase& c, std::ostream* os) { *os << c.name; }
 // keys (see ScratchHives.h).
 std::vector<BackendCase> AllBackends();
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -13,17 +13,17 @@
 #include "RecordingBackend.h"
 #include "RegistryBackends.h"
 #include "ScratchHives.h"
-#include "TempDir.h"
 #include "host/RegistryBackend.h"
+#include "support/TempDir.h"
 
 namespace stripstock {
 namespace {
 
 using namespace std::string_literals;
-using testing::BackendCase;
+using test::BackendCase;
+using test::RecordingBackend;
+using test::TempDir;
 using ::testing::ElementsAre;
-using testing::RecordingBackend;
-using testing::TempDir;
 
 std::string CaseName(const ::testing::TestParamInfo<BackendCase>& info) { return info.param.name; }
 
@@ -326,13 +326,13 @@ TEST_P(RegistryTest, keyInfoCountsSubkeysAndCharacters) {
     m_backend->CloseKey(key);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, RegistryTest, ::testing::ValuesIn(testing::AllBackends()),
+INSTANTIATE_TEST_SUITE_P(Backends, RegistryTest, ::testing::ValuesIn(test::AllBackends()),
                          CaseName);
 
 #ifdef _WIN32
 // The ANSI functions cannot carry what Windows-1252 lacks; the text store keeps such text.
 TEST(Win32RegistryTest, replacesCharactersOutsideWindows1252WithQuestionMarks) {
-    Registry reg(testing::MakeScratchWin32Backend());
+    Registry reg(test::MakeScratchWin32Backend());
     const std::string omega = "\xCE\xA9";
     EXPECT_TRUE(reg.RegWriteString(kHkeyCurrentUser, kKey + "\\" + omega, omega, omega + "mega"));
     std::string value;

@@ -7,7 +7,7 @@
 
 #include "host/RegistryBackend.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 // Redirects this process's HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER to two fresh keys below
 // HKEY_CURRENT_USER\Software\StripStockTest\<name>, so a test runs on the real registry with
@@ -31,6 +31,6 @@ class ScratchHives {
 // backend does.
 std::shared_ptr<RegistryBackend> MakeScratchWin32Backend();
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test
 
 #endif  // _WIN32

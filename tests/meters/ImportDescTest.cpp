@@ -6,7 +6,7 @@
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "meters/ImportDesc.h"
-#include "tests/tools/TempFolder.h"
+#include "support/TempDir.h"
 #include "tools/HostSim.h"
 
 namespace stripstock {
@@ -92,7 +92,7 @@ class ImportDescTest : public ::testing::Test {
         return GetImportDesc(m_ctx, family, id, flag);
     }
 
-    testing::TempFolder m_tmp;
+    test::TempDir m_tmp;
     std::string m_hostDir;
     std::shared_ptr<CountingBackend> m_backend;
     Context m_ctx;
@@ -234,7 +234,7 @@ TEST_F(ImportDescTest, moduleDescLookup) {
 }
 
 TEST_F(ImportDescTest, demoHostNamesItsMeters) {
-    testing::TempFolder demo;
+    test::TempDir demo;
     hostsim::CreateDemo(reg(), demo / "host", 40000.0, m_ctx.HostKeyName);
     EXPECT_EQ(Desc(0, 24), "Accu-Chek Compact");
     EXPECT_EQ(Desc(0, 25), "OneTouch Ultra, UltraSmart");

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "meters/PrivateProfile.h"
-#include "tests/tools/TempFolder.h"
+#include "support/TempDir.h"
 
 namespace stripstock {
 namespace {
@@ -21,7 +21,7 @@ void PrintTo(const ProfileCase& c, std::ostream* os) { *os << c.name; }
 class ProfileLookup : public ::testing::TestWithParam<ProfileCase> {};
 
 TEST_P(ProfileLookup, findsValueAsWindowsDoes) {
-    testing::TempFolder tmp;
+    test::TempDir tmp;
     const std::string path = tmp / "test.ini";
     std::ofstream(path, std::ios::binary) << GetParam().file;
     EXPECT_EQ(GetPrivateProfileString(GetParam().section, GetParam().key, "dflt", 255, path),
@@ -73,7 +73,7 @@ class ProfileFile : public ::testing::Test {
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    testing::TempFolder m_tmp;
+    test::TempDir m_tmp;
 };
 
 TEST_F(ProfileFile, valueIsCutToOneLessThanTheBuffer) {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
+#include "host/Context.h"
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "strips/Catalogue.h"
@@ -118,7 +118,7 @@ class LedgerFixture : public ::testing::Test {
         return rows;
     }
 
-    void ReloadStripList() { ctx.stripList = LoadStripList(ctx, ctx.StripDbPath); }
+    void ReloadStripList() { stripList = LoadStripList(ctx, ctx.StripDbPath); }
 
     void SetLastMeter(const std::string& value) {
         ASSERT_TRUE(
@@ -135,6 +135,7 @@ class LedgerFixture : public ::testing::Test {
     const std::filesystem::path& Dir() const { return m_dir; }
 
     Context ctx;
+    std::vector<ListEntry> stripList;  // the main window's strip list as last loaded
 
   private:
     std::filesystem::path m_dir;

@@ -21,15 +21,15 @@ class PrescriptionTreeTest : public LedgerFixture {};
 
 TEST_F(PrescriptionTreeTest, emptyTableGivesOnlyTheAllNodeAndNoRows) {
     ReloadStripList();
-    EXPECT_THAT(FillPrescriptionTree(ctx), ElementsAre(Node("K0", "Alle")));
-    EXPECT_TRUE(FillPrescriptionList(ctx, 0).empty());
+    EXPECT_THAT(FillPrescriptionTree(ctx, stripList), ElementsAre(Node("K0", "Alle")));
+    EXPECT_TRUE(FillPrescriptionList(ctx, stripList, 0).empty());
 }
 
 TEST_F(PrescriptionTreeTest, unreadableDatabaseGivesOnlyTheAllNodeAndNoRows) {
     AddRow(Day(2010, 2, 1), 1, 50);
     std::filesystem::remove(ctx.StripDbPath);
-    EXPECT_THAT(FillPrescriptionTree(ctx), ElementsAre(Node("K0", "Alle")));
-    EXPECT_TRUE(FillPrescriptionList(ctx, 0).empty());
+    EXPECT_THAT(FillPrescriptionTree(ctx, stripList), ElementsAre(Node("K0", "Alle")));
+    EXPECT_TRUE(FillPrescriptionList(ctx, stripList, 0).empty());
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
 }
 
@@ -45,7 +45,7 @@ TEST_F(PrescriptionTreeTest, nodesOnlyForTypesWithPositiveAmounts) {
     AddRow(Day(2010, 1, 9), 0, 10);              // no strip chosen: would repeat the root key
     AddRow(Day(2010, 1, 10), std::nullopt, 10);  // Null type forms no key
 
-    const auto nodes = FillPrescriptionTree(ctx);
+    const auto nodes = FillPrescriptionTree(ctx, stripList);
     EXPECT_THAT(nodes, ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "Alpha")));
 }
 
@@ -55,9 +55,9 @@ TEST_F(PrescriptionTreeTest, deletedDefinitionGivesEmptyTexts) {
     DeleteStrip(alpha);
     ReloadStripList();
 
-    EXPECT_THAT(FillPrescriptionTree(ctx),
+    EXPECT_THAT(FillPrescriptionTree(ctx, stripList),
                 ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "")));
-    const auto rows = FillPrescriptionList(ctx, 0);
+    const auto rows = FillPrescriptionList(ctx, stripList, 0);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].strip, "");
 }
@@ -72,7 +72,7 @@ TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) 
     AddRow(Day(2010, 3, 1), alpha, -2);
     AddRow(Day(2010, 3, 2), beta, 0);
 
-    const auto all = FillPrescriptionList(ctx, 0);
+    const auto all = FillPrescriptionList(ctx, stripList, 0);
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].key, "K" + std::to_string(newBeta));
     EXPECT_EQ(all[0].date, "01.02.2010");  // the time of day is not shown
@@ -83,12 +83,12 @@ TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) 
     EXPECT_EQ(all[2].date, "03.11.2009");
     EXPECT_EQ(all[2].strip, "Alpha");
 
-    EXPECT_EQ(FillPrescriptionList(ctx, -1).size(), 3u);
-    const auto onlyAlpha = FillPrescriptionList(ctx, alpha);
+    EXPECT_EQ(FillPrescriptionList(ctx, stripList, -1).size(), 3u);
+    const auto onlyAlpha = FillPrescriptionList(ctx, stripList, alpha);
     ASSERT_EQ(onlyAlpha.size(), 2u);
     EXPECT_EQ(onlyAlpha[0].key, "K" + std::to_string(midAlpha));
     EXPECT_EQ(onlyAlpha[1].key, "K" + std::to_string(oldAlpha));
-    EXPECT_TRUE(FillPrescriptionList(ctx, 999).empty());
+    EXPECT_TRUE(FillPrescriptionList(ctx, stripList, 999).empty());
 }
 
 TEST(PrescriptionListSql, keepsTheDoubleBlanks) {

@@ -4,7 +4,7 @@
 
 #include "StripsFixture.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -32,23 +32,23 @@ TEST_F(CatalogueTest, unreadableDatabaseGivesEmptyList) {
     EXPECT_TRUE(SessionClosed());
 }
 
-TEST_F(CatalogueTest, stripNameByIdReadsTheLoadedList) {
+TEST_F(CatalogueTest, stripNameInReadsTheLoadedList) {
     const auto a = AddStrip("Alpha");
     const auto b = AddStrip("Beta");
-    ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
-    EXPECT_EQ(StripNameById(ctx, b), "Beta");
-    EXPECT_EQ(StripNameById(ctx, 0), "");
-    EXPECT_EQ(StripNameById(ctx, -a), "");
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    EXPECT_EQ(StripNameIn(stripList, b), "Beta");
+    EXPECT_EQ(StripNameIn(stripList, 0), "");
+    EXPECT_EQ(StripNameIn(stripList, -a), "");
 
     auto db = Open(ctx.StripDbPath);
     db->Execute("DELETE * FROM strips WHERE ID=" + std::to_string(a));
     db->Close();
-    EXPECT_EQ(StripNameById(ctx, a), "Alpha");  // no database query until reloaded
-    ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
-    EXPECT_EQ(StripNameById(ctx, a), "");
+    EXPECT_EQ(StripNameIn(stripList, a), "Alpha");  // no database query until reloaded
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    EXPECT_EQ(StripNameIn(stripList, a), "");
 }
 
-TEST_F(CatalogueTest, stripNameByIdOnEmptyListIsEmpty) { EXPECT_EQ(StripNameById(ctx, 1), ""); }
+TEST_F(CatalogueTest, stripNameInOnEmptyListIsEmpty) { EXPECT_EQ(StripNameIn(stripList, 1), ""); }
 
 struct InListCase {
     std::string appliesTo;
@@ -147,4 +147,4 @@ TEST_F(EnsureStripsTableTest, leavesExistingTableAndForeignFilesAlone) {
 }
 
 }  // namespace
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

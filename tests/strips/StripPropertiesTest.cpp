@@ -5,7 +5,7 @@
 #include "StripsFixture.h"
 #include "strips/Catalogue.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 namespace {
 
 using ::testing::ElementsAre;
@@ -168,10 +168,10 @@ TEST_F(StripPropertiesTest, fullLengthTextsAreCountedInCharacters) {
 
 TEST_F(StripPropertiesTest, reloadAfterSaveShowsNewDefinition) {
     ASSERT_TRUE(Save(0, {}, {}, " Gamma ").saved);
-    ReloadMainStripList(ctx);
-    ASSERT_EQ(ctx.stripList.size(), 1u);
-    EXPECT_EQ(ctx.stripList[0].text, "Gamma");
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    ASSERT_EQ(stripList.size(), 1u);
+    EXPECT_EQ(stripList[0].text, "Gamma");
 }
 
 }  // namespace
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -12,13 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Context.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
+#include "host/Context.h"
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
+#include "text/ListEntry.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 struct StripRow {
     std::int32_t id = 0;
@@ -101,6 +102,7 @@ class StripsFixture : public ::testing::Test {
     }
 
     Context ctx;
+    std::vector<ListEntry> stripList;  // the main window's strip list as last loaded
 
   private:
     std::filesystem::path m_dir;
@@ -117,4 +119,4 @@ inline auto Entry(const std::string& text, std::int32_t id) {
                             ::testing::Field(&ListEntry::itemData, id));
 }
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -11,7 +11,7 @@
 #include "data/Dao.h"
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
-#include "tests/tools/TempFolder.h"
+#include "support/TempDir.h"
 #include "text/OleDate.h"
 #include "tools/HostCli.h"
 #include "tools/HostSim.h"
@@ -77,7 +77,7 @@ class HostSimTest : public ::testing::Test {
         return opt.diaryPath;
     }
 
-    testing::TempFolder m_tmp;
+    test::TempDir m_tmp;
     std::string m_registryFile;
     Registry m_reg;
     std::string m_hostKey;
@@ -159,7 +159,7 @@ TEST_F(HostSimTest, readingsNeedAnExistingDiary) {
 TEST_F(HostSimTest, generateIsDeterministicForASeed) {
     std::vector<std::vector<Row>> runs;
     for (unsigned seed : {7u, 7u, 8u}) {
-        testing::TempFolder dir;
+        test::TempDir dir;
         const std::string diary = dir / "g.vld";
         CreateDiary(diary, "A", "B", kDemoPassword);
         Generate(diary, kDay1, kDay1 + 9.9, 4, {25, 24, 33}, seed);

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace stripstock {
 
@@ -17,11 +15,8 @@ class EngineFactory;
 
 class Registry;
 
-// An entry of a list box or combo box: the shown text and the item data behind it.
-struct ListEntry {
-    std::string text;
-    std::int32_t itemData = 0;
-};
+// The diary's database password when the host names none.
+inline constexpr const char* kBuiltInPassword = "quomba";
 
 // The shared database session: one operation opens, works and closes before the next one.
 struct SessionObjects {
@@ -30,7 +25,9 @@ struct SessionObjects {
     std::shared_ptr<dao::Recordset> Rs;
 };
 
-// Everything the program keeps for the whole run, passed explicitly to the code that needs it.
+// What the whole run shares, passed explicitly to the code that needs it. It sits at the
+// bottom so every layer can take it without reaching up; the services are injected so tests
+// can replace the clock, the registry, the engines and the program folder.
 struct Context {
     // Host settings, set once at start.
     std::string HostKeyName;
@@ -47,9 +44,6 @@ struct Context {
 
     SessionObjects session;
 
-    // The main window's strip list as last loaded; strip names are looked up here.
-    std::vector<ListEntry> stripList;
-
     // Injected services.
     std::shared_ptr<Registry> registry;
     std::shared_ptr<dao::EngineFactory> engines;
@@ -57,9 +51,5 @@ struct Context {
     char pathSeparator = '/';       // separator used to join programDir and file names
     std::function<double()> clock;  // current local date and time as an OLE Automation date
 };
-
-// A context with the real services: the registry store of the environment, both engine
-// class names, the local clock and the platform's path separator.
-Context MakeContext(const std::string& programDir);
 
 }  // namespace stripstock

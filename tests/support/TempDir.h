@@ -5,7 +5,7 @@
 #include <string>
 #include <system_error>
 
-namespace stripstock::testing {
+namespace stripstock::test {
 
 // A fresh folder below the system's temporary folder, removed with everything in it.
 class TempDir {
@@ -14,7 +14,7 @@ class TempDir {
         std::random_device seed;
         const auto base = std::filesystem::temp_directory_path();
         for (;;) {
-            m_path = base / ("stripstock-host-" + std::to_string(seed()));
+            m_path = base / ("stripstock-test-" + std::to_string(seed()));
             if (std::filesystem::create_directory(m_path)) {
                 break;
             }
@@ -29,9 +29,10 @@ class TempDir {
 
     const std::filesystem::path& path() const { return m_path; }
     std::string file(const std::string& name) const { return (m_path / name).string(); }
+    std::string operator/(const std::string& name) const { return file(name); }
 
   private:
     std::filesystem::path m_path;
 };
 
-}  // namespace stripstock::testing
+}  // namespace stripstock::test

@@ -1,15 +1,13 @@
-#include "strips/StripsTab.h"
-
 #include <gmock/gmock.h>
 
 #include "StripsFixture.h"
 #include "strips/Catalogue.h"
 #include "strips/StripProperties.h"
 
-namespace stripstock::testing {
+namespace stripstock::test {
 namespace {
 
-TEST(StripsTabLogic, editTargetIsTheSelectedPositiveId) {
+TEST(StripSelection, editTargetIsTheSelectedPositiveId) {
     const std::vector<ListEntry> list{{"A", 4}, {"B", 0}};
     EXPECT_EQ(EditTargetId(list, 0), 4);
     EXPECT_EQ(EditTargetId(list, 1), 0);
@@ -19,17 +17,9 @@ TEST(StripsTabLogic, editTargetIsTheSelectedPositiveId) {
     EXPECT_EQ(SelectedStripId({}, 0), 0);
 }
 
-TEST(StripsTabLogic, buttonArrayIndicesMapToActions) {
-    EXPECT_EQ(Command1ActionFor(0), Command1Action::NewPrescription);
-    EXPECT_EQ(Command1ActionFor(3), Command1Action::NewStrip);
-    EXPECT_EQ(Command1ActionFor(4), Command1Action::EditStrip);
-    EXPECT_EQ(Command1ActionFor(5), Command1Action::DeleteStrip);
-    for (int index : {1, 2, 6, 7, -1}) EXPECT_EQ(Command1ActionFor(index), Command1Action::None);
-}
-
 class DeleteStripTest : public StripsFixture {};
 
-TEST_F(DeleteStripTest, deletesOnlyTheDefinitionAndReloadsTheList) {
+TEST_F(DeleteStripTest, deletesOnlyTheDefinitionNotItsLedgerRows) {
     const auto keep = AddStrip("Keep");
     const auto gone = AddStrip("Gone");
     {
@@ -43,12 +33,13 @@ TEST_F(DeleteStripTest, deletesOnlyTheDefinitionAndReloadsTheList) {
         rs->Close();
         db->Close();
     }
-    ReloadMainStripList(ctx);
-    DeleteStripDefinition(ctx, SelectedStripId(ctx.stripList, 1));
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    EXPECT_TRUE(DeleteStripDefinition(ctx, SelectedStripId(stripList, 1)));
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
 
-    ASSERT_EQ(ctx.stripList.size(), 1u);
-    EXPECT_EQ(ctx.stripList[0].itemData, keep);
-    EXPECT_EQ(StripNameById(ctx, gone), "");
+    ASSERT_EQ(stripList.size(), 1u);
+    EXPECT_EQ(stripList[0].itemData, keep);
+    EXPECT_EQ(StripNameIn(stripList, gone), "");
     EXPECT_TRUE(SessionClosed());
 
     auto db = Open(ctx.StripDbPath);
@@ -62,11 +53,12 @@ TEST_F(DeleteStripTest, deletesOnlyTheDefinitionAndReloadsTheList) {
 TEST_F(DeleteStripTest, nothingSelectedDeletesNothing) {
     AddStrip("Keep");
     DeleteStripDefinition(ctx, SelectedStripId({}, -1));
-    EXPECT_EQ(ctx.stripList.size(), 1u);
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    EXPECT_EQ(stripList.size(), 1u);
 
-    DeleteStripDefinition(ctx, ctx.stripList[0].itemData);
-    EXPECT_TRUE(ctx.stripList.empty());
+    DeleteStripDefinition(ctx, stripList[0].itemData);
+    EXPECT_TRUE(LoadStripList(ctx, ctx.StripDbPath).empty());
 }
 
 }  // namespace
-}  // namespace stripstock::testing
+}  // namespace stripstock::test
