@@ -1,12 +1,13 @@
 #include "cli/Cli.h"
 
-#include <charconv>
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <limits>
-#include <map>
 #include <optional>
 
 #include "app/Startup.h"
+#include "cli/CommandLine.h"
 #include "consumption/ConsumptionTable.h"
 #include "meters/ImportDesc.h"
 #include "prescriptions/FaultyMeasurement.h"
@@ -14,111 +15,42 @@
 #include "prescriptions/NewPrescription.h"
 #include "prescriptions/PrescriptionTree.h"
 #include "strips/Catalogue.h"
+#include "strips/StripChanges.h"
 #include "strips/StripProperties.h"
 
 namespace stripstock {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: stripstock-cli [--host TEXT] [--program-dir DIR] COMMAND [ARGS]\n"
-    "commands:\n"
-    "  help\n"
-    "  status\n"
-    "  strips\n"
-    "  consumption\n"
-    "  prescription-tree\n"
-    "  prescription-list [--type N]\n"
-    "  new-prescription --amount TEXT --date TEXT [--strip POSITION]\n"
-    "  strip-meters\n"
-    "  strip-show ID\n"
-    "  strip-save [--id ID] [--name T] [--manufacturer T] [--pzn T] [--select POS,POS,...]\n"
-    "  strip-delete ID\n"
-    "  meter-name FAMILY ID [--no-default]\n"
-    "  ledger\n"
-    "  faulty --count TEXT --date TEXT [--meter POSITION]\n"
-    "  ledger-delete ID\n";
+using cmdline::UsageError;
 
-struct UsageError {
-    std::string text;
+constexpr const char* kProgram = "stripstock-cli";
+constexpr long long kInt16Min = std::numeric_limits<std::int16_t>::min();
+constexpr long long kInt16Max = std::numeric_limits<std::int16_t>::max();
+
+// Every value a command can be given; a command declares the ones it takes.
+struct Given {
+    std::optional<std::string> host;
+    std::optional<std::string> programDir;
+    // IDs, types and list positions are 32-bit in the core; a larger number must not wrap
+    // round to another row (4294967297 would otherwise delete the strip with ID 1).
+    std::optional<std::int32_t> id;
+    std::optional<std::int32_t> type;
+    std::optional<std::int32_t> position;
+    std::optional<std::int16_t> family;
+    std::optional<std::int16_t> device;
+    std::optional<std::string> amount;
+    std::optional<std::string> count;
+    std::optional<std::string> date;
+    std::optional<std::string> name;
+    std::optional<std::string> manufacturer;
+    std::optional<std::string> pzn;
+    std::optional<std::string> select;
+    bool noDefault = false;
 };
 
-std::optional<long> ParseWhole(const std::string& text) {
-    long value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-    return value;
-}
-
-long RequireWhole(const std::string& text, const std::string& what) {
-    const auto value = ParseWhole(text);
-    if (!value) throw UsageError{what + " must be a whole number: " + text};
-    return *value;
-}
-
-// IDs, types and list positions are 32-bit in the core; a larger number must not wrap round
-// to another row (4294967297 would otherwise delete the strip with ID 1).
-std::int32_t RequireLong(const std::string& text, const std::string& what) {
-    const long value = RequireWhole(text, what);
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-        throw UsageError{what + " is out of range: " + text};
-    }
-    return static_cast<std::int32_t>(value);
-}
-
-// Command arguments: positional words and "--name value" options ("--flag" alone for flags).
-class Args {
-  public:
-    Args(const std::vector<std::string>& words, const std::vector<std::string>& flags) {
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const std::string& w = words[i];
-            if (w.rfind("--", 0) == 0) {
-                const std::string name = w.substr(2);
-                if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
-                    m_options[name] = "";
-                } else {
-                    if (i + 1 >= words.size()) throw UsageError{"missing value for " + w};
-                    m_options[name] = words[++i];
-                }
-            } else {
-                m_positional.push_back(w);
-            }
-        }
-    }
-
-    void Allow(const std::vector<std::string>& names, std::size_t positionals) const {
-        for (const auto& [name, value] : m_options) {
-            if (std::find(names.begin(), names.end(), name) == names.end())
-                throw UsageError{"unknown option --" + name};
-        }
-        if (m_positional.size() != positionals) throw UsageError{"wrong number of arguments"};
-    }
-
-    std::optional<std::string> Option(const std::string& name) const {
-        const auto it = m_options.find(name);
-        if (it == m_options.end()) return std::nullopt;
-        return it->second;
-    }
-    std::string Require(const std::string& name) const {
-        auto value = Option(name);
-        if (!value) throw UsageError{"missing --" + name};
-        return *value;
-    }
-    bool Has(const std::string& name) const { return m_options.count(name) != 0; }
-    const std::string& Positional(std::size_t i) const { return m_positional.at(i); }
-
-  private:
-    std::map<std::string, std::string> m_options;
-    std::vector<std::string> m_positional;
-};
-
-struct Command {
-    std::vector<std::string> flags;
-    std::function<int(Context&, const StartupResult&, const Args&, std::ostream&, std::ostream&)>
-        run;
-};
+using Runner =
+    std::function<int(Context&, const StartupResult&, const Given&, std::ostream&, std::ostream&)>;
 
 void PrintRow(std::ostream& out, std::initializer_list<std::string> cells) {
     bool first = true;
@@ -136,211 +68,257 @@ int ReportEntry(const EntryOutcome& outcome, std::ostream& err) {
     return outcome.storageFailure ? kExitStorageFailure : kExitInputRefused;
 }
 
-std::vector<bool> SelectionFromPositions(const std::string& list, std::size_t count) {
-    std::vector<bool> selected(count, false);
+// The CLI names rows by the IDs the window's lists carry: an ID no list shows is not found.
+bool Lists(const std::vector<ListEntry>& entries, std::int32_t id) {
+    return std::any_of(entries.begin(), entries.end(),
+                       [id](const ListEntry& e) { return e.itemData == id; });
+}
+
+CliExit NotFound(const std::string& what, std::int32_t id, std::ostream& err) {
+    err << kProgram << ": " << what << ' ' << id << " not found\n";
+    return kExitInputRefused;
+}
+
+// "POS,POS,..." as list positions; the empty text selects none.
+std::vector<long long> Positions(const std::string& list) {
+    std::vector<long long> positions;
     std::size_t start = 0;
-    while (start <= list.size() && !list.empty()) {
+    while (!list.empty()) {
         const std::size_t comma = list.find(',', start);
-        const std::string word = list.substr(start, comma - start);
-        const long pos = RequireWhole(word, "--select");
-        if (pos < 0 || static_cast<std::size_t>(pos) >= count)
-            throw UsageError{"--select position out of the meter list: " + word};
-        selected[static_cast<std::size_t>(pos)] = true;
+        const auto pos = cmdline::ParseWhole(list.substr(start, comma - start));
+        positions.push_back(pos.value_or(-1));
         if (comma == std::string::npos) break;
         start = comma + 1;
+    }
+    return positions;
+}
+
+CLI::Validator PositionList() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            std::size_t start = 0;
+            while (!text.empty()) {
+                const std::size_t comma = text.find(',', start);
+                const std::string word = text.substr(start, comma - start);
+                if (!cmdline::ParseWhole(word)) return word + " is not a whole number";
+                if (comma == std::string::npos) break;
+                start = comma + 1;
+            }
+            return {};
+        },
+        "");
+}
+
+std::vector<bool> SelectionFromPositions(const std::string& list, std::size_t count) {
+    std::vector<bool> selected(count, false);
+    for (const long long pos : Positions(list)) {
+        if (pos < 0 || static_cast<std::size_t>(pos) >= count)
+            throw UsageError{"--select position out of the meter list: " + std::to_string(pos)};
+        selected[static_cast<std::size_t>(pos)] = true;
     }
     return selected;
 }
 
-const std::map<std::string, Command>& Commands() {
-    static const std::map<std::string, Command> commands = {
-        {"status",
-         {{},
-          [](Context& ctx, const StartupResult& start, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 0);
-              out << "HostKeyName=" << ctx.HostKeyName << '\n'
-                  << "HostRegKey=" << ctx.HostRegKey << '\n'
-                  << "AddonRegKey=" << ctx.AddonRegKey << '\n'
-                  << "DiaryDbPath=" << ctx.DiaryDbPath << '\n'
-                  << "StripDbPath=" << ctx.StripDbPath << '\n';
-              if (start.meterSelection < 0) {
-                  out << "Meter=-1\n";
-              } else {
-                  const ListEntry& meter =
-                      start.meterList[static_cast<std::size_t>(start.meterSelection)];
-                  out << "Meter=" << start.meterSelection << '\t' << meter.text << '\t'
-                      << meter.itemData << '\n';
-              }
-              return kExitDone;
-          }}},
-        {"strips",
-         {{},
-          [](Context&, const StartupResult& start, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 0);
-              for (const ListEntry& e : start.stripList)
-                  PrintRow(out, {std::to_string(e.itemData), e.text});
-              return kExitDone;
-          }}},
-        {"consumption",
-         {{},
-          [](Context&, const StartupResult& start, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 0);
-              const ConsumptionTable& table = start.consumption;
-              PrintRow(out, {"Tagebuchinhaber:", table.owner});
-              PrintRow(out, {"Berechnung beginnt ab:", table.startingDate.value_or("")});
-              PrintRow(out, {"Teststreifen", "Verbrauch", "Bestand", "Letzte Verordnung"});
-              for (const ConsumptionRow& row : table.rows)
-                  PrintRow(out, {row.label, row.used, row.stock, row.lastPrescription});
-              return kExitDone;
-          }}},
-        {"prescription-tree",
-         {{},
-          [](Context&, const StartupResult& start, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 0);
-              for (const TreeNode& node : start.prescriptionTree)
-                  PrintRow(out, {node.key, node.text});
-              return kExitDone;
-          }}},
-        {"prescription-list",
-         {{},
-          [](Context& ctx, const StartupResult& start, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({"type"}, 0);
-              const std::int32_t type =
-                  args.Has("type") ? RequireLong(*args.Option("type"), "--type") : 0;
-              PrintRow(out, {"Datum", "Menge", "Streifen"});
-              for (const PrescriptionRow& row : FillPrescriptionList(ctx, start.stripList, type))
-                  PrintRow(out, {row.date, row.amount, row.strip});
-              return kExitDone;
-          }}},
-        {"new-prescription",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
-             std::ostream& err) {
-              args.Allow({"amount", "date", "strip"}, 0);
-              const NewPrescriptionForm form = LoadNewPrescription(ctx);
-              const int position =
-                  args.Has("strip") ? RequireLong(*args.Option("strip"), "--strip") : form.selected;
-              if (position < -1 || position >= static_cast<int>(form.strips.size()))
-                  throw UsageError{"--strip position out of the strip list"};
-              return ReportEntry(ConfirmNewPrescription(ctx, form, args.Require("amount"),
-                                                        args.Require("date"), position),
-                                 err);
-          }}},
-        {"strip-meters",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 0);
-              for (const ListEntry& e : LoadMeterList(ctx))
-                  PrintRow(out, {std::to_string(e.itemData), e.text});
-              return kExitDone;
-          }}},
-        {"strip-show",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 1);
-              const std::int32_t id = RequireLong(args.Positional(0), "ID");
-              const auto meters = LoadMeterList(ctx);
-              const StripForm form = LoadStrip(ctx, id, meters);
-              PrintRow(out, {"Bezeichnung", form.name});
-              PrintRow(out, {"Hersteller", form.manufacturer});
-              PrintRow(out, {"PZN", form.pzn});
-              std::string positions;
-              for (std::size_t i = 0; i < form.selected.size(); ++i) {
-                  if (!form.selected[i]) continue;
-                  if (!positions.empty()) positions += ',';
-                  positions += std::to_string(i);
-              }
-              PrintRow(out, {"Messgeräte", positions});
-              return kExitDone;
-          }}},
-        {"strip-save",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
-             std::ostream& err) {
-              args.Allow({"id", "name", "manufacturer", "pzn", "select"}, 0);
-              const std::int32_t id = args.Has("id") ? RequireLong(*args.Option("id"), "--id") : 0;
-              const auto meters = LoadMeterList(ctx);
-              const auto selected =
-                  SelectionFromPositions(args.Option("select").value_or(""), meters.size());
-              const SaveOutcome outcome =
-                  SaveStrip(ctx, id, args.Option("name").value_or(""),
-                            args.Option("manufacturer").value_or(""),
-                            args.Option("pzn").value_or(""), meters, selected);
-              if (!outcome.saved) {
-                  err << outcome.message << '\n';
-                  return kExitStorageFailure;
-              }
-              return kExitDone;
-          }}},
-        {"strip-delete",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
-             std::ostream& err) {
-              args.Allow({}, 1);
-              const std::int32_t id = RequireLong(args.Positional(0), "ID");
-              if (!DeleteStripDefinition(ctx, id)) {
-                  err << "Der Teststreifen konnte nicht gelöscht werden !\n";
-                  return kExitStorageFailure;
-              }
-              return kExitDone;
-          }}},
-        {"meter-name",
-         {{"no-default"},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({"no-default"}, 2);
-              const long family = RequireWhole(args.Positional(0), "FAMILY");
-              const long id = RequireWhole(args.Positional(1), "ID");
-              if (family < -32768 || family > 32767 || id < -32768 || id > 32767)
-                  throw UsageError{"FAMILY and ID are 16-bit numbers"};
-              out << GetImportDesc(ctx, static_cast<std::int16_t>(family),
-                                   static_cast<std::int16_t>(id), !args.Has("no-default"))
-                  << '\n';
-              return kExitDone;
-          }}},
-        {"ledger",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream& out,
-             std::ostream&) {
-              args.Allow({}, 0);
-              for (const ListEntry& e : FillEntryList(ctx))
-                  PrintRow(out, {std::to_string(e.itemData), e.text});
-              return kExitDone;
-          }}},
-        {"faulty",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
-             std::ostream& err) {
-              args.Allow({"count", "date", "meter"}, 0);
-              const FaultyForm form = LoadFaultyMeasurement(ctx);
-              const int position =
-                  args.Has("meter") ? RequireLong(*args.Option("meter"), "--meter") : form.selected;
-              if (position < -1 || position >= static_cast<int>(form.meters.size()))
-                  throw UsageError{"--meter position out of the meter list"};
-              return ReportEntry(ConfirmFaultyMeasurement(ctx, args.Require("count"),
-                                                          args.Require("date"), position),
-                                 err);
-          }}},
-        {"ledger-delete",
-         {{},
-          [](Context& ctx, const StartupResult&, const Args& args, std::ostream&,
-             std::ostream& err) {
-              args.Allow({}, 1);
-              const std::int32_t id = RequireLong(args.Positional(0), "ID");
-              if (!DeleteEntry(ctx, id)) {
-                  err << "Der Eintrag konnte nicht gelöscht werden !\n";
-                  return kExitStorageFailure;
-              }
-              return kExitDone;
-          }}},
-    };
+CLI::Option* AddId(CLI::App& command, Given& given, const std::string& description) {
+    return cmdline::AddNumber(command, "ID", given.id, "ID", description)->required();
+}
+
+// The command table: each command declares what it takes and runs the core operation the
+// window runs for it, after the start-up.
+std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& given) {
+    using cmdline::AddCommand;
+    using cmdline::AddNumber;
+    using cmdline::AddText;
+    std::vector<std::pair<CLI::App*, Runner>> commands;
+
+    commands.emplace_back(
+        AddCommand(app, "status", "shows the host keys, the database paths and the meter"),
+        [](Context& ctx, const StartupResult& start, const Given&, std::ostream& out,
+           std::ostream&) {
+            out << "HostKeyName=" << ctx.HostKeyName << '\n'
+                << "HostRegKey=" << ctx.HostRegKey << '\n'
+                << "AddonRegKey=" << ctx.AddonRegKey << '\n'
+                << "DiaryDbPath=" << ctx.DiaryDbPath << '\n'
+                << "StripDbPath=" << ctx.StripDbPath << '\n';
+            if (start.meterSelection < 0) {
+                out << "Meter=-1\n";
+            } else {
+                const ListEntry& meter =
+                    start.meterList[static_cast<std::size_t>(start.meterSelection)];
+                out << "Meter=" << start.meterSelection << '\t' << meter.text << '\t'
+                    << meter.itemData << '\n';
+            }
+            return kExitDone;
+        });
+
+    commands.emplace_back(
+        AddCommand(app, "strips", "lists the strip definitions (ID, name)"),
+        [](Context&, const StartupResult& start, const Given&, std::ostream& out, std::ostream&) {
+            for (const ListEntry& e : start.stripList)
+                PrintRow(out, {std::to_string(e.itemData), e.text});
+            return kExitDone;
+        });
+
+    commands.emplace_back(
+        AddCommand(app, "consumption", "shows the consumption table: use and stock per strip"),
+        [](Context&, const StartupResult& start, const Given&, std::ostream& out, std::ostream&) {
+            const ConsumptionTable& table = start.consumption;
+            PrintRow(out, {"Tagebuchinhaber:", table.owner});
+            PrintRow(out, {"Berechnung beginnt ab:", table.startingDate.value_or("")});
+            PrintRow(out, {"Teststreifen", "Verbrauch", "Bestand", "Letzte Verordnung"});
+            for (const ConsumptionRow& row : table.rows)
+                PrintRow(out, {row.label, row.used, row.stock, row.lastPrescription});
+            return kExitDone;
+        });
+
+    commands.emplace_back(
+        AddCommand(app, "prescription-tree", "lists the prescription tree (node key, text)"),
+        [](Context&, const StartupResult& start, const Given&, std::ostream& out, std::ostream&) {
+            for (const TreeNode& node : start.prescriptionTree)
+                PrintRow(out, {node.key, node.text});
+            return kExitDone;
+        });
+
+    CLI::App* list = AddCommand(app, "prescription-list", "lists the prescriptions, newest first");
+    AddNumber(*list, "--type", given.type, "N", "only those of this strip definition; 0 all");
+    commands.emplace_back(list, [](Context& ctx, const StartupResult& start, const Given& g,
+                                   std::ostream& out, std::ostream&) {
+        PrintRow(out, {"Datum", "Menge", "Streifen"});
+        for (const PrescriptionRow& row :
+             FillPrescriptionList(ctx, start.stripList, g.type.value_or(0)))
+            PrintRow(out, {row.date, row.amount, row.strip});
+        return kExitDone;
+    });
+
+    CLI::App* prescribe = AddCommand(app, "new-prescription", "records strips received");
+    AddText(*prescribe, "--amount", given.amount, "TEXT", "the number of strips")->required();
+    AddText(*prescribe, "--date", given.date, "TEXT", "the day received (d.m.yyyy)")->required();
+    AddNumber(*prescribe, "--strip", given.position, "POSITION",
+              "position in the strip list (see strips); -1 none; default as remembered");
+    commands.emplace_back(prescribe, [](Context& ctx, const StartupResult&, const Given& g,
+                                        std::ostream&, std::ostream& err) {
+        const NewPrescriptionForm form = LoadNewPrescription(ctx);
+        const int position = g.position.value_or(form.selected);
+        if (position < -1 || position >= static_cast<int>(form.strips.size()))
+            throw UsageError{"--strip position out of the strip list"};
+        return ReportEntry(ConfirmNewPrescription(ctx, form, *g.amount, *g.date, position), err);
+    });
+
+    commands.emplace_back(
+        AddCommand(app, "strip-meters", "lists the meters the host offers (code, name)"),
+        [](Context& ctx, const StartupResult&, const Given&, std::ostream& out, std::ostream&) {
+            for (const ListEntry& e : LoadMeterList(ctx))
+                PrintRow(out, {std::to_string(e.itemData), e.text});
+            return kExitDone;
+        });
+
+    CLI::App* show = AddCommand(app, "strip-show", "shows one strip definition");
+    AddId(*show, given, "the strip definition's ID");
+    commands.emplace_back(show, [](Context& ctx, const StartupResult& start, const Given& g,
+                                   std::ostream& out, std::ostream& err) {
+        if (!Lists(start.stripList, *g.id)) return NotFound("strip definition", *g.id, err);
+        const auto meters = LoadMeterList(ctx);
+        const StripForm form = LoadStrip(ctx, *g.id, meters);
+        if (!form.found) {
+            err << kProgram << ": strip definition " << *g.id << " could not be read\n";
+            return kExitStorageFailure;
+        }
+        PrintRow(out, {"Bezeichnung", form.name});
+        PrintRow(out, {"Hersteller", form.manufacturer});
+        PrintRow(out, {"PZN", form.pzn});
+        std::string positions;
+        for (std::size_t i = 0; i < form.selected.size(); ++i) {
+            if (!form.selected[i]) continue;
+            if (!positions.empty()) positions += ',';
+            positions += std::to_string(i);
+        }
+        PrintRow(out, {"Messgeräte", positions});
+        return kExitDone;
+    });
+
+    CLI::App* save = AddCommand(app, "strip-save",
+                                "adds a strip definition, or changes one (what is left out stays)");
+    AddNumber(*save, "--id", given.id, "ID", "the definition to change; 0 or none adds one");
+    AddText(*save, "--name", given.name, "T", "Bezeichnung");
+    AddText(*save, "--manufacturer", given.manufacturer, "T", "Hersteller");
+    AddText(*save, "--pzn", given.pzn, "T", "PZN");
+    AddText(*save, "--select", given.select, "POS,POS,...",
+            "the meters it suits, as positions in strip-meters; \"\" none")
+        ->check(PositionList());
+    commands.emplace_back(save, [](Context& ctx, const StartupResult& start, const Given& g,
+                                   std::ostream&, std::ostream& err) {
+        const std::int32_t id = g.id.value_or(0);
+        if (id != 0 && !Lists(start.stripList, id)) return NotFound("strip definition", id, err);
+        const auto meters = LoadMeterList(ctx);
+        StripChanges changes{g.name, g.manufacturer, g.pzn, std::nullopt};
+        if (g.select) changes.selected = SelectionFromPositions(*g.select, meters.size());
+        const SaveOutcome outcome = SaveStripChanges(ctx, id, changes, meters);
+        if (!outcome.saved) {
+            err << outcome.message << '\n';
+            return kExitStorageFailure;
+        }
+        return kExitDone;
+    });
+
+    CLI::App* remove = AddCommand(app, "strip-delete", "deletes a strip definition");
+    AddId(*remove, given, "the strip definition's ID (its prescriptions stay)");
+    commands.emplace_back(remove, [](Context& ctx, const StartupResult& start, const Given& g,
+                                     std::ostream&, std::ostream& err) {
+        if (!Lists(start.stripList, *g.id)) return NotFound("strip definition", *g.id, err);
+        if (!DeleteStripDefinition(ctx, *g.id)) {
+            err << "Der Teststreifen konnte nicht gelöscht werden !\n";
+            return kExitStorageFailure;
+        }
+        return kExitDone;
+    });
+
+    CLI::App* meterName = AddCommand(app, "meter-name", "names a meter by family and number");
+    AddNumber(*meterName, "FAMILY", given.family, "FAMILY", "0 blood glucose, 1 blood pressure",
+              kInt16Min, kInt16Max)
+        ->required();
+    AddNumber(*meterName, "ID", given.device, "ID", "the device number", kInt16Min, kInt16Max)
+        ->required();
+    cmdline::AddFlag(*meterName, "--no-default", given.noDefault,
+                     "an unknown number gives an empty name");
+    commands.emplace_back(meterName, [](Context& ctx, const StartupResult&, const Given& g,
+                                        std::ostream& out, std::ostream&) {
+        out << GetImportDesc(ctx, *g.family, *g.device, !g.noDefault) << '\n';
+        return kExitDone;
+    });
+
+    commands.emplace_back(
+        AddCommand(app, "ledger", "lists every ledger entry (ID, text), newest first"),
+        [](Context& ctx, const StartupResult&, const Given&, std::ostream& out, std::ostream&) {
+            for (const ListEntry& e : FillEntryList(ctx))
+                PrintRow(out, {std::to_string(e.itemData), e.text});
+            return kExitDone;
+        });
+
+    CLI::App* faulty = AddCommand(app, "faulty", "records faulty measurements");
+    AddText(*faulty, "--count", given.count, "TEXT", "the number of strips lost")->required();
+    AddText(*faulty, "--date", given.date, "TEXT", "the day (d.m.yyyy)")->required();
+    AddNumber(*faulty, "--meter", given.position, "POSITION",
+              "position in the meter list (see status); -1 none; default as remembered");
+    commands.emplace_back(faulty, [](Context& ctx, const StartupResult&, const Given& g,
+                                     std::ostream&, std::ostream& err) {
+        const FaultyForm form = LoadFaultyMeasurement(ctx);
+        const int position = g.position.value_or(form.selected);
+        if (position < -1 || position >= static_cast<int>(form.meters.size()))
+            throw UsageError{"--meter position out of the meter list"};
+        return ReportEntry(ConfirmFaultyMeasurement(ctx, *g.count, *g.date, position), err);
+    });
+
+    CLI::App* unledger = AddCommand(app, "ledger-delete", "deletes one ledger entry");
+    AddId(*unledger, given, "the entry's ID (see ledger)");
+    commands.emplace_back(unledger, [](Context& ctx, const StartupResult&, const Given& g,
+                                       std::ostream&, std::ostream& err) {
+        if (!Lists(FillEntryList(ctx), *g.id)) return NotFound("ledger entry", *g.id, err);
+        if (!DeleteEntry(ctx, *g.id)) {
+            err << "Der Eintrag konnte nicht gelöscht werden !\n";
+            return kExitStorageFailure;
+        }
+        return kExitDone;
+    });
     return commands;
 }
 
@@ -348,39 +326,34 @@ const std::map<std::string, Command>& Commands() {
 
 int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::ostream& out,
                       std::ostream& err) {
-    std::string host;
-    std::size_t i = 0;
-    try {
-        for (; i < args.size() && args[i].rfind("--", 0) == 0 && args[i] != "--help"; ++i) {
-            if (i + 1 >= args.size()) throw UsageError{"missing value for " + args[i]};
-            if (args[i] == "--host") {
-                host = args[++i];
-            } else if (args[i] == "--program-dir") {
-                ctx.programDir = args[++i];
-            } else {
-                throw UsageError{"unknown option " + args[i]};
-            }
-        }
-        if (i >= args.size()) throw UsageError{"missing command"};
-        if (args[i] == "help" || args[i] == "--help") {
-            out << kUsage;
-            return kExitDone;
-        }
-        const auto it = Commands().find(args[i]);
-        if (it == Commands().end()) throw UsageError{"unknown command " + args[i]};
-        const Args commandArgs(
-            std::vector<std::string>(args.begin() + static_cast<long>(i) + 1, args.end()),
-            it->second.flags);
+    CLI::App app("Keeps account of blood-glucose test strips; the twin of the window.", kProgram);
+    cmdline::Setup(app,
+                   "Every command but help starts as the window does (exit status 3 when it is "
+                   "refused).\nOutput is UTF-8, one row a line, cells separated by tabs. Exit "
+                   "status: 0 done,\n1 an input check failed, 2 usage error, 3 start refused, 4 "
+                   "storage failure.");
+    Given given;
+    cmdline::AddText(app, "--host", given.host, "TEXT",
+                     "the host's command line (default empty: host key VELLIND4)");
+    cmdline::AddText(app, "--program-dir", given.programDir, "DIR",
+                     "the program's folder, where the companion database lives");
+    const auto commands = DeclareCommands(app, given);
 
-        const StartupResult start = RunStartup(ctx, host);
-        if (start.refused) {
-            err << kRefusalMessage << '\n';
-            return kExitStartRefused;
-        }
-        return it->second.run(ctx, start, commandArgs, out, err);
+    if (const auto status = cmdline::Parse(app, args, out, err)) return *status;
+    const CLI::App* chosen = app.get_subcommands().front();
+    const auto it = std::find_if(commands.begin(), commands.end(),
+                                 [chosen](const auto& c) { return c.first == chosen; });
+    if (given.programDir) ctx.programDir = *given.programDir;
+
+    const StartupResult start = RunStartup(ctx, given.host.value_or(""));
+    if (start.refused) {
+        err << kRefusalMessage << '\n';
+        return kExitStartRefused;
+    }
+    try {
+        return it->second(ctx, start, given, out, err);
     } catch (const UsageError& e) {
-        err << "stripstock-cli: " << e.text << "\n(stripstock-cli help lists the commands)\n";
-        return kExitUsage;
+        return cmdline::ReportUsage(app, e, err);
     }
 }
 

@@ -36,6 +36,17 @@ class CliTest : public ::testing::Test {
         hostsim::InitHost(*m_registry, options);
     }
 
+    // Two meters the strip definitions can name: positions 0 and 1.
+    void AddMeters() {
+        hostsim::RegisterModule(*m_registry, hostsim::kDefaultHostKey, "A", "0", "a|b|c|24", "A");
+        hostsim::RegisterModule(*m_registry, hostsim::kDefaultHostKey, "B", "0", "a|b|c|25", "B");
+    }
+
+    std::string Output(const std::vector<std::string>& args) {
+        EXPECT_EQ(Run(args), kExitDone) << err.str();
+        return out.str();
+    }
+
     int Run(const std::vector<std::string>& args) {
         Context ctx;
         ctx.registry = m_registry;
@@ -65,6 +76,35 @@ TEST_F(CliTest, helpListsTheCommandsWithoutStarting) {
     EXPECT_EQ(Run({"help"}), kExitDone);
     EXPECT_THAT(out.str(), HasSubstr("  ledger-delete ID\n"));
     EXPECT_EQ(Run({"--help"}), kExitDone);
+}
+
+TEST_F(CliTest, commandHelpAndVersionAreGeneratedWithoutStarting) {
+    ASSERT_EQ(Run({"new-prescription", "--help"}), kExitDone);
+    EXPECT_THAT(out.str(), HasSubstr("Usage: stripstock-cli new-prescription --amount TEXT "
+                                     "--date TEXT [--strip POSITION]\n"));
+    ASSERT_EQ(Run({"help", "strip-delete"}), kExitDone);
+    EXPECT_THAT(out.str(), HasSubstr("Usage: stripstock-cli strip-delete ID\n"));
+    ASSERT_EQ(Run({"--version"}), kExitDone);
+    EXPECT_EQ(out.str(), "stripstock-cli " STRIPSTOCK_VERSION "\n");
+}
+
+TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
+    MakeHost();
+    const std::vector<std::vector<std::string>> wrong = {
+        {"prescription-list", "--type", "1", "--type", "2"},
+        {"strip-save", "--name", "A", "--name=B"},
+        {"meter-name", "0", "25", "--no-default", "--no-default"},
+        {"--host", "A", "--host", "B", "status"},
+        {"--program-dir", "a", "status", "--program-dir", "b"},
+        {"strips", "--type", "1"},
+        {"--bogus", "status"},
+    };
+    for (const auto& args : wrong) {
+        EXPECT_EQ(Run(args), kExitUsage) << args[1];
+        EXPECT_THAT(err.str(), ::testing::MatchesRegex("stripstock-cli: [^\n]*--help[^\n]*\n"));
+        EXPECT_TRUE(out.str().empty());
+    }
+    EXPECT_EQ(Output({"strips"}), "");
 }
 
 TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
@@ -147,6 +187,55 @@ TEST_F(CliTest, anIdBeyond32BitsIsRefusedRatherThanWrappedToAnotherRow) {
     EXPECT_EQ(out.str(), "1\tUltra Teststreifen\n");
     ASSERT_EQ(Run({"ledger"}), kExitDone);
     EXPECT_EQ(out.str(), "1\t01.02.2010  Bezug: 50x   Ultra Teststreifen\n");
+}
+
+TEST_F(CliTest, stripSaveKeepsTheStoredValuesOfOptionsLeftOut) {
+    MakeHost();
+    AddMeters();
+    ASSERT_EQ(Run({"strip-save", "--name", "Ultra", "--manufacturer", "LifeScan", "--pzn", "0123",
+                   "--select", "0,1"}),
+              kExitDone)
+        << err.str();
+    ASSERT_EQ(Run({"strip-save", "--id", "1", "--name", "Ultra Plus"}), kExitDone) << err.str();
+    EXPECT_EQ(Output({"strip-show", "1"}),
+              "Bezeichnung\tUltra Plus\nHersteller\tLifeScan\nPZN\t0123\nMessgeräte\t0,1\n");
+
+    // The meters are cleared only when asked to.
+    ASSERT_EQ(Run({"strip-save", "--id", "1", "--select", ""}), kExitDone) << err.str();
+    EXPECT_EQ(Output({"strip-show", "1"}),
+              "Bezeichnung\tUltra Plus\nHersteller\tLifeScan\nPZN\t0123\nMessgeräte\t\n");
+
+    // A position one past the last meter is refused and stores nothing.
+    EXPECT_EQ(Run({"strip-save", "--id", "1", "--name", "Other", "--select", "2"}), kExitUsage);
+    EXPECT_EQ(Run({"strip-save", "--name", "Other", "--select", "1,2"}), kExitUsage);
+    EXPECT_EQ(Output({"strips"}), "1\tUltra Plus\n");
+}
+
+TEST_F(CliTest, missingIdsAreNotFoundAndChangeNothing) {
+    MakeHost();
+    ASSERT_EQ(Run({"strip-save", "--name", "Ultra"}), kExitDone) << err.str();
+    ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
+        << err.str();
+    const std::string strips = Output({"strips"});
+    const std::string ledger = Output({"ledger"});
+
+    const std::vector<std::vector<std::string>> missing = {
+        {"strip-save", "--id", "999", "--name", "X"},
+        {"strip-save", "--id", "-1", "--name", "X"},
+        {"strip-show", "999"},
+        {"strip-show", "0"},
+        {"strip-delete", "999"},
+        {"strip-delete", "-1"},
+        {"ledger-delete", "999"},
+        {"ledger-delete", "-1"},
+    };
+    for (const auto& args : missing) {
+        EXPECT_EQ(Run(args), kExitInputRefused) << args[0] << ' ' << args[1];
+        EXPECT_THAT(err.str(), HasSubstr("not found"));
+        EXPECT_TRUE(out.str().empty());
+    }
+    EXPECT_EQ(Output({"strips"}), strips);
+    EXPECT_EQ(Output({"ledger"}), ledger);
 }
 
 }  // namespace
