@@ -1,14 +1,14 @@
 #include "tools/HostCli.h"
 
-#include <charconv>
+#include <algorithm>
 #include <ctime>
 #include <exception>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <set>
 
+#include "cli/CommandLine.h"
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "text/OleDate.h"
@@ -19,126 +19,64 @@ namespace stripstock::hostsim {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: stripstock-host [--registry FILE] [--host-key NAME] COMMAND [ARGS]\n"
-    "\n"
-    "Plays the diary application for StripStock: writes its registry values, its diary\n"
-    "database and its import file.\n"
-    "\n"
-    "Commands:\n"
-    "  init --diary PATH [--hive hklm|hkcu] [--first NAME --name NAME] [--password TEXT]\n"
-    "      create a diary and register it as the open one\n"
-    "  reading --method CODE --date D [--count N]\n"
-    "      add N readings (default 1) of a meter on a day (d.m.yyyy [h:mm], default 12:00)\n"
-    "  generate --from D --to D --per-day N --methods C,C,... [--seed S]\n"
-    "      add N readings per day from the given meter codes\n"
-    "  module NAME [--type T] [--parameter TEXT] [--desc TEXT]\n"
-    "      register an import module\n"
-    "  import-ini SECTION KEY VALUE\n"
-    "      set a name in the host's import.ini\n"
-    "  demo DIR [--today D]\n"
-    "      a complete host with a year of readings in DIR\n"
-    "  forget\n"
-    "      the host closes its diary (\"DataBaseName\" removed)\n"
-    "\n"
-    "The registry store is FILE, else $STRIPSTOCK_REGISTRY, else the default store.\n"
-    "The host key defaults to VELLIND4. Dates are written d.m.yyyy.\n";
+using cmdline::UsageError;
 
-struct UsageError {
-    std::string message;
+constexpr int kExitFailed = 1;
+
+// Every value a command can be given; a command declares the ones it takes.
+struct Given {
+    std::optional<std::string> registry;
+    std::optional<std::string> hostKey;
+    std::optional<std::string> diary;
+    std::optional<std::string> hive;
+    std::optional<std::string> first;
+    std::optional<std::string> name;
+    std::optional<std::string> password;
+    std::optional<int> method;
+    std::optional<std::string> date;
+    std::optional<int> count;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+    std::optional<int> perDay;
+    std::optional<std::string> methods;
+    std::optional<unsigned> seed;
+    std::optional<std::string> type;
+    std::optional<std::string> parameter;
+    std::optional<std::string> desc;
+    std::optional<std::string> section;
+    std::optional<std::string> key;
+    std::optional<std::string> value;
+    std::optional<std::string> today;
+    std::optional<std::string> dir;
+    std::optional<std::string> file;
 };
 
-struct Command {
-    std::size_t positionals;
-    std::set<std::string> options;
-    std::set<std::string> required;
-};
+using Runner =
+    std::function<void(Registry&, const std::string& hostKey, const Given&, std::ostream&)>;
 
-const std::map<std::string, Command>& Commands() {
-    static const std::map<std::string, Command> commands = {
-        {"init", {0, {"diary", "hive", "first", "name", "password"}, {"diary"}}},
-        {"reading", {0, {"method", "date", "count"}, {"method", "date"}}},
-        {"generate",
-         {0, {"from", "to", "per-day", "methods", "seed"}, {"from", "to", "per-day", "methods"}}},
-        {"module", {1, {"type", "parameter", "desc"}, {}}},
-        {"import-ini", {3, {}, {}}},
-        {"demo", {1, {"today"}, {}}},
-        {"forget", {0, {}, {}}},
-    };
-    return commands;
+CLI::Validator Date() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            return ParseDate(text) ? std::string() : text + " is not a date (d.m.yyyy)";
+        },
+        "");
 }
 
-struct Invocation {
-    std::string command;
-    std::vector<std::string> positionals;
-    std::map<std::string, std::string> options;
-
-    std::optional<std::string> Get(const std::string& name) const {
-        auto it = options.find(name);
-        if (it == options.end()) return std::nullopt;
-        return it->second;
-    }
-};
-
-// Options may stand anywhere; every option takes a value ("--name value" or "--name=value").
-Invocation Parse(const std::vector<std::string>& args, bool& help) {
-    Invocation inv;
-    std::vector<std::string> words;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            help = true;
-            return inv;
-        }
-        if (a.rfind("--", 0) == 0 && a.size() > 2) {
-            std::string name = a.substr(2);
-            std::string value;
-            if (const auto eq = name.find('='); eq != std::string::npos) {
-                value = name.substr(eq + 1);
-                name.erase(eq);
-            } else {
-                if (i + 1 >= args.size()) throw UsageError{"--" + name + " needs a value"};
-                value = args[++i];
+CLI::Validator MeterCodes() {
+    const CLI::Validator code = cmdline::WholeNumber(-32768, 32767);
+    return CLI::Validator(
+        [code](std::string& text) -> std::string {
+            std::size_t start = 0;
+            while (start <= text.size()) {
+                const auto comma = text.find(',', start);
+                std::string part = text.substr(start, comma - start);
+                if (std::string error = code(part); !error.empty()) return error;
+                if (comma == std::string::npos) break;
+                start = comma + 1;
             }
-            if (!inv.options.emplace(name, value).second)
-                throw UsageError{"--" + name + " given twice"};
-            continue;
-        }
-        words.push_back(a);
-    }
-    if (words.empty()) throw UsageError{"no command given"};
-    inv.command = words.front();
-    inv.positionals.assign(words.begin() + 1, words.end());
-
-    auto it = Commands().find(inv.command);
-    if (it == Commands().end()) throw UsageError{"unknown command: " + inv.command};
-    const Command& cmd = it->second;
-    if (inv.positionals.size() != cmd.positionals)
-        throw UsageError{inv.command + " takes " + std::to_string(cmd.positionals) +
-                         " argument(s)"};
-    for (const auto& [name, value] : inv.options) {
-        if (name != "registry" && name != "host-key" && !cmd.options.count(name))
-            throw UsageError{"--" + name + " does not apply to " + inv.command};
-    }
-    for (const auto& name : cmd.required) {
-        if (!inv.options.count(name)) throw UsageError{inv.command + " needs --" + name};
-    }
-    return inv;
-}
-
-long long ToNumber(const std::string& text, const std::string& what, long long min, long long max) {
-    long long n = 0;
-    const char* end = text.data() + text.size();
-    auto [p, ec] = std::from_chars(text.data(), end, n);
-    if (ec != std::errc() || p != end || n < min || n > max)
-        throw UsageError{what + " is not a valid number: " + text};
-    return n;
-}
-
-double ToDate(const std::string& text, const std::string& what) {
-    auto d = ParseDate(text);
-    if (!d) throw UsageError{what + " is not a date (d.m.yyyy): " + text};
-    return *d;
+            return {};
+        },
+        "");
 }
 
 std::vector<int> ToCodes(const std::string& text) {
@@ -146,9 +84,7 @@ std::vector<int> ToCodes(const std::string& text) {
     std::size_t start = 0;
     while (start <= text.size()) {
         const auto comma = text.find(',', start);
-        const std::string part =
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        codes.push_back(static_cast<int>(ToNumber(part, "meter code", -32768, 32767)));
+        codes.push_back(static_cast<int>(*cmdline::ParseWhole(text.substr(start, comma - start))));
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
@@ -174,94 +110,162 @@ std::string RequireDiary(Registry& reg, const std::string& hostKey) {
     return diary;
 }
 
-int Run(const Invocation& inv, Registry& reg, std::ostream& out) {
-    const std::string hostKey = inv.Get("host-key").value_or(kDefaultHostKey);
-    if (hostKey.empty()) throw UsageError{"--host-key must not be empty"};
-    const std::string& c = inv.command;
+std::uint32_t HiveOf(const Given& g) {
+    return g.hive.value_or("hklm") == "hkcu" ? kHkeyCurrentUser : kHkeyLocalMachine;
+}
 
-    if (c == "init") {
-        InitOptions opt;
-        opt.diaryPath = *inv.Get("diary");
-        opt.hostKey = hostKey;
-        const std::string hive = inv.Get("hive").value_or("hklm");
-        if (hive == "hklm") {
-            opt.hive = kHkeyLocalMachine;
-        } else if (hive == "hkcu") {
-            opt.hive = kHkeyCurrentUser;
-        } else {
-            throw UsageError{"--hive must be hklm or hkcu"};
-        }
-        opt.firstName = inv.Get("first").value_or(opt.firstName);
-        opt.name = inv.Get("name").value_or(opt.name);
-        opt.password = inv.Get("password").value_or("");
-        out << "diary: " << InitHost(reg, opt) << "\n";
-    } else if (c == "reading") {
-        const int method =
-            static_cast<int>(ToNumber(*inv.Get("method"), "--method", -32768, 32767));
-        const std::string dateText = *inv.Get("date");
-        const double when = ToDate(dateText, "--date");
+CLI::Option* AddHive(CLI::App& command, Given& given) {
+    return cmdline::AddText(command, "--hive", given.hive, "hklm|hkcu",
+                            "the hive of \"DataBaseName\" (default hklm)")
+        ->check(cmdline::OneOf({"hklm", "hkcu"}));
+}
+
+std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& given) {
+    using cmdline::AddCommand;
+    using cmdline::AddNumber;
+    using cmdline::AddText;
+    std::vector<std::pair<CLI::App*, Runner>> commands;
+
+    CLI::App* init = AddCommand(app, "init", "create a diary and register it as the open one");
+    AddText(*init, "--diary", given.diary, "PATH", "the new diary file")->required();
+    AddHive(*init, given);
+    AddText(*init, "--first", given.first, "NAME", "the owner's first name (default Erika)");
+    AddText(*init, "--name", given.name, "NAME", "the owner's name (default Mustermann)");
+    AddText(*init, "--password", given.password, "TEXT", "the diary's password");
+    commands.emplace_back(
+        init, [](Registry& reg, const std::string& hostKey, const Given& g, std::ostream& out) {
+            InitOptions opt;
+            opt.diaryPath = *g.diary;
+            opt.hostKey = hostKey;
+            opt.hive = HiveOf(g);
+            opt.firstName = g.first.value_or(opt.firstName);
+            opt.name = g.name.value_or(opt.name);
+            opt.password = g.password.value_or("");
+            out << "diary: " << InitHost(reg, opt) << "\n";
+        });
+
+    CLI::App* use = AddCommand(app, "use-diary",
+                               "register an existing diary file as the open one (never written)");
+    AddText(*use, "FILE", given.file, "FILE", "the diary file")->required();
+    AddHive(*use, given);
+    commands.emplace_back(
+        use, [](Registry& reg, const std::string& hostKey, const Given& g, std::ostream& out) {
+            out << "diary: " << UseDiary(reg, *g.file, HiveOf(g), hostKey) << "\n";
+        });
+
+    CLI::App* reading = AddCommand(
+        app, "reading",
+        "add N readings (default 1) of a meter on a day (d.m.yyyy [h:mm], default 12:00)");
+    AddNumber(*reading, "--method", given.method, "CODE", "the meter type code", -32768, 32767)
+        ->required();
+    AddText(*reading, "--date", given.date, "D", "the day, d.m.yyyy [h:mm]")
+        ->required()
+        ->check(Date());
+    AddNumber(*reading, "--count", given.count, "N", "how many", 0, 1000000);
+    commands.emplace_back(reading, [](Registry& reg, const std::string& hostKey, const Given& g,
+                                      std::ostream& out) {
+        const double when = *ParseDate(*g.date);
         const double day = OleDateOnly(when);
-        const bool hasTime = dateText.find(':') != std::string::npos;
-        const int count =
-            static_cast<int>(ToNumber(inv.Get("count").value_or("1"), "--count", 0, 1000000));
-        AddReadings(RequireDiary(reg, hostKey), method, day, count, hasTime ? when - day : 0.5);
+        const bool hasTime = g.date->find(':') != std::string::npos;
+        const int count = g.count.value_or(1);
+        AddReadings(RequireDiary(reg, hostKey), *g.method, day, count, hasTime ? when - day : 0.5);
         out << count << " reading(s) added\n";
-    } else if (c == "generate") {
-        const double from = ToDate(*inv.Get("from"), "--from");
-        const double to = ToDate(*inv.Get("to"), "--to");
-        const int perDay = static_cast<int>(ToNumber(*inv.Get("per-day"), "--per-day", 0, 1000));
-        const auto methods = ToCodes(*inv.Get("methods"));
-        const auto seed = static_cast<unsigned>(
-            ToNumber(inv.Get("seed").value_or("1"), "--seed", 0, 4294967295LL));
-        if (to < from) throw UsageError{"--to lies before --from"};
-        Generate(RequireDiary(reg, hostKey), from, to, perDay, methods, seed);
-        out << "readings generated\n";
-    } else if (c == "module") {
-        RegisterModule(reg, hostKey, inv.positionals[0], inv.Get("type"), inv.Get("parameter"),
-                       inv.Get("desc"));
-        out << "module registered: " << inv.positionals[0] << "\n";
-    } else if (c == "import-ini") {
-        WriteImportIni(reg, hostKey, inv.positionals[0], inv.positionals[1], inv.positionals[2]);
-        out << "import.ini updated\n";
-    } else if (c == "demo") {
-        const double today = inv.Get("today") ? ToDate(*inv.Get("today"), "--today") : LocalNow();
-        out << "demo host created; diary: " << CreateDemo(reg, inv.positionals[0], today, hostKey)
-            << "\n";
-    } else if (c == "forget") {
-        Forget(reg, hostKey);
-        out << "diary forgotten\n";
-    }
-    return 0;
+    });
+
+    CLI::App* generate =
+        AddCommand(app, "generate", "add N readings per day from the given meter codes");
+    AddText(*generate, "--from", given.from, "D", "the first day")->required()->check(Date());
+    AddText(*generate, "--to", given.to, "D", "the last day")->required()->check(Date());
+    AddNumber(*generate, "--per-day", given.perDay, "N", "readings per day", 0, 1000)->required();
+    AddText(*generate, "--methods", given.methods, "C,C,...", "meter type codes to draw from")
+        ->required()
+        ->check(MeterCodes());
+    AddNumber(*generate, "--seed", given.seed, "S", "the same seed gives the same readings");
+    commands.emplace_back(
+        generate, [](Registry& reg, const std::string& hostKey, const Given& g, std::ostream& out) {
+            const double from = *ParseDate(*g.from);
+            const double to = *ParseDate(*g.to);
+            if (to < from) throw UsageError{"--to lies before --from"};
+            Generate(RequireDiary(reg, hostKey), from, to, *g.perDay, ToCodes(*g.methods),
+                     g.seed.value_or(1));
+            out << "readings generated\n";
+        });
+
+    CLI::App* module = AddCommand(app, "module", "register an import module");
+    AddText(*module, "NAME", given.name, "NAME", "the module's key name")->required();
+    AddText(*module, "--type", given.type, "T", "its kind (0 a meter)");
+    AddText(*module, "--parameter", given.parameter, "TEXT", "\"|\"-separated, code fourth");
+    AddText(*module, "--desc", given.desc, "TEXT", "the name shown");
+    commands.emplace_back(
+        module, [](Registry& reg, const std::string& hostKey, const Given& g, std::ostream& out) {
+            RegisterModule(reg, hostKey, *g.name, g.type, g.parameter, g.desc);
+            out << "module registered: " << *g.name << "\n";
+        });
+
+    CLI::App* ini = AddCommand(app, "import-ini", "set a name in the host's import.ini");
+    AddText(*ini, "SECTION", given.section, "SECTION", "BG or BP")->required();
+    AddText(*ini, "KEY", given.key, "KEY", "the device number")->required();
+    AddText(*ini, "VALUE", given.value, "VALUE", "the name")->required();
+    commands.emplace_back(
+        ini, [](Registry& reg, const std::string& hostKey, const Given& g, std::ostream& out) {
+            WriteImportIni(reg, hostKey, *g.section, *g.key, *g.value);
+            out << "import.ini updated\n";
+        });
+
+    CLI::App* demo = AddCommand(app, "demo", "a complete host with a year of readings in DIR");
+    AddText(*demo, "DIR", given.dir, "DIR", "the folder")->required();
+    AddText(*demo, "--today", given.today, "D", "the last day of readings (default today)")
+        ->check(Date());
+    commands.emplace_back(
+        demo, [](Registry& reg, const std::string& hostKey, const Given& g, std::ostream& out) {
+            const double today = g.today ? *ParseDate(*g.today) : LocalNow();
+            out << "demo host created; diary: " << CreateDemo(reg, *g.dir, today, hostKey) << "\n";
+        });
+
+    commands.emplace_back(
+        AddCommand(app, "forget", "the host closes its diary (\"DataBaseName\" removed)"),
+        [](Registry& reg, const std::string& hostKey, const Given&, std::ostream& out) {
+            Forget(reg, hostKey);
+            out << "diary forgotten\n";
+        });
+    return commands;
 }
 
 }  // namespace
 
 int RunHostCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    Invocation inv;
+    CLI::App app(
+        "Plays the diary application for StripStock: writes its registry values, its diary\n"
+        "database and its import file.",
+        "stripstock-host");
+    cmdline::Setup(app,
+                   "The registry store is FILE, else $STRIPSTOCK_REGISTRY, else the default "
+                   "store.\nThe host key defaults to VELLIND4. Dates are written d.m.yyyy.");
+    Given given;
+    cmdline::AddText(app, "--registry", given.registry, "FILE", "the registry store");
+    cmdline::AddText(app, "--host-key", given.hostKey, "NAME", "the host's key name")
+        ->check(CLI::Validator(
+            [](std::string& text) { return text.empty() ? "must not be empty" : std::string(); },
+            ""));
+    const auto commands = DeclareCommands(app, given);
+
+    if (const auto status = cmdline::Parse(app, args, out, err)) return *status;
+    const CLI::App* chosen = app.get_subcommands().front();
+    const auto it = std::find_if(commands.begin(), commands.end(),
+                                 [chosen](const auto& c) { return c.first == chosen; });
     try {
-        bool help = false;
-        inv = Parse(args, help);
-        if (help) {
-            out << kUsage;
-            return 0;
-        }
-    } catch (const UsageError& e) {
-        err << "stripstock-host: " << e.message << "\n\n" << kUsage;
-        return 2;
-    }
-    try {
-        const auto file = inv.Get("registry");
-        std::shared_ptr<RegistryBackend> backend =
-            file ? MakeFileRegistryBackend(*file) : MakeDefaultRegistryBackend();
+        std::shared_ptr<RegistryBackend> backend = given.registry
+                                                       ? MakeFileRegistryBackend(*given.registry)
+                                                       : MakeDefaultRegistryBackend();
         if (!backend) throw HostSimError("no registry store available");
         Registry reg(backend);
-        return Run(inv, reg, out);
+        it->second(reg, given.hostKey.value_or(kDefaultHostKey), given, out);
+        return 0;
     } catch (const UsageError& e) {
-        err << "stripstock-host: " << e.message << "\n\n" << kUsage;
-        return 2;
+        return cmdline::ReportUsage(app, e, err);
     } catch (const std::exception& e) {
         err << "stripstock-host: " << e.what() << "\n";
-        return 1;
+        return kExitFailed;
     }
 }
 

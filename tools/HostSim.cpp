@@ -322,19 +322,48 @@ void CreateDiary(const std::string& path, const std::string& firstName, const st
     }
 }
 
-std::string InitHost(Registry& reg, const InitOptions& opt) {
-    if (opt.hive != kHkeyLocalMachine && opt.hive != kHkeyCurrentUser)
+namespace {
+
+// "DataBaseName" of the host in hive names the diary (full path), as the host registers the
+// diary it opens.
+void RegisterDiary(Registry& reg, std::uint32_t hive, const std::string& hostKey,
+                   const std::string& full) {
+    if (!reg.RegWriteString(hive, HostRegKeyFor(hostKey), "DataBaseName", full))
+        throw HostSimError("cannot write the host's registry values below " +
+                           HostRegKeyFor(hostKey));
+}
+
+void CheckHost(std::uint32_t hive, const std::string& hostKey) {
+    if (hive != kHkeyLocalMachine && hive != kHkeyCurrentUser)
         throw HostSimError("the host writes to HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER only");
-    if (opt.hostKey.empty() || opt.hostKey.find('\\') != std::string::npos)
-        throw HostSimError("invalid host key name: " + opt.hostKey);
+    if (hostKey.empty() || hostKey.find('\\') != std::string::npos)
+        throw HostSimError("invalid host key name: " + hostKey);
+}
+
+}  // namespace
+
+std::string InitHost(Registry& reg, const InitOptions& opt) {
+    CheckHost(opt.hive, opt.hostKey);
     if (opt.diaryPath.empty()) throw HostSimError("no diary path given");
     const std::string full = fs::absolute(fs::path(opt.diaryPath)).lexically_normal().string();
     CreateDiary(full, opt.firstName, opt.name, opt.password);
-    const std::string key = HostRegKeyFor(opt.hostKey);
+    RegisterDiary(reg, opt.hive, opt.hostKey, full);
     const std::string folder = fs::path(full).parent_path().string();
-    if (!reg.RegWriteString(opt.hive, key, "DataBaseName", full) ||
-        !reg.RegWriteString(kHkeyLocalMachine, key, "path", folder))
-        throw HostSimError("cannot write the host's registry values below " + key);
+    if (!reg.RegWriteString(kHkeyLocalMachine, HostRegKeyFor(opt.hostKey), "path", folder))
+        throw HostSimError("cannot write the host's registry values below " +
+                           HostRegKeyFor(opt.hostKey));
+    return full;
+}
+
+std::string UseDiary(Registry& reg, const std::string& diaryPath, std::uint32_t hive,
+                     const std::string& hostKey) {
+    CheckHost(hive, hostKey);
+    if (diaryPath.empty()) throw HostSimError("no diary path given");
+    const std::string full = fs::absolute(fs::path(diaryPath)).lexically_normal().string();
+    std::error_code ec;
+    if (!fs::is_regular_file(full, ec))
+        throw HostSimError("no diary file at " + full + "; use-diary never creates one");
+    RegisterDiary(reg, hive, hostKey, full);
     return full;
 }
 

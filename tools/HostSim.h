@@ -47,6 +47,13 @@ void CreateDiary(const std::string& path, const std::string& firstName, const st
 // diary's folder) below the host key. Returns the diary's full path as registered.
 std::string InitHost(Registry& reg, const InitOptions& opt);
 
+// Points the host at an existing diary file (copied from a host's installation, say): sets
+// "DataBaseName" (in hive) as InitHost does and leaves the file and "path" alone. A missing
+// file is refused, never created. Returns the diary's full path as registered.
+std::string UseDiary(Registry& reg, const std::string& diaryPath,
+                     std::uint32_t hive = kHkeyLocalMachine,
+                     const std::string& hostKey = kDefaultHostKey);
+
 // The diary the host has open: "DataBaseName", HKEY_CURRENT_USER before HKEY_LOCAL_MACHINE;
 // empty when neither is set.
 std::string RegisteredDiary(Registry& reg, const std::string& hostKey = kDefaultHostKey);

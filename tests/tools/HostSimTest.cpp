@@ -247,11 +247,13 @@ TEST_F(HostSimTest, demoUnderOtherHostKeyFillsItsOwnDiary) {
     EXPECT_THROW(CreateDemo(m_reg, m_tmp / "demo", 0, "DEMOHOST"), HostSimError);
 }
 
-int RunCli(const std::vector<std::string>& args, std::string* err = nullptr) {
-    std::ostringstream out;
+int RunCli(const std::vector<std::string>& args, std::string* err = nullptr,
+           std::string* out = nullptr) {
+    std::ostringstream output;
     std::ostringstream errors;
-    const int rc = RunHostCli(args, out, errors);
+    const int rc = RunHostCli(args, output, errors);
     if (err) *err = errors.str();
+    if (out) *out = output.str();
     return rc;
 }
 
@@ -269,6 +271,62 @@ TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwo) {
     EXPECT_EQ(RunCli({"--registry", r, "forget", "--count", "1"}), 2);
     EXPECT_EQ(RunCli({"--registry"}), 2);
     EXPECT_FALSE(fs::exists(m_tmp / "x.vld"));
+}
+
+TEST_F(HostSimTest, cliHelpAndVersionAreGeneratedAndUsageErrorsTakeOneLine) {
+    const std::string r = m_registryFile;
+    std::string out;
+    std::string err;
+    ASSERT_EQ(RunCli({"--version"}, &err, &out), 0);
+    EXPECT_EQ(out, "stripstock-host " STRIPSTOCK_VERSION "\n");
+    ASSERT_EQ(RunCli({"use-diary", "--help"}, &err, &out), 0);
+    EXPECT_NE(out.find("Usage: stripstock-host use-diary FILE [--hive hklm|hkcu]\n"),
+              std::string::npos);
+    ASSERT_EQ(RunCli({"--help"}, &err, &out), 0);
+    EXPECT_NE(out.find("  use-diary FILE"), std::string::npos);
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--registry", r, "init", "--diary", "a.vld", "--diary=b.vld"},
+          {"--registry", r, "--registry", r, "forget"},
+          {"--registry", r, "demo", "d", "--today", "1.1.2010", "--today", "2.1.2010"},
+          {"--registry", r, "forget", "--bogus"}}) {
+        EXPECT_EQ(RunCli(args, &err), 2) << args[2];
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("--help"), std::string::npos) << err;
+    }
+    EXPECT_FALSE(fs::exists(m_tmp / "a.vld"));
+    EXPECT_FALSE(fs::exists(m_tmp / "d"));
+}
+
+TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
+    const std::string r = m_registryFile;
+    const std::string diary = m_tmp / "copied/MEIER.VLD";
+    fs::create_directories(m_tmp / "copied");
+    CreateDiary(diary, "Erika", "Meier", kDemoPassword);
+    AddReadings(diary, 25, kDay1, 2);
+    const std::string before = ReadBytes(diary);
+
+    std::string out;
+    std::string err;
+    ASSERT_EQ(RunCli({"--registry", r, "use-diary", diary}, &err, &out), 0) << err;
+    EXPECT_EQ(out, "diary: " + diary + "\n");
+    EXPECT_EQ(RegisteredDiary(m_reg), diary);
+    EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), "");
+    EXPECT_EQ(ReadBytes(diary), before);
+    EXPECT_EQ(Readings(diary).size(), 2u);
+
+    // A missing file is refused and not created; the open diary stays registered.
+    const std::string missing = m_tmp / "missing.vld";
+    EXPECT_EQ(RunCli({"--registry", r, "use-diary", missing}, &err), 1);
+    EXPECT_NE(err.find("no diary file"), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(RunCli({"--registry", r, "use-diary", m_tmp / "copied"}), 1);
+    EXPECT_EQ(RegisteredDiary(m_reg), diary);
+
+    ASSERT_EQ(
+        RunCli({"--registry", r, "--host-key", "OTHER", "use-diary", diary, "--hive", "hkcu"}), 0);
+    EXPECT_EQ(Read(kHkeyCurrentUser, HostRegKeyFor("OTHER"), "DataBaseName"), diary);
+    EXPECT_EQ(Read(kHkeyLocalMachine, HostRegKeyFor("OTHER"), "DataBaseName"), "");
 }
 
 TEST_F(HostSimTest, cliCommandsWorkOnTheRegisteredDiary) {
