@@ -239,9 +239,9 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
     CLI::App* save = AddCommand(app, "strip-save",
                                 "adds a strip definition, or changes one (what is left out stays)");
     AddNumber(*save, "--id", given.id, "ID", "the definition to change; 0 or none adds one");
-    AddText(*save, "--name", given.name, "T", "Bezeichnung");
-    AddText(*save, "--manufacturer", given.manufacturer, "T", "Hersteller");
-    AddText(*save, "--pzn", given.pzn, "T", "PZN");
+    AddText(*save, "--name", given.name, "T", "the name (Bezeichnung)");
+    AddText(*save, "--manufacturer", given.manufacturer, "T", "the maker (Hersteller)");
+    AddText(*save, "--pzn", given.pzn, "T", "the pharmacy number (PZN)");
     AddText(*save, "--select", given.select, "POS,POS,...",
             "the meters it suits, as positions in strip-meters; \"\" none")
         ->check(PositionList());
@@ -298,7 +298,7 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
     AddText(*faulty, "--count", given.count, "TEXT", "the number of strips lost")->required();
     AddText(*faulty, "--date", given.date, "TEXT", "the day (d.m.yyyy)")->required();
     AddNumber(*faulty, "--meter", given.position, "POSITION",
-              "position in the meter list (see status); -1 none; default as remembered");
+              "position in the dialog's fixed meter table; -1 none; default as remembered");
     commands.emplace_back(faulty, [](Context& ctx, const StartupResult&, const Given& g,
                                      std::ostream&, std::ostream& err) {
         const FaultyForm form = LoadFaultyMeasurement(ctx);

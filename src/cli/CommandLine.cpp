@@ -131,7 +131,8 @@ std::string Message(const CLI::App& app, const CLI::ParseError& error) {
     const std::vector<std::string> rest = app.remaining(true);
     if ((extras || (required && noCommand)) && !rest.empty()) {
         const std::string& first = rest.front();
-        if (first.rfind('-', 0) == 0) return "unknown option " + first;
+        const bool number = first.size() > 1 && std::isdigit(static_cast<unsigned char>(first[1]));
+        if (first.rfind('-', 0) == 0 && !number) return "unknown option " + first;
         return (noCommand ? "unknown command " : "unexpected argument ") + first;
     }
     if (required && noCommand) return "no command given";
