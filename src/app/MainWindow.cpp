@@ -1,27 +1,42 @@
 #include "app/MainWindow.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 #include "app/MainButtons.h"
 #include "app/MessageBox.h"
 #include "app/WidgetHelpers.h"
+#include "app/WindowPlacement.h"
 #include "consumption/ConsumptionView.h"
+#include "prescriptions/FaultyMeasurementDialog.h"
+#include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/NewPrescriptionDialog.h"
 #include "prescriptions/PrescriptionsView.h"
-#include "strips/Catalogue.h"
 #include "strips/StripDefinitionsView.h"
 
 namespace stripstock {
 
 namespace {
 
-QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
+constexpr int kDesignedWidth = 9750;
+constexpr int kDesignedHeight = 5400;
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromUtf8(name));
+    return label;
+}
+
+QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
+    QLabel* label = AddLabel(parent, name, text);
     label->setGeometry(rect);
     return label;
 }
@@ -29,16 +44,22 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
 }  // namespace
 
 MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_stripList(startup.stripList) {
+    : QWidget(parent), m_ctx(ctx), m_stripList(startup.views.stripList) {
     setObjectName(QStringLiteral("frmteststripmain"));
     setWindowTitle(ToQt(kMainCaption));
-    setFixedSize(Px(9750), Px(5400));
+    // The designed size is the default and the smallest; the tabs take what the window gains.
+    setMinimumSize(Px(kDesignedWidth), Px(kDesignedHeight));
+    resize(minimumSize());
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(Px(120), Px(120), Px(kDesignedWidth - 120 - 9495),
+                               Px(kDesignedHeight - 1080 - 4095));
+    layout->setSpacing(0);
 
     BuildHeader();
 
     m_vsTab = new QTabWidget(this);
     m_vsTab->setObjectName(QStringLiteral("vsTab"));
-    m_vsTab->setGeometry(TwipsRect(120, 1080, 9495, 4095));
+    layout->addWidget(m_vsTab, 1);
     m_consumption = new ConsumptionView();
     m_prescriptions = new PrescriptionsView(ctx, m_stripList);
     m_strips = new StripDefinitionsView(ctx, m_stripList);
@@ -49,12 +70,11 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     BuildMeterList(startup);
     BuildChartArea();
 
-    m_strips->ShowStripList();
-    m_prescriptions->ShowTree(startup.prescriptionTree, startup.prescriptionList);
-    ShowConsumption(startup.consumption);
+    ShowViews(startup.views, true);
 
     connect(m_prescriptions, &PrescriptionsView::commandClicked, this, &MainWindow::Command1_Click);
     connect(m_strips, &StripDefinitionsView::commandClicked, this, &MainWindow::Command1_Click);
+    RestorePlacement();
 }
 
 std::unique_ptr<MainWindow> MainWindow::Start(Context& ctx, const QString& commandLine) {
@@ -71,16 +91,28 @@ std::unique_ptr<MainWindow> MainWindow::Start(Context& ctx, const QString& comma
 }
 
 void MainWindow::BuildHeader() {
-    auto* description =
-        AddLabel(this, "Label1", ToQt(kDescription), TwipsRect(120, 120, 8415, 495));
+    auto* layout = qobject_cast<QVBoxLayout*>(this->layout());
+    auto* description = AddLabel(this, "Label1", ToQt(kDescription));
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    AddLabel(this, "Label2", QStringLiteral("Tagebuchinhaber:"), TwipsRect(120, 600, 2895, 255));
-    m_lblOwner = AddLabel(this, "lblOwner", QString(), TwipsRect(120, 840, 2895, 255));
-    AddLabel(this, "Label3", QStringLiteral("Berechnung beginnt ab:"),
-             TwipsRect(3120, 600, 2895, 255));
-    m_lblStartingdate =
-        AddLabel(this, "lblStartingdate", QString(), TwipsRect(3120, 840, 2895, 255));
+    description->setMinimumHeight(Px(600 - 120));
+    layout->addWidget(description);
+
+    // Owner below its caption at the left, the start date below its caption 3000 further.
+    auto* labels = new QGridLayout();
+    labels->setSpacing(0);
+    labels->setColumnMinimumWidth(0, Px(3120 - 120));
+    labels->setColumnStretch(1, 1);
+    labels->addWidget(AddLabel(this, "Label2", QStringLiteral("Tagebuchinhaber:")), 0, 0);
+    m_lblOwner = AddLabel(this, "lblOwner", QString());
+    labels->addWidget(m_lblOwner, 1, 0);
+    labels->addWidget(AddLabel(this, "Label3", QStringLiteral("Berechnung beginnt ab:")), 0, 1);
+    m_lblStartingdate = AddLabel(this, "lblStartingdate", QString());
+    labels->addWidget(m_lblStartingdate, 1, 1);
+    for (int row = 0; row < 2; ++row) {
+        labels->setRowMinimumHeight(row, Px(240));
+    }
+    layout->addLayout(labels);
 }
 
 void MainWindow::BuildMeterList(const StartupResult& startup) {
@@ -98,9 +130,10 @@ void MainWindow::BuildMeterList(const StartupResult& startup) {
 }
 
 void MainWindow::BuildChartArea() {
-    // The chart sits below the visible client area and draws nothing.
-    AddLabel(this, "lblChart", QStringLiteral("Teststreifenverbrauch im Jahr 2010"),
-             TwipsRect(120, 5640, 3495, 255));
+    // The chart sits below the visible client area, however large the window, and draws
+    // nothing.
+    ChartWidget(AddLabel(this, "lblChart", QStringLiteral("Teststreifenverbrauch im Jahr 2010"),
+                         TwipsRect(120, 5640, 3495, 255)));
     const struct {
         const char* shape;
         const char* label;
@@ -116,13 +149,16 @@ void MainWindow::BuildChartArea() {
         swatch->setObjectName(QString::fromUtf8(entry.shape));
         swatch->setGeometry(TwipsRect(entry.left, 5670, 255, 195));
         swatch->setStyleSheet(QStringLiteral("background-color: %1;").arg(ToQt(entry.colour)));
-        AddLabel(this, entry.label, ToQt(entry.text), TwipsRect(entry.left + 360, 5640, 2295, 255));
+        ChartWidget(swatch);
+        ChartWidget(AddLabel(this, entry.label, ToQt(entry.text),
+                             TwipsRect(entry.left + 360, 5640, 2295, 255)));
     }
 
     auto* picture = new QFrame(this);
     picture->setObjectName(QStringLiteral("picTeststrips"));
     picture->setFrameShape(QFrame::Box);
     picture->setGeometry(TwipsRect(600, 5880, 8535, 2895));
+    ChartWidget(picture);
     const struct {
         const char* name;
         const char* caption;
@@ -133,7 +169,67 @@ void MainWindow::BuildChartArea() {
         button->setObjectName(QString::fromUtf8(entry.name));
         // The chart draws nothing, so its buttons have nothing to redraw.
         button->setGeometry(TwipsRect(entry.left, 5880, 375, 375));
+        // Out of sight, so out of the tab chain as well.
+        button->setFocusPolicy(Qt::NoFocus);
+        ChartWidget(button);
     }
+}
+
+void MainWindow::ChartWidget(QWidget* widget) { m_chart.emplace_back(widget, widget->y()); }
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int grown = height() - Px(kDesignedHeight);
+    for (const auto& [widget, top] : m_chart) {
+        widget->move(widget->x(), top + grown);
+    }
+}
+
+void MainWindow::RestorePlacement() {
+    const std::optional<WindowPlacement> placement = ReadWindowPlacement(m_ctx);
+    if (!placement) {
+        return;
+    }
+    resize(QSize(placement->width, placement->height).expandedTo(minimumSize()));
+    // A place on a screen that is gone would hide the window: its title bar must be on one.
+    const QRect titleBar(placement->left, placement->top, placement->width, Px(375));
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(titleBar)) {
+            move(placement->left, placement->top);
+            break;
+        }
+    }
+    if (placement->maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The position is the frame's, as move() takes it; the size the client area's.
+    const QRect normal = isMaximized() ? normalGeometry() : geometry();
+    const QPoint frame = geometry().topLeft() - pos();
+    WriteWindowPlacement(m_ctx, {normal.x() - frame.x(), normal.y() - frame.y(), normal.width(),
+                                 normal.height(), isMaximized()});
+    QWidget::closeEvent(event);
+}
+
+void MainWindow::ShowViews(const MainViews& views, bool stripsChanged) {
+    m_stripList = views.stripList;
+    m_strips->ShowStripList(!stripsChanged);
+    m_prescriptions->ShowTree(views.prescriptionTree, views.selectedNodeKey,
+                              views.prescriptionList);
+    ShowConsumption(views.consumption);
+    m_consumption->ShowHint(ToQt(views.consumptionHint));
+}
+
+void MainWindow::RefreshViews(bool stripsChanged) {
+    MainViews views;
+    {
+        BusyCursor busy;
+        views = RebuildMainViews(m_ctx, m_prescriptions->SelectedNodeKey());
+    }
+    ShowViews(views, stripsChanged);
+    emit viewsRefreshed();
 }
 
 void MainWindow::ShowConsumption(const ConsumptionTable& table) {
@@ -162,17 +258,40 @@ void MainWindow::Command1_Click(int index) {
         case Command1Action::NewPrescription: {
             NewPrescriptionDialog dialog(m_ctx, this);
             dialog.exec();
-            RefreshConsumption();
+            RefreshViews();
+            break;
+        }
+        case Command1Action::EditLedger: {
+            LedgerListDialog dialog(m_ctx, this);
+            dialog.exec();
+            RefreshViews();
+            break;
+        }
+        case Command1Action::DeletePrescription:
+            if (m_prescriptions->DeleteSelectedPrescription()) {
+                RefreshViews();
+            }
+            break;
+        case Command1Action::FaultyMeasurements: {
+            FaultyMeasurementDialog dialog(m_ctx, this);
+            dialog.exec();
+            RefreshViews();
             break;
         }
         case Command1Action::NewStrip:
-            m_strips->NewDefinition();
+            if (m_strips->NewDefinition()) {
+                RefreshViews(true);
+            }
             break;
         case Command1Action::EditStrip:
-            m_strips->EditDefinition();
+            if (m_strips->EditDefinition()) {
+                RefreshViews(true);
+            }
             break;
         case Command1Action::DeleteStrip:
-            m_strips->DeleteDefinition();
+            if (m_strips->DeleteDefinition()) {
+                RefreshViews(true);
+            }
             break;
         case Command1Action::None:
             break;

@@ -57,10 +57,7 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
         }
         EnsureStripsTable(ctx);
     }
-    result.stripList = LoadStripList(ctx, ctx.StripDbPath);
-    result.prescriptionTree = FillPrescriptionTree(ctx, result.stripList);
-    result.prescriptionList = FillPrescriptionList(ctx, result.stripList, 0);
-    result.consumption = FillConsumptionList(ctx, result.stripList);
+    result.views = RebuildMainViews(ctx, kAllNodeKey);
     return result;
 }
 

@@ -3,9 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "consumption/ConsumptionTable.h"
+#include "app/MainViews.h"
 #include "host/Context.h"
-#include "prescriptions/PrescriptionTree.h"
 #include "text/ListEntry.h"
 
 namespace stripstock {
@@ -19,13 +18,10 @@ inline constexpr const char* kDescription =
 
 // What the main window shows after the start-up.
 struct StartupResult {
-    bool refused = false;                    // no diary open in the host: show the refusal, end
-    std::vector<ListEntry> stripList;        // the strip definitions, as the lists show them
-    std::vector<ListEntry> meterList;        // cbMeters: 27 entries, code as item data
-    int meterSelection = -1;                 // position to select in cbMeters, -1 = none
-    std::vector<TreeNode> prescriptionTree;  // tvTeststrips, root first
-    std::vector<PrescriptionRow> prescriptionList;  // lvPrescriptions after the root's click
-    ConsumptionTable consumption;                   // the "Verbrauch" tab and its two labels
+    bool refused = false;              // no diary open in the host: show the refusal, end
+    std::vector<ListEntry> meterList;  // cbMeters: 27 entries, code as item data
+    int meterSelection = -1;           // position to select in cbMeters, -1 = none
+    MainViews views;                   // the tabs, the list showing the root's prescriptions
 };
 
 // The whole start-up: meter list, host settings, refusal, companion database path and

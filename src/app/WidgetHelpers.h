@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QRect>
+#include <QSizePolicy>
 #include <QString>
 #include <string>
 
@@ -12,6 +14,13 @@ constexpr int Px(int twips) { return twips / 15; }
 
 inline QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+
+// A button of the designed size in a layout, which grows when its caption needs more room (a
+// larger font or scale) instead of cutting it.
+inline void SetDesignedButtonSize(QAbstractButton* button, int widthTwips, int heightTwips) {
+    button->setMinimumSize(Px(widthTwips), Px(heightTwips));
+    button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
 }
 
 // The core's texts are UTF-8.

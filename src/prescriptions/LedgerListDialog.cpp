@@ -1,8 +1,10 @@
 #include "prescriptions/LedgerListDialog.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "app/MessageBox.h"
 #include "app/WidgetHelpers.h"
@@ -16,39 +18,55 @@ LedgerListDialog::LedgerListDialog(Context& ctx, QWidget* parent) : QDialog(pare
     setObjectName(QStringLiteral("frmList"));
     setWindowTitle(QStringLiteral("Verordnungen"));
     setModal(true);
-    setFixedSize(Px(7575), Px(4155));
+    // The designed size is the default and the smallest; the list takes what the dialog gains.
+    setMinimumSize(Px(7575), Px(4155));
+    resize(minimumSize());
+    setSizeGripEnabled(true);
 
     auto* heading = new QLabel(QStringLiteral("Teststreifenverordnungen"), this);
     heading->setObjectName(QStringLiteral("Label1"));
-    heading->setGeometry(TwipsRect(120, 120, 5415, 255));
 
     m_list1 = new QListWidget(this);
     m_list1->setObjectName(QStringLiteral("List1"));
-    m_list1->setGeometry(TwipsRect(120, 420, 5415, 3615));
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(Px(120), Px(120), Px(120), Px(120));
+    layout->setHorizontalSpacing(Px(105));
+    layout->setVerticalSpacing(Px(45));
+    layout->addWidget(heading, 0, 0);
+    layout->addWidget(m_list1, 1, 0);
+    layout->setColumnStretch(0, 1);
+    layout->setRowStretch(1, 1);
+    auto* buttonColumn = new QVBoxLayout();
+    buttonColumn->setSpacing(Px(105));
+    layout->addLayout(buttonColumn, 1, 1);
 
     // The column from the top: new, faulty measurements, delete, close; wide enough for
     // "&Fehlmessungen...".
     const struct {
         int index;
         const char* caption;
-        int top;
     } buttons[] = {
-        {0, "&Neu", 420},
-        {3, "&Fehlmessungen...", 900},
-        {1, "&Löschen", 1380},
-        {2, "&Schliessen", 1860},
+        {0, "&Neu"},
+        {3, "&Fehlmessungen..."},
+        {1, "&Löschen"},
+        {2, "&Schliessen"},
     };
     QWidget* previous = m_list1;
     for (const auto& entry : buttons) {
         auto* button = new QPushButton(ToQt(entry.caption), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(entry.index));
-        button->setGeometry(TwipsRect(5640, entry.top, 1815, 375));
+        SetDesignedButtonSize(button, 1815, 375);
+        buttonColumn->addWidget(button);
         const int index = entry.index;
         connect(button, &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
         setTabOrder(previous, button);
         previous = button;
     }
+    buttonColumn->addStretch(1);
+    // Placed now, not first when shown, so that the geometry is known from the start.
+    layout->activate();
 
     FillEntryList();
 }

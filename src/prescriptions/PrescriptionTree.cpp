@@ -98,6 +98,15 @@ std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx,
     return rows;
 }
 
+std::optional<std::int32_t> LedgerIdFromRowKey(const std::string& key) {
+    if (key.size() < 2 || key.front() != 'K') return std::nullopt;
+    std::int32_t id = 0;
+    const char* last = key.data() + key.size();
+    const auto [end, ec] = std::from_chars(key.data() + 1, last, id);
+    if (ec != std::errc() || end != last || id < 1) return std::nullopt;
+    return id;
+}
+
 std::int32_t TypeFromNodeKey(const std::string& key) {
     std::string rest;
     std::copy_if(key.begin(), key.end(), std::back_inserter(rest), [](char c) { return c != 'K'; });

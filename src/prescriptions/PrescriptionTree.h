@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,9 @@ std::string PrescriptionListSql(std::int32_t type);
 std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx,
                                                   const std::vector<ListEntry>& stripList,
                                                   std::int32_t type);
+
+// The ledger ID behind a prescription row's key "K<ID>"; nullopt when it names none.
+std::optional<std::int32_t> LedgerIdFromRowKey(const std::string& key);
 
 // Node key -> type: every "K" removed, the rest as a number; 0 (all) when it is none.
 std::int32_t TypeFromNodeKey(const std::string& key);

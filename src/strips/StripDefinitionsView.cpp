@@ -1,7 +1,9 @@
 #include "strips/StripDefinitionsView.h"
 
+#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "app/MainButtons.h"
 #include "app/MessageBox.h"
@@ -17,35 +19,50 @@ StripDefinitionsView::StripDefinitionsView(Context& ctx, std::vector<ListEntry>&
     : QWidget(parent), m_ctx(ctx), m_stripList(stripList) {
     m_lbTestStripdefs = new QListWidget(this);
     m_lbTestStripdefs->setObjectName(QStringLiteral("lbTestStripdefs"));
-    m_lbTestStripdefs->setGeometry(TwipsRect(120, 120, 7455, 3375));
     m_lbTestStripdefs->setSelectionMode(QAbstractItemView::SingleSelection);
     m_lbTestStripdefs->setSortingEnabled(false);
 
+    // The list grows with the window; the buttons keep to its right.
+    auto* buttonColumn = new QVBoxLayout();
+    buttonColumn->setSpacing(Px(105));
     const struct {
         int index;
         const char* caption;
-        int top;
-    } buttons[] = {{3, "&Neu...", 120}, {4, "&Bearbeiten...", 600}, {5, "&Löschen", 1080}};
+    } buttons[] = {{3, "&Neu..."}, {4, "&Bearbeiten..."}, {5, "&Löschen"}};
     for (const auto& entry : buttons) {
         auto* button = new QPushButton(ToQt(entry.caption), this);
         button->setObjectName(QStringLiteral("Command1_%1").arg(entry.index));
-        button->setGeometry(TwipsRect(7800, entry.top, 1455, 375));
+        SetDesignedButtonSize(button, 1455, 375);
+        buttonColumn->addWidget(button);
         const int index = entry.index;
         connect(button, &QPushButton::clicked, this, [this, index] { emit commandClicked(index); });
     }
+    buttonColumn->addStretch(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(Px(120), Px(120), Px(120), Px(120));
+    layout->setSpacing(Px(225));
+    layout->addWidget(m_lbTestStripdefs, 1);
+    layout->addLayout(buttonColumn);
     // A double-click is the same as "&Bearbeiten...".
     connect(m_lbTestStripdefs, &QListWidget::itemDoubleClicked, this,
             [this] { emit commandClicked(4); });
 }
 
-void StripDefinitionsView::ShowStripList() {
+void StripDefinitionsView::ShowStripList(bool keepSelection) {
+    const QListWidgetItem* before = m_lbTestStripdefs->currentItem();
+    const QVariant selectedId =
+        keepSelection && before != nullptr ? before->data(Qt::UserRole) : QVariant();
     m_lbTestStripdefs->clear();
+    int selectRow = 0;
     for (const ListEntry& entry : m_stripList) {
         auto* item = new QListWidgetItem(ToQt(entry.text), m_lbTestStripdefs);
         item->setData(Qt::UserRole, entry.itemData);
+        if (selectedId.isValid() && selectedId.toInt() == entry.itemData) {
+            selectRow = m_lbTestStripdefs->count() - 1;
+        }
     }
     if (m_lbTestStripdefs->count() > 0) {
-        m_lbTestStripdefs->setCurrentRow(0);
+        m_lbTestStripdefs->setCurrentRow(selectRow);
     }
 }
 
@@ -54,43 +71,31 @@ int StripDefinitionsView::SelectedRow() const {
     return selected.isEmpty() ? -1 : m_lbTestStripdefs->row(selected.first());
 }
 
-void StripDefinitionsView::NewDefinition() {
+bool StripDefinitionsView::NewDefinition() {
     StripPropertiesDialog dialog(m_ctx, 0);
     dialog.exec();
     // Reloaded whether the dialog saved or not, so the selection returns to the top.
-    ReloadStripList();
-    ShowStripList();
+    return true;
 }
 
-void StripDefinitionsView::ReloadStripList() {
-    BusyCursor busy;
-    m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
-}
-
-void StripDefinitionsView::EditDefinition() {
+bool StripDefinitionsView::EditDefinition() {
     const std::int32_t id = EditTargetId(m_stripList, SelectedRow());
     if (id < 1) {
-        return;
+        return false;
     }
     StripPropertiesDialog dialog(m_ctx, id);
-    // The dialog accepts only when it saved; the list shows the change then.
-    if (dialog.exec() == QDialog::Accepted) {
-        ReloadStripList();
-        ShowStripList();
-    }
+    // The dialog accepts only when it saved.
+    return dialog.exec() == QDialog::Accepted;
 }
 
-void StripDefinitionsView::DeleteDefinition() {
-    if (!MessageBox::Question(this, ToQt(kDeleteStripQuestion))) {
-        return;
+bool StripDefinitionsView::DeleteDefinition() {
+    const std::optional<std::string> question = DeleteStripQuestion(m_stripList, SelectedRow());
+    if (!question || !MessageBox::Question(this, ToQt(*question))) {
+        return false;
     }
-    const std::int32_t id = SelectedStripId(m_stripList, SelectedRow());
-    {
-        BusyCursor busy;
-        DeleteStripDefinition(m_ctx, id);
-    }
-    ReloadStripList();
-    ShowStripList();
+    BusyCursor busy;
+    DeleteStripDefinition(m_ctx, SelectedStripId(m_stripList, SelectedRow()));
+    return true;
 }
 
 }  // namespace stripstock

@@ -20,20 +20,21 @@ class StripDefinitionsView : public QWidget {
     StripDefinitionsView(Context& ctx, std::vector<ListEntry>& stripList,
                          QWidget* parent = nullptr);
 
-    // Shows the strip list as last loaded and selects its first entry.
-    void ShowStripList();
+    // Shows the strip list as last loaded and selects its first entry, or, with
+    // keepSelection, the definition selected before when the list still has it.
+    void ShowStripList(bool keepSelection = false);
 
-    void NewDefinition();
-    void EditDefinition();
-    void DeleteDefinition();
+    // Each returns whether the strip definitions may have changed, so that the opener rebuilds
+    // its views from the databases.
+    bool NewDefinition();
+    bool EditDefinition();
+    bool DeleteDefinition();
 
   signals:
     void commandClicked(int index);
 
   private:
     int SelectedRow() const;
-
-    void ReloadStripList();
 
     Context& m_ctx;
     std::vector<ListEntry>& m_stripList;

@@ -1,5 +1,8 @@
 #include "strips/StripPropertiesDialog.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,17 +31,31 @@ StripPropertiesDialog::StripPropertiesDialog(Context& ctx, std::int32_t lStripID
     setObjectName(QStringLiteral("frmTestStripProperties"));
     setWindowTitle(QStringLiteral("Teststreifen"));
     setModal(true);
-    setFixedSize(Px(6090), Px(3090));
+
+    // The name field shows a 30-character strip name; whatever it needs beyond its designed
+    // width widens the dialog, and the fields and buttons right of it move along.
+    const QFontMetrics metrics = fontMetrics();
+    const int nameText =
+        std::max(metrics.horizontalAdvance(QStringLiteral("Accu-Chek Compact Teststreifen")),
+                 30 * metrics.averageCharWidth());
+    const int extra = std::max(0, nameText + Px(180) - Px(2175));
+    const auto at = [extra](int left, int top, int width, int height, bool moves, bool grows) {
+        QRect rect = TwipsRect(left, top, width, height);
+        if (moves) rect.translate(extra, 0);
+        if (grows) rect.setWidth(rect.width() + extra);
+        return rect;
+    };
+    setFixedSize(Px(6090) + extra, Px(3090));
 
     const struct {
         const char* text;
         QRect rect;
     } labels[] = {
-        {"Bezeichnung", TwipsRect(120, 120, 1215, 255)},
-        {"Hersteller", TwipsRect(2520, 120, 1215, 255)},
-        {"PZN", TwipsRect(4560, 120, 1215, 255)},
+        {"Bezeichnung", at(120, 120, 1215, 255, false, false)},
+        {"Hersteller", at(2520, 120, 1215, 255, true, false)},
+        {"PZN", at(4560, 120, 1215, 255, true, false)},
         // As wide as the list below it, so that the whole caption shows.
-        {"Geeignet für folgende Messgeräte:", TwipsRect(120, 960, 5775, 255)},
+        {"Geeignet für folgende Messgeräte:", at(120, 960, 5775, 255, false, true)},
     };
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(ToQt(labels[i].text), this);
@@ -46,21 +63,21 @@ StripPropertiesDialog::StripPropertiesDialog(Context& ctx, std::int32_t lStripID
         label->setGeometry(labels[i].rect);
     }
 
-    m_txtName = AddTextBox(this, "txtName", TwipsRect(120, 360, 2175, 285));
-    m_txtManufacturer = AddTextBox(this, "txtManufacturer", TwipsRect(2520, 360, 1815, 285));
-    m_txtPZN = AddTextBox(this, "txtPZN", TwipsRect(4560, 360, 975, 285));
+    m_txtName = AddTextBox(this, "txtName", at(120, 360, 2175, 285, false, true));
+    m_txtManufacturer = AddTextBox(this, "txtManufacturer", at(2520, 360, 1815, 285, true, false));
+    m_txtPZN = AddTextBox(this, "txtPZN", at(4560, 360, 975, 285, true, false));
 
     m_lbMeters = new QListWidget(this);
     m_lbMeters->setObjectName(QStringLiteral("lbMeters"));
-    m_lbMeters->setGeometry(TwipsRect(120, 1200, 5775, 1185));
+    m_lbMeters->setGeometry(at(120, 1200, 5775, 1185, false, true));
     m_lbMeters->setSelectionMode(QAbstractItemView::MultiSelection);
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("cmd_0"));
-    ok->setGeometry(TwipsRect(4560, 2520, 1335, 375));
+    ok->setGeometry(at(4560, 2520, 1335, 375, true, false));
     auto* cancel = new QPushButton(QStringLiteral("&Abbruch"), this);
     cancel->setObjectName(QStringLiteral("cmd_1"));
-    cancel->setGeometry(TwipsRect(3120, 2520, 1335, 375));
+    cancel->setGeometry(at(3120, 2520, 1335, 375, true, false));
     // Enter confirms from the text fields; a focused "&Abbruch" takes Enter itself.
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { cmd_Click(0); });

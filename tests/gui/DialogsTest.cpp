@@ -324,7 +324,10 @@ class DialogsTest : public QObject {
         StripPropertiesDialog created(m_ctx, 0);
         QCOMPARE(created.objectName(), QStringLiteral("frmTestStripProperties"));
         QCOMPARE(created.windowTitle(), QStringLiteral("Teststreifen"));
-        QCOMPARE(created.size(), QSize(406, 206));
+        // Fixed, and wider than designed only as far as a 30-character name needs.
+        QCOMPARE(created.height(), 206);
+        QCOMPARE(created.minimumSize(), created.maximumSize());
+        QVERIFY(created.width() >= 406);
         const char* labels[] = {"Bezeichnung", "Hersteller", "PZN",
                                 "Geeignet für folgende Messgeräte:"};
         for (int i = 0; i < 4; ++i) {

@@ -1,0 +1,127 @@
+// Pictures of the windows for the documentation: a host with long strip names, the main window
+// at its default size on each tab and enlarged, and the dialogs it opens. Run on a real display
+// or under Xvfb (scripts/screenshots); the pictures go to the folder named on the command line.
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+
+#include "GuiFixture.h"
+#include "app/MainWindow.h"
+#include "data/Schema.h"
+#include "prescriptions/LedgerListDialog.h"
+#include "prescriptions/LedgerStore.h"
+#include "prescriptions/NewPrescriptionDialog.h"
+#include "strips/StripProperties.h"
+#include "strips/StripPropertiesDialog.h"
+#include "text/OleDate.h"
+#include "tools/HostSim.h"
+
+using namespace stripstock;
+using namespace stripstock::test;
+
+namespace {
+
+double Day(int year, int month, int day) {
+    return ToOleDate(CivilDateTime{year, month, day, 0, 0, 0});
+}
+
+void SeedLongNames(GuiHost& host) {
+    host.RegisterMeter("COMPACT", 24, "Accu-Chek Compact");
+    host.RegisterMeter("PLUS", 74, "Accu-Chek Compact Plus");
+    host.RegisterMeter("CONTOUR", 33, "Ascensia CONTOUR");
+    Context ctx = host.MakeCtx();
+    ctx.StripDbPath = host.Path("MEIER.VLT");
+    CreateCompanionDatabase(ctx, ctx.StripDbPath);
+    SaveStrip(ctx, 0, "Accu-Chek Compact Teststreifen", "Roche Diagnostics", "01234567",
+              {{"Compact", 24}}, {true});
+    SaveStrip(ctx, 0, "Accu-Chek Compact Plus Teststr.", "Roche Diagnostics", "02345678",
+              {{"Compact Plus", 74}}, {true});
+    SaveStrip(ctx, 0, "Contour Next Sensoren 50 Stück", "Ascensia", "03456789", {{"Contour", 33}},
+              {true});
+    AppendLedgerRow(ctx, Day(2009, 11, 2), 1, 200);
+    AppendLedgerRow(ctx, Day(2009, 12, 14), 2, 150);
+    AppendLedgerRow(ctx, Day(2010, 1, 20), 3, 100);
+    AppendLedgerRow(ctx, Day(2010, 2, 15), 1, 200);
+    AppendLedgerRow(ctx, Day(2010, 2, 20), 24, -3);
+    hostsim::AddReadings(host.diary, 24, Day(2010, 1, 10), 180);
+    hostsim::AddReadings(host.diary, 74, Day(2010, 1, 11), 95);
+    hostsim::AddReadings(host.diary, 33, Day(2010, 2, 11), 40);
+    hostsim::AddReadings(host.diary, 7, Day(2010, 2, 12), 6);
+}
+
+void Save(QWidget* widget, const QString& folder, const char* name) {
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(QString::fromUtf8(name) + QStringLiteral(".png"));
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "not saved: %s\n", qPrintable(path));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: stripstock-screenshots FOLDER\n");
+        return 2;
+    }
+    const QString folder = args[1];
+    QDir().mkpath(folder);
+
+    GuiHost host;
+    host.OpenDiary();
+    SeedLongNames(host);
+    Context ctx = host.MakeCtx();
+    const auto window = MainWindow::Start(ctx, QString());
+    if (!window) {
+        return 1;
+    }
+    window->show();
+    auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("vsTab"));
+    const char* tabNames[] = {"main-verbrauch", "main-verordnungen", "main-teststreifen"};
+    for (int i = 0; i < 3; ++i) {
+        tabs->setCurrentIndex(i);
+        Save(window.get(), folder, tabNames[i]);
+    }
+    window->resize(900, 480);
+    const char* largeNames[] = {"main-verbrauch-large", "main-verordnungen-large",
+                                "main-teststreifen-large"};
+    for (int i = 0; i < 3; ++i) {
+        tabs->setCurrentIndex(i);
+        Save(window.get(), folder, largeNames[i]);
+    }
+
+    {
+        LedgerListDialog ledger(ctx, window.get());
+        ledger.show();
+        Save(&ledger, folder, "ledger");
+        ledger.resize(700, 360);
+        Save(&ledger, folder, "ledger-large");
+    }
+    {
+        StripPropertiesDialog properties(ctx, 1, window.get());
+        properties.show();
+        Save(&properties, folder, "strip-properties");
+    }
+    {
+        NewPrescriptionDialog entry(ctx, window.get());
+        entry.show();
+        Save(&entry, folder, "new-prescription");
+    }
+
+    // The first run: no strip definitions yet.
+    GuiHost fresh;
+    fresh.OpenDiary();
+    Context freshCtx = fresh.MakeCtx();
+    const auto first = MainWindow::Start(freshCtx, QString());
+    first->show();
+    Save(first.get(), folder, "main-first-run");
+    return 0;
+}
