@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
@@ -28,6 +30,23 @@ namespace {
 
 constexpr int kDesignedWidth = 9750;
 constexpr int kDesignedHeight = 5400;
+
+// The description ends in a line break, which would add an empty line below it; it takes the
+// designed height, or what its wrapped text needs.
+class DescriptionLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+    int heightForWidth(int width) const override {
+        const QRect room(0, 0, width, QWIDGETSIZE_MAX);
+        const int text =
+            fontMetrics().boundingRect(room, Qt::TextWordWrap, this->text().trimmed()).height();
+        return std::max(Px(600 - 120), text);
+    }
+    QSize sizeHint() const override {
+        return {QLabel::sizeHint().width(), heightForWidth(width())};
+    }
+};
 
 QLabel* AddLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
@@ -92,10 +111,10 @@ std::unique_ptr<MainWindow> MainWindow::Start(Context& ctx, const QString& comma
 
 void MainWindow::BuildHeader() {
     auto* layout = qobject_cast<QVBoxLayout*>(this->layout());
-    auto* description = AddLabel(this, "Label1", ToQt(kDescription));
+    auto* description = new DescriptionLabel(ToQt(kDescription), this);
+    description->setObjectName(QStringLiteral("Label1"));
     description->setWordWrap(true);
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    description->setMinimumHeight(Px(600 - 120));
     layout->addWidget(description);
 
     // Owner below its caption at the left, the start date below its caption 3000 further.
@@ -179,6 +198,13 @@ void MainWindow::ChartWidget(QWidget* widget) { m_chart.emplace_back(widget, wid
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    // The description ends in a line break that would add an empty line below it.
+    auto* description = findChild<QLabel*>(QStringLiteral("Label1"));
+    const QRect room(0, 0, description->width(), QWIDGETSIZE_MAX);
+    description->setFixedHeight(std::max(
+        Px(600 - 120), description->fontMetrics()
+                           .boundingRect(room, Qt::TextWordWrap, description->text().trimmed())
+                           .height()));
     const int grown = height() - Px(kDesignedHeight);
     for (const auto& [widget, top] : m_chart) {
         widget->move(widget->x(), top + grown);

@@ -31,6 +31,8 @@ PrescriptionsView::PrescriptionsView(Context& ctx, const std::vector<ListEntry>&
     m_tvTeststrips->setObjectName(QStringLiteral("tvTeststrips"));
     m_tvTeststrips->setHeaderHidden(true);
     m_tvTeststrips->setRootIsDecorated(true);
+    // A narrow indentation leaves the strip names more room.
+    m_tvTeststrips->setIndentation(m_tvTeststrips->fontMetrics().averageCharWidth() * 2);
 
     m_lvPrescriptions = new QTreeWidget(splitter);
     m_lvPrescriptions->setObjectName(QStringLiteral("lvPrescriptions"));
@@ -50,8 +52,8 @@ PrescriptionsView::PrescriptionsView(Context& ctx, const std::vector<ListEntry>&
                                                       Qt::AlignRight | Qt::AlignVCenter);
     const QFontMetrics metrics = m_lvPrescriptions->fontMetrics();
     const QString widest[] = {QStringLiteral("00.00.0000"), QStringLiteral("00000")};
+    const int padding = 2 * metrics.averageCharWidth();
     for (int i = 0; i < 2; ++i) {
-        const int padding = 4 * metrics.averageCharWidth();
         m_lvPrescriptions->setColumnWidth(i, std::max(metrics.horizontalAdvance(titles[i]),
                                                       metrics.horizontalAdvance(widest[i])) +
                                                  padding);

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 
@@ -55,10 +57,11 @@ void SeedLongNames(GuiHost& host) {
     hostsim::AddReadings(host.diary, 7, Day(2010, 2, 12), 6);
 }
 
+// What the display shows of the window, as a screen grab would (not the widget's own painting).
 void Save(QWidget* widget, const QString& folder, const char* name) {
-    QApplication::processEvents();
+    QTest::qWait(200);
     const QString path = QDir(folder).filePath(QString::fromUtf8(name) + QStringLiteral(".png"));
-    if (!widget->grab().save(path)) {
+    if (!widget->screen()->grabWindow(widget->winId()).save(path)) {
         std::fprintf(stderr, "not saved: %s\n", qPrintable(path));
     }
 }

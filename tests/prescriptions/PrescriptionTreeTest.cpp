@@ -116,5 +116,13 @@ INSTANTIATE_TEST_SUITE_P(Keys, TypeFromNodeKeyTest,
                                            KeyCase{"K", 0}, KeyCase{"", 0}, KeyCase{"Kx", 0},
                                            KeyCase{"K1x", 0}, KeyCase{"K99999999999", 0}));
 
+TEST(LedgerIdFromRowKeyTest, readsOnlyAPositiveIdAfterOneK) {
+    EXPECT_EQ(LedgerIdFromRowKey("K12"), 12);
+    EXPECT_EQ(LedgerIdFromRowKey("K2147483647"), 2147483647);
+    for (const char* key : {"K0", "K-3", "K", "", "12", "KK7", "K1x", "K2147483648"}) {
+        EXPECT_EQ(LedgerIdFromRowKey(key), std::nullopt) << key;
+    }
+}
+
 }  // namespace
 }  // namespace stripstock::test

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "../consumption/ConsumptionFixture.h"
+#include "app/MainButtons.h"
+#include "app/MainViews.h"
+#include "app/WindowPlacement.h"
+#include "host/Registry.h"
+#include "prescriptions/LedgerList.h"
+#include "strips/StripProperties.h"
+#include "support/TempDir.h"
+#include "text/Regional.h"
+
+using namespace stripstock;
+using namespace stripstock::test;
+
+namespace {
+
+std::vector<std::string> NodeTexts(const MainViews& views) {
+    std::vector<std::string> texts;
+    for (const TreeNode& node : views.prescriptionTree) texts.push_back(node.key + "=" + node.text);
+    return texts;
+}
+
+std::vector<std::string> RowLabels(const MainViews& views) {
+    std::vector<std::string> labels;
+    for (const ConsumptionRow& row : views.consumption.rows) {
+        labels.push_back(row.label + "|" + row.used + "|" + row.stock);
+    }
+    return labels;
+}
+
+// Two definitions (1 "Contour" for meter 33, 2 "Compact" for meter 24) with a prescription
+// each and five readings of meter 33.
+class MainViewsTest : public ConsumptionFixture {
+  protected:
+    void SetUp() override {
+        ConsumptionFixture::SetUp();
+        AddStrip("Contour", "|33|");
+        AddStrip("Compact", "|24|");
+        AddLedger(Day(2024, 2, 1), 1, 50);
+        AddLedger(Day(2024, 3, 1), 2, 25);
+        AddReadings(33, Day(2024, 2, 10), 5);
+    }
+};
+
+TEST_F(MainViewsTest, showsWhatTheDatabasesHoldAfterEachChange) {
+    MainViews views = RebuildMainViews(ctx, kAllNodeKey);
+    EXPECT_EQ(NodeTexts(views), (std::vector<std::string>{"K0=Alle", "K1=Contour", "K2=Compact"}));
+    EXPECT_EQ(RowLabels(views), (std::vector<std::string>{"Insgesamt|5|70", "davon||",
+                                                          "Contour|5|45", "Compact|0|25"}));
+    EXPECT_EQ(views.consumptionHint, "");
+
+    // A rename, a deleted definition and a new prescription of a type without a node yet.
+    SaveStrip(ctx, 1, "Contour Next", "", "", {}, {});
+    DeleteStripDefinition(ctx, 2);
+    AddLedger(Day(2024, 4, 1), 7, 10);
+    views = RebuildMainViews(ctx, kAllNodeKey);
+    ASSERT_EQ(views.stripList.size(), 1u);
+    EXPECT_EQ(views.stripList[0].text, "Contour Next");
+    EXPECT_EQ(NodeTexts(views),
+              (std::vector<std::string>{"K0=Alle", "K1=Contour Next", "K2=", "K7="}));
+    // The renamed definition lost its meters, so its readings are no longer its own.
+    EXPECT_EQ(RowLabels(views),
+              (std::vector<std::string>{"Insgesamt|5|80", "davon||", "Contour Next|0|50",
+                                        "Nicht zugeordnet|5|"}));
+    EXPECT_EQ(views.prescriptionList.size(), 3u);
+}
+
+TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExists) {
+    MainViews views = RebuildMainViews(ctx, "K2");
+    EXPECT_EQ(views.selectedNodeKey, "K2");
+    ASSERT_EQ(views.prescriptionList.size(), 1u);
+    EXPECT_EQ(views.prescriptionList[0].amount, "25");
+
+    // Its only prescription deleted, the node is gone and the list shows all of them.
+    DeleteEntry(ctx, *LedgerIdFromRowKey(views.prescriptionList[0].key));
+    views = RebuildMainViews(ctx, "K2");
+    EXPECT_EQ(views.selectedNodeKey, "K0");
+    ASSERT_EQ(views.prescriptionList.size(), 1u);
+    EXPECT_EQ(views.prescriptionList[0].amount, "50");
+    EXPECT_EQ(RebuildMainViews(ctx, "K99").selectedNodeKey, "K0");
+}
+
+TEST_F(MainViewsTest, keepsTheStartOfTheCalculationForTheRun) {
+    MainViews views = RebuildMainViews(ctx, kAllNodeKey);
+    ASSERT_TRUE(views.consumption.startingDate);
+    EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
+    DeleteEntry(ctx, 1);
+    views = RebuildMainViews(ctx, kAllNodeKey);
+    ASSERT_TRUE(views.consumption.startingDate);
+    EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
+}
+
+TEST_F(MainViewsTest, hintsAtTheFirstStepsWhileThereIsNoDefinition) {
+    DeleteStripDefinition(ctx, 1);
+    DeleteStripDefinition(ctx, 2);
+    const MainViews views = RebuildMainViews(ctx, kAllNodeKey);
+    EXPECT_TRUE(views.stripList.empty());
+    EXPECT_EQ(views.consumptionHint,
+              "Legen Sie unter „Teststreifen“ Ihre Teststreifen an und erfassen Sie unter "
+              "„Verordnungen“ die erhaltenen Packungen.");
+}
+
+TEST(MainButtonsTest, dispatchesEveryMemberOfTheArray) {
+    EXPECT_EQ(Command1ActionFor(0), Command1Action::NewPrescription);
+    EXPECT_EQ(Command1ActionFor(1), Command1Action::EditLedger);
+    EXPECT_EQ(Command1ActionFor(2), Command1Action::DeletePrescription);
+    EXPECT_EQ(Command1ActionFor(3), Command1Action::NewStrip);
+    EXPECT_EQ(Command1ActionFor(4), Command1Action::EditStrip);
+    EXPECT_EQ(Command1ActionFor(5), Command1Action::DeleteStrip);
+    EXPECT_EQ(Command1ActionFor(6), Command1Action::FaultyMeasurements);
+    EXPECT_EQ(Command1ActionFor(7), Command1Action::None);
+    EXPECT_EQ(Command1ActionFor(-1), Command1Action::None);
+}
+
+TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
+    const std::vector<ListEntry> list{{"Contour", 1}, {"", 2}};
+    EXPECT_EQ(
+        DeleteStripQuestion(list, 0),
+        std::optional<std::string>("Soll der Teststreifen wirklich gelöscht werden\nContour"));
+    EXPECT_EQ(DeleteStripQuestion(list, 1),
+              std::optional<std::string>("Soll der Teststreifen wirklich gelöscht werden"));
+    EXPECT_EQ(DeleteStripQuestion(list, -1), std::nullopt);
+    EXPECT_EQ(DeleteStripQuestion(list, 2), std::nullopt);
+    EXPECT_EQ(DeleteStripQuestion({}, 0), std::nullopt);
+}
+
+class WindowPlacementTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        registry = std::make_shared<Registry>(MakeFileRegistryBackend(dir / "registry.reg"));
+        ctx.registry = registry;
+        ctx.AddonRegKey = "SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip";
+    }
+
+    void Set(const char* name, const std::string& value) {
+        registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
+    }
+
+    TempDir dir;
+    std::shared_ptr<Registry> registry;
+    Context ctx;
+};
+
+TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKey) {
+    EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt);
+    const WindowPlacement placement{-8, 40, 900, 480, true};
+    ASSERT_TRUE(WriteWindowPlacement(ctx, placement));
+    EXPECT_EQ(ReadWindowPlacement(ctx), placement);
+    std::string width;
+    registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "WindowWidth", width);
+    EXPECT_EQ(width, "900");
+    std::string maximized;
+    registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "WindowMaximized", maximized);
+    EXPECT_EQ(maximized, "1");
+}
+
+class BadPlacementTest : public WindowPlacementTest,
+                         public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
+};
+
+TEST_P(BadPlacementTest, fallsBackToTheDesignedPlacement) {
+    WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
+    Set(GetParam().first, GetParam().second);
+    EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, BadPlacementTest,
+    ::testing::Values(std::pair{"WindowLeft", "x"}, std::pair{"WindowTop", "12px"},
+                      std::pair{"WindowWidth", "0"}, std::pair{"WindowHeight", "-5"},
+                      std::pair{"WindowWidth", "40000"}, std::pair{"WindowHeight", " "}));
+
+TEST_F(WindowPlacementTest, isMaximizedOnlyByOne) {
+    WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
+    Set("WindowMaximized", "yes");
+    EXPECT_FALSE(ReadWindowPlacement(ctx)->maximized);
+    Set("WindowMaximized", " 1 ");
+    EXPECT_TRUE(ReadWindowPlacement(ctx)->maximized);
+}
+
+}  // namespace
