@@ -63,7 +63,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const Q
 }  // namespace
 
 MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_stripList(startup.views.stripList) {
+    : QWidget(parent), m_ctx(ctx), m_stripList(startup.stripList) {
     setObjectName(QStringLiteral("frmteststripmain"));
     setWindowTitle(ToQt(kMainCaption));
     // The designed size is the default and the smallest; the tabs take what the window gains.
@@ -89,7 +89,7 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     BuildMeterList(startup);
     BuildChartArea();
 
-    ShowViews(startup.views, true);
+    ShowViews(startup, true);
 
     connect(m_prescriptions, &PrescriptionsView::commandClicked, this, &MainWindow::Command1_Click);
     connect(m_strips, &StripDefinitionsView::commandClicked, this, &MainWindow::Command1_Click);

@@ -57,7 +57,7 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
         }
         EnsureStripsTable(ctx);
     }
-    result.views = RebuildMainViews(ctx, kAllNodeKey);
+    static_cast<MainViews&>(result) = RebuildMainViews(ctx, kAllNodeKey);
     return result;
 }
 

@@ -16,12 +16,12 @@ inline constexpr const char* kDescription =
     "Dieses Programm zeigt den Verbrauch an Blutzuckermess-Streifen, soweit dies mit VELLIND "
     "dokumentiert wurde.\r\n";
 
-// What the main window shows after the start-up.
-struct StartupResult {
+// What the main window shows after the start-up: the views, the list showing the root's
+// prescriptions, and the meter list.
+struct StartupResult : MainViews {
     bool refused = false;              // no diary open in the host: show the refusal, end
     std::vector<ListEntry> meterList;  // cbMeters: 27 entries, code as item data
     int meterSelection = -1;           // position to select in cbMeters, -1 = none
-    MainViews views;                   // the tabs, the list showing the root's prescriptions
 };
 
 // The whole start-up: meter list, host settings, refusal, companion database path and

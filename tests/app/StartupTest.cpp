@@ -98,12 +98,12 @@ TEST_F(StartupTest, createsTheCompanionInTheProgramFolderAndFillsTheViews) {
     EXPECT_TRUE(fs::is_regular_file(ctx.StripDbPath));
     ASSERT_EQ(result.meterList.size(), 27u);
     EXPECT_EQ(result.meterSelection, 0);
-    ASSERT_FALSE(result.views.prescriptionTree.empty());
-    EXPECT_EQ(result.views.prescriptionTree.front().key, "K0");
-    EXPECT_EQ(result.views.prescriptionTree.front().text, "Alle");
-    ASSERT_FALSE(result.views.consumption.rows.empty());
-    EXPECT_EQ(result.views.consumption.rows.front().label, "Insgesamt");
-    EXPECT_EQ(result.views.consumption.owner, "Erika Mustermann");
+    ASSERT_FALSE(result.prescriptionTree.empty());
+    EXPECT_EQ(result.prescriptionTree.front().key, "K0");
+    EXPECT_EQ(result.prescriptionTree.front().text, "Alle");
+    ASSERT_FALSE(result.consumption.rows.empty());
+    EXPECT_EQ(result.consumption.rows.front().label, "Insgesamt");
+    EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
 }
 
 TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
@@ -115,7 +115,7 @@ TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
     std::ifstream in(companion);
     std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(content, "not a database");
-    EXPECT_TRUE(result.views.stripList.empty());
+    EXPECT_TRUE(result.stripList.empty());
 }
 
 struct LastMeterCase {
@@ -157,7 +157,7 @@ TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     const StartupResult result = RunStartup(ctx, "");
     ASSERT_FALSE(result.refused);
     EXPECT_EQ(ctx.StripDbPath, options.diaryPath);
-    EXPECT_EQ(result.views.consumption.owner, "Erika Mustermann");
+    EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
 
     auto engine = ctx.engines->Create("DAO.DBEngine.36");
     auto diary = engine->OpenDatabase(options.diaryPath, false, true);
