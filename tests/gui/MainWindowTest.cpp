@@ -136,7 +136,7 @@ class MainWindowTest : public QObject {
         }
     }
 
-    void hasDesignedWindowTabsAndHiddenControls() {
+    void hasDesignedWindowTabsAndControls() {
         m_host->OpenDiary();
         const auto window = Start();
         QVERIFY(window);
