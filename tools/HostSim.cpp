@@ -1,7 +1,5 @@
 #include "tools/HostSim.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -11,6 +9,9 @@
 #include <sstream>
 
 #include "data/Dao.h"
+#include "data/ScopedDatabase.h"
+#include "host/LockedFile.h"
+#include "meters/PrivateProfile.h"
 #include "text/Cp1252.h"
 #include "text/OleDate.h"
 #include "text/TextHelpers.h"
@@ -101,41 +102,55 @@ struct Reading {
     int method = 0;
 };
 
-// Appends the readings in one transaction, straight through SQLite: the diary's password
-// belongs to the host, and bulk loads must be quick.
+// The host's own engine: the simulator has no program context.
+std::shared_ptr<dao::DBEngine> HostEngine() {
+    return dao::EngineFactory().Create("DAO.DBEngine.36");
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& detail,
+                       const std::string& diaryPath) {
+    throw HostSimError(what + ": " + detail + " (" + diaryPath + ")");
+}
+
+// Appends the readings in one transaction, so that bulk loads are quick and a failure adds
+// none. The host knows its diary's password, having set it.
 void InsertReadings(const std::string& diaryPath, const std::vector<Reading>& readings) {
     if (!FileExists(diaryPath)) throw HostSimError("diary not found: " + diaryPath);
-    sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(diaryPath.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    auto fail = [&](const std::string& what) {
-        std::string msg = what + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        throw HostSimError(msg + " (" + diaryPath + ")");
-    };
-    if (rc != SQLITE_OK) fail("cannot open the diary");
-    sqlite3_busy_timeout(db, 5000);
-    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("cannot start a transaction");
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "INSERT INTO GLUCOSE (vdate, vtime, value, method) VALUES (?,?,?,?)",
-                           -1, &stmt, nullptr) != SQLITE_OK)
-        fail("the diary has no usable GLUCOSE table");
-    for (const Reading& r : readings) {
-        sqlite3_bind_double(stmt, 1, r.day);
-        sqlite3_bind_double(stmt, 2, r.time);
-        sqlite3_bind_int(stmt, 3, r.value);
-        sqlite3_bind_int(stmt, 4, r.method);
-        if (sqlite3_step(stmt) != SQLITE_DONE) {
-            sqlite3_finalize(stmt);
-            fail("cannot add a reading");
-        }
-        sqlite3_reset(stmt);
+    std::string password;
+    try {
+        password = dao::DatabasePassword(diaryPath);
+    } catch (const dao::JetError& e) {
+        Fail("cannot open the diary", e.what(), diaryPath);
     }
-    sqlite3_finalize(stmt);
-    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        fail("cannot store the readings");
-    sqlite3_close(db);
+    auto diary = ScopedDatabase::WithEngine(HostEngine(), diaryPath, /*readOnly=*/false,
+                                            "InsertReadings", "MS Access;pwd=" + password);
+    if (!diary) Fail("cannot open the diary", diary.error(), diaryPath);
+    try {
+        diary->BeginTrans();
+    } catch (const dao::JetError& e) {
+        Fail("cannot start a transaction", e.what(), diaryPath);
+    }
+    const auto rs = diary.OpenRecordset("GLUCOSE", dao::dbOpenDynaset);
+    if (!rs)
+        Fail("the diary has no usable GLUCOSE table", "error " + std::to_string(diary.lastError()),
+             diaryPath);
+    for (const Reading& r : readings) {
+        try {
+            rs->AddNew();
+            rs->SetField("vdate", Real(r.day));
+            rs->SetField("vtime", Real(r.time));
+            rs->SetField("value", Whole(r.value));
+            rs->SetField("method", Whole(r.method));
+            rs->Update();
+        } catch (const dao::JetError& e) {
+            Fail("cannot add a reading", e.what(), diaryPath);
+        }
+    }
+    try {
+        diary->CommitTrans();
+    } catch (const dao::JetError& e) {
+        Fail("cannot store the readings", e.what(), diaryPath);
+    }
 }
 
 // A time of day rounded to the minute, as the host records it.
@@ -179,35 +194,6 @@ std::vector<Reading> MakeReadings(double fromDay, double toDay, int minPerDay, i
 
 // --- import.ini -----------------------------------------------------------------------------
 
-std::string TrimBlanks(const std::string& s) {
-    const char* ws = " \t\r\n\v\f\x1a";
-    const auto b = s.find_first_not_of(ws);
-    if (b == std::string::npos) return {};
-    const auto e = s.find_last_not_of(ws);
-    return s.substr(b, e - b + 1);
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    return UCase(TrimBlanks(a)) == UCase(TrimBlanks(b));
-}
-
-// The section name of a "[name]" line, or nullopt for any other line.
-std::optional<std::string> SectionOf(const std::string& line) {
-    const std::string t = TrimBlanks(line);
-    if (t.empty() || t.front() != '[') return std::nullopt;
-    const auto close = t.rfind(']');
-    if (close == std::string::npos) return std::nullopt;
-    return t.substr(1, close - 1);
-}
-
-std::optional<std::string> KeyOf(const std::string& line) {
-    const std::string t = TrimBlanks(line);
-    if (t.empty() || t.front() == ';') return std::nullopt;
-    const auto eq = t.find('=');
-    if (eq == std::string::npos) return std::nullopt;
-    return t.substr(0, eq);
-}
-
 std::vector<std::string> ReadLines(const fs::path& file) {
     std::vector<std::string> lines;
     std::error_code ec;
@@ -226,35 +212,22 @@ std::vector<std::string> ReadLines(const fs::path& file) {
     return lines;
 }
 
-void WriteAtomically(const fs::path& file, const std::string& bytes) {
-    fs::path tmp = file;
-    tmp += ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) throw HostSimError("cannot write " + tmp.string());
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) throw HostSimError("cannot write " + tmp.string());
-    }
-    std::error_code ec;
-    fs::rename(tmp, file, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        throw HostSimError("cannot replace " + file.string());
-    }
-}
-
+// Sets the entry as the profile reader will find it: the first section of the name, the first
+// line of the key in it, names compared as the reader compares them.
 void SetIniValue(std::vector<std::string>& lines, const std::string& section,
                  const std::string& key, const std::string& value) {
+    const std::string_view wantedSection = TrimProfileBlanks(section);
+    const std::string_view wantedKey = TrimProfileBlanks(key);
     const std::string entry = key + "=" + value;
     bool inSection = false;
     bool sectionSeen = false;
     std::size_t insertAt = lines.size();
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (auto s = SectionOf(lines[i])) {
+        const ProfileLine line = ParseProfileLine(lines[i]);
+        if (line.kind == ProfileLine::Kind::Section) {
             // Readers search only the first section of a name; later ones are left alone.
             if (inSection) break;
-            inSection = !sectionSeen && SameName(*s, section);
+            inSection = !sectionSeen && SameProfileName(line.name, wantedSection);
             if (inSection) {
                 sectionSeen = true;
                 insertAt = i + 1;
@@ -262,24 +235,24 @@ void SetIniValue(std::vector<std::string>& lines, const std::string& section,
             continue;
         }
         if (!inSection) continue;
-        if (auto k = KeyOf(lines[i]); k && SameName(*k, key)) {
+        if (line.kind == ProfileLine::Kind::Key && SameProfileName(line.name, wantedKey)) {
             lines[i] = entry;
             return;
         }
-        if (!TrimBlanks(lines[i]).empty()) insertAt = i + 1;
+        if (!TrimProfileBlanks(lines[i]).empty()) insertAt = i + 1;
     }
     if (sectionSeen) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
         return;
     }
-    while (!lines.empty() && TrimBlanks(lines.back()).empty()) lines.pop_back();
+    while (!lines.empty() && TrimProfileBlanks(lines.back()).empty()) lines.pop_back();
     if (!lines.empty()) lines.emplace_back();
     lines.push_back("[" + section + "]");
     lines.push_back(entry);
 }
 
 void CheckIniName(const std::string& what, const std::string& name) {
-    if (TrimBlanks(name).empty()) throw HostSimError(what + " must not be empty");
+    if (TrimProfileBlanks(name).empty()) throw HostSimError(what + " must not be empty");
     if (name.find_first_of("\r\n") != std::string::npos)
         throw HostSimError(what + " must be one line");
 }
@@ -303,13 +276,12 @@ void CreateDiary(const std::string& path, const std::string& firstName, const st
     tmp += ".new";
     fs::remove(tmp, ec);
     try {
-        dao::EngineFactory factory;
-        auto engine = factory.Create("DAO.DBEngine.36");
-        auto db = engine->CreateDatabase(tmp.string(), dao::dbLangGeneral, dao::dbVersion30);
-        CreatePatdat(*db);
-        AddOwner(*db, firstName, name);
-        CreateGlucose(*db);
-        db->Close();
+        auto diary = ScopedDatabase::Create(HostEngine(), tmp.string(), "CreateDiary");
+        if (!diary) throw dao::JetError(diary.status(), diary.error());
+        CreatePatdat(diary.database());
+        AddOwner(diary.database(), firstName, name);
+        CreateGlucose(diary.database());
+        diary.Close();
         if (!password.empty()) dao::SetDatabasePassword(tmp.string(), password);
     } catch (const dao::JetError& e) {
         fs::remove(tmp, ec);
@@ -419,8 +391,8 @@ void WriteImportIni(Registry& reg, const std::string& hostKey, const std::string
     CheckIniName("the section name", section);
     CheckIniName("the key", key);
     if (section.find(']') != std::string::npos) throw HostSimError("invalid section name");
-    if (key.find('=') != std::string::npos || TrimBlanks(key).front() == ';' ||
-        TrimBlanks(key).front() == '[')
+    if (key.find('=') != std::string::npos || TrimProfileBlanks(key).front() == ';' ||
+        TrimProfileBlanks(key).front() == '[')
         throw HostSimError("invalid key: " + key);
     if (value.find_first_of("\r\n") != std::string::npos)
         throw HostSimError("the value must be one line");
@@ -430,11 +402,14 @@ void WriteImportIni(Registry& reg, const std::string& hostKey, const std::string
     if (folder.empty()) throw HostSimError("the host has no \"path\"; run init first");
     const fs::path file = fs::path(folder) / kImportIniName;
 
-    std::vector<std::string> lines = ReadLines(file);
+    // Locked from the read to the replacement, so parallel writers each keep their entry.
+    const LockedFile locked(file, "WriteImportIni");
+    if (!locked.locked()) throw HostSimError("cannot lock " + file.string());
+    std::vector<std::string> lines = ReadLines(locked.target());
     SetIniValue(lines, section, key, value);
     std::string text;
     for (const auto& line : lines) text += line + "\r\n";
-    WriteAtomically(file, Utf8ToCp1252(text));
+    if (!locked.Replace(Utf8ToCp1252(text))) throw HostSimError("cannot write " + file.string());
 }
 
 void Forget(Registry& reg, const std::string& hostKey) {

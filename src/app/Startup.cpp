@@ -7,6 +7,7 @@
 #include "host/HostSettings.h"
 #include "meters/MeterTables.h"
 #include "strips/Catalogue.h"
+#include "text/CaseFold.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "text/CaseFold.h"
 #include "text/OleDate.h"
 #include "text/TextHelpers.h"
 
@@ -53,18 +54,6 @@ int FieldTypeOfDeclared(std::string_view declared, int* size) {
         }
     }
     return 0;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 Value CoerceForColumn(const ColumnInfo& column, const Value& value) {

@@ -32,9 +32,6 @@ Value CoerceForColumn(const ColumnInfo& column, const Value& value);
 // An SQL literal of the value; doubles read back exactly.
 std::string SqlLiteral(const Value& value);
 
-// Column and field names compare without regard to ASCII case, as the engine's names do.
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
 // "name" with inner quotes doubled.
 std::string QuoteIdentifier(std::string_view name);
 

@@ -138,4 +138,13 @@ void SetDatabasePassword(const std::string& path, const std::string& password) {
     }
 }
 
+std::string DatabasePassword(const std::string& path) {
+    SqliteConnection conn = SqliteConnection::Open(path, /*readOnly=*/true, /*exclusive=*/false);
+    if (!conn.TableExists("MSysPassword")) return {};
+    SqliteStatement st = conn.Prepare("SELECT pwd FROM MSysPassword LIMIT 1");
+    if (!st.Step()) return {};
+    const Value stored = st.Column(0, dbText);
+    return IsNull(stored) ? std::string() : ToText(stored);
+}
+
 }  // namespace stripstock::dao

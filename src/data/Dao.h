@@ -173,6 +173,11 @@ class Database {
     virtual TableDef CreateTableDef(const std::string& name) = 0;
     // TableDefs.Append: creates the table (declared types above); 3010 when the name exists.
     virtual void AppendTableDef(const TableDef& table) = 0;
+    // One transaction around the changes that follow (no nesting: 3219 inside one); Update
+    // and Execute then commit nothing by themselves. Closing without CommitTrans rolls back.
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    virtual void Rollback() = 0;
     virtual bool IsOpen() const = 0;
     virtual void Close() = 0;
 };
@@ -212,5 +217,8 @@ std::string TranslateSql(std::string_view jetSql);
 // Gives an existing database a password (the host's diary carries one); an empty password
 // removes it.
 void SetDatabasePassword(const std::string& path, const std::string& password);
+
+// The password an existing database carries, "" for none: what its owner, who set it, knows.
+std::string DatabasePassword(const std::string& path);
 
 }  // namespace stripstock::dao

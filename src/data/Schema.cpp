@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "data/ScopedDatabase.h"
 #include "data/Session.h"
 #include "text/TextHelpers.h"
 
@@ -83,29 +84,26 @@ void CreateCompanionDatabase(Context& ctx, const std::string& path) {
     // Built under a name of its own and moved into place when complete: a failure leaves
     // no half-made companion file behind, and the next start tries again.
     std::string temp;
-    std::shared_ptr<dao::Database> db;
-    for (int attempt = 0; attempt < 100 && !db; ++attempt) {
-        temp = path + ".new" + std::to_string(attempt);
-        try {
-            db = engine->CreateDatabase(temp, dao::dbLangGeneral, dao::dbVersion30);
-        } catch (const dao::JetError& e) {
-            if (e.number() != dao::kErrDatabaseExists) {
-                DebugLog("CreateCompanionDatabase", e.what());
-                return;
-            }
+    auto createFresh = [&] {
+        for (int attempt = 0;; ++attempt) {
+            temp = path + ".new" + std::to_string(attempt);
+            auto created = ScopedDatabase::Create(engine, temp, "CreateCompanionDatabase");
+            if (created || created.status() != dao::kErrDatabaseExists || attempt == 99)
+                return created;
         }
-    }
+    };
+    ScopedDatabase db = createFresh();
     if (!db) return;
 
     bool complete = false;
     try {
-        AppendTeststripsTable(*db);
-        AppendStripsTable(*db);
+        AppendTeststripsTable(db.database());
+        AppendStripsTable(db.database());
         complete = true;
     } catch (const dao::JetError& e) {
         DebugLog("CreateCompanionDatabase", e.what());
     }
-    db->Close();
+    db.Close();
     if (!complete || !MoveIntoPlace(Utf8Path(temp), Utf8Path(path))) fs::remove(Utf8Path(temp), ec);
 }
 

@@ -70,18 +70,6 @@ struct PatientRecord {
 // error that stopped the opening, else the last error of the reads, 0 if none.
 int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& record);
 
-// Closes the shared session (db_cleanup) however the operation that opened it returns.
-class SessionGuard {
-  public:
-    explicit SessionGuard(SessionObjects& session) : m_session(session) {}
-    ~SessionGuard() { db_cleanup(m_session.DbEngine, m_session.Db, m_session.Rs); }
-    SessionGuard(const SessionGuard&) = delete;
-    SessionGuard& operator=(const SessionGuard&) = delete;
-
-  private:
-    SessionObjects& m_session;
-};
-
 // #m/d/yyyy# without leading zeros; the time of day is dropped.
 std::string SqlDate(double oleDate);
 

@@ -6,6 +6,7 @@
 #include "data/ColumnInfo.h"
 #include "data/Dao.h"
 #include "data/SqlTranslator.h"
+#include "text/CaseFold.h"
 #include "text/OleDate.h"
 #include "text/TextHelpers.h"
 

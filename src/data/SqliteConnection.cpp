@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "data/SqlTranslator.h"
+#include "text/CaseFold.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock::dao {
@@ -226,13 +227,10 @@ void SqliteConnection::CheckPassword(std::string_view connect) {
         const std::string_view item = connect.substr(start, end - start);
         const auto eq = item.find('=');
         if (eq != std::string_view::npos) {
-            std::string key(item.substr(0, eq));
-            for (char& c : key) {
-                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-            }
-            while (!key.empty() && key.front() == ' ') key.erase(key.begin());
-            while (!key.empty() && key.back() == ' ') key.pop_back();
-            if (key == "pwd") given = std::string(item.substr(eq + 1));
+            std::string_view key = item.substr(0, eq);
+            while (!key.empty() && key.front() == ' ') key.remove_prefix(1);
+            while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
+            if (EqualsNoCase(key, "pwd")) given = std::string(item.substr(eq + 1));
         }
         start = end + 1;
     }
@@ -266,6 +264,16 @@ void SqliteConnection::Exec(std::string_view sql) { Prepare(sql).StepDone(); }
 void SqliteConnection::RollbackQuietly() {
     if (m_db && sqlite3_get_autocommit(m_db) == 0)
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool SqliteConnection::InExplicitTransaction() const {
+    return m_db && sqlite3_get_autocommit(m_db) == 0;
+}
+
+void SqliteConnection::UndoSavepointQuietly() {
+    if (!m_db) return;
+    sqlite3_exec(m_db, "ROLLBACK TO work", nullptr, nullptr, nullptr);
+    sqlite3_exec(m_db, "RELEASE work", nullptr, nullptr, nullptr);
 }
 
 std::int64_t SqliteConnection::LastInsertRowId() const {

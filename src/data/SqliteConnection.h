@@ -63,15 +63,23 @@ class SqliteConnection {
     SqliteStatement Prepare(std::string_view sql, std::string_view jetSql = {});
     void Exec(std::string_view sql);
     void RollbackQuietly();
-    // Runs work between BEGIN IMMEDIATE and COMMIT; rolls back when it raises.
+    // Whether a transaction of the caller's (BeginTrans) is open.
+    bool InExplicitTransaction() const;
+    // Runs work between BEGIN IMMEDIATE and COMMIT; rolls back when it raises. Inside the
+    // caller's transaction the work is a savepoint of it, undone alone when it raises.
     template <typename Work>
     void InTransaction(Work&& work) {
-        Exec("BEGIN IMMEDIATE");
+        const bool nested = InExplicitTransaction();
+        Exec(nested ? "SAVEPOINT work" : "BEGIN IMMEDIATE");
         try {
             work();
-            Exec("COMMIT");
+            Exec(nested ? "RELEASE work" : "COMMIT");
         } catch (...) {
-            RollbackQuietly();
+            if (nested) {
+                UndoSavepointQuietly();
+            } else {
+                RollbackQuietly();
+            }
             throw;
         }
     }
@@ -92,6 +100,7 @@ class SqliteConnection {
   private:
     SqliteConnection(sqlite3* db, std::string path, bool readOnly);
     void Configure(bool exclusive);
+    void UndoSavepointQuietly();
 
     sqlite3* m_db;
     std::string m_path;

@@ -6,6 +6,7 @@
 #include "data/SqlTranslator.h"
 #include "data/SqliteConnection.h"
 #include "data/SqliteRecordset.h"
+#include "text/CaseFold.h"
 
 namespace stripstock::dao {
 
@@ -169,6 +170,26 @@ void SqliteDatabase::AppendTableDef(const TableDef& table) {
     }
     ddl += ")";
     conn.InTransaction([&] { conn.Exec(ddl); });
+}
+
+void SqliteDatabase::BeginTrans() {
+    SqliteConnection& conn = Conn();
+    if (conn.InExplicitTransaction()) throw JetError(kErrInvalidOperation, "Invalid operation.");
+    if (conn.IsReadOnly())
+        throw JetError(kErrReadOnly, "Cannot update. Database or object is read-only.");
+    conn.Exec("BEGIN IMMEDIATE");
+}
+
+void SqliteDatabase::CommitTrans() {
+    SqliteConnection& conn = Conn();
+    if (!conn.InExplicitTransaction()) throw JetError(kErrInvalidOperation, "Invalid operation.");
+    conn.Exec("COMMIT");
+}
+
+void SqliteDatabase::Rollback() {
+    SqliteConnection& conn = Conn();
+    if (!conn.InExplicitTransaction()) throw JetError(kErrInvalidOperation, "Invalid operation.");
+    conn.RollbackQuietly();
 }
 
 bool SqliteDatabase::IsOpen() const { return m_conn && m_conn->IsOpen(); }

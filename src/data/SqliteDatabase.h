@@ -18,6 +18,9 @@ class SqliteDatabase : public Database {
     std::shared_ptr<Recordset> OpenRecordset(const std::string& source, int kind) override;
     TableDef CreateTableDef(const std::string& name) override;
     void AppendTableDef(const TableDef& table) override;
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void Rollback() override;
     bool IsOpen() const override;
     void Close() override;
 

@@ -4,6 +4,7 @@
 
 #include "data/ColumnInfo.h"
 #include "data/SqliteConnection.h"
+#include "text/CaseFold.h"
 
 namespace stripstock::dao {
 

@@ -1,9 +1,7 @@
 #include "host/FileRegistryBackend.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -11,18 +9,11 @@
 #include <system_error>
 #include <utility>
 
+#include "host/LockedFile.h"
 #include "text/TextHelpers.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
+#ifndef _WIN32
 #include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -31,11 +22,6 @@ namespace stripstock {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string FromFsPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // A key path read as advapi32 reads it: the names between separators, so that repeated and
 // trailing separators count for nothing, while a leading one makes the path invalid.
@@ -63,160 +49,6 @@ bool IsStringType(std::uint32_t type) {
 bool IsKnownHive(std::uint32_t hive) {
     return hive == kHkeyLocalMachine || hive == kHkeyCurrentUser;
 }
-
-// The file that is really replaced: a symlinked store keeps its link.
-fs::path WriteTarget(const fs::path& path) {
-    std::error_code ec;
-    if (fs::is_symlink(path, ec)) {
-        fs::path target = fs::canonical(path, ec);
-        if (!ec) {
-            return target;
-        }
-    }
-    return path;
-}
-
-#ifdef _WIN32
-
-// Exclusive lock on a side file, held until destruction; other writers wait for it.
-class FileLock {
-  public:
-    explicit FileLock(const fs::path& lockPath) {
-        m_handle = CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_handle == INVALID_HANDLE_VALUE) {
-            return;
-        }
-        OVERLAPPED overlapped{};
-        m_locked =
-            LockFileEx(m_handle, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &overlapped) != 0;
-    }
-    ~FileLock() {
-        if (m_handle == INVALID_HANDLE_VALUE) {
-            return;
-        }
-        if (m_locked) {
-            OVERLAPPED overlapped{};
-            UnlockFileEx(m_handle, 0, MAXDWORD, MAXDWORD, &overlapped);
-        }
-        CloseHandle(m_handle);
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool locked() const { return m_locked; }
-
-  private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-    bool m_locked = false;
-};
-
-long ReplaceWith(const fs::path& target, const std::string& text) {
-    static unsigned counter = 0;
-    fs::path temp = target;
-    temp += L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++counter);
-    const int fd =
-        _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0) {
-        DebugLog("FileRegistryBackend", "cannot create " + FromFsPath(temp));
-        return kErrorWriteFault;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        const int n = _write(fd, text.data() + done, static_cast<unsigned>(text.size() - done));
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && _commit(fd) == 0;
-    ok = _close(fd) == 0 && ok;
-    if (ok) {
-        // A reader that has the file open can make the replacement fail for a moment.
-        ok = false;
-        for (int attempt = 0; attempt < 50 && !ok; ++attempt) {
-            ok = MoveFileExW(temp.c_str(), target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-            if (!ok) {
-                Sleep(20);
-            }
-        }
-    }
-    if (!ok) {
-        DebugLog("FileRegistryBackend", "cannot replace " + FromFsPath(target));
-        _wunlink(temp.c_str());
-        return kErrorWriteFault;
-    }
-    return kErrorSuccess;
-}
-
-#else
-
-class FileLock {
-  public:
-    explicit FileLock(const fs::path& lockPath) {
-        m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (m_fd < 0) {
-            return;
-        }
-        int rc = 0;
-        do {
-            rc = ::flock(m_fd, LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
-        m_locked = rc == 0;
-    }
-    ~FileLock() {
-        if (m_fd >= 0) {
-            ::close(m_fd);  // releases the lock
-        }
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool locked() const { return m_locked; }
-
-  private:
-    int m_fd = -1;
-    bool m_locked = false;
-};
-
-long ReplaceWith(const fs::path& target, const std::string& text) {
-    std::string temp = target.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        DebugLog("FileRegistryBackend", "cannot create " + temp + ": " + std::strerror(errno));
-        return kErrorWriteFault;
-    }
-    struct stat st {};
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0;
-    std::size_t done = 0;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        DebugLog("FileRegistryBackend",
-                 "cannot write " + target.string() + ": " + std::strerror(errno));
-        ::unlink(temp.c_str());
-        return kErrorWriteFault;
-    }
-    // Make the rename itself durable.
-    const int dir = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return kErrorSuccess;
-}
-
-#endif
 
 }  // namespace
 
@@ -265,11 +97,8 @@ long FileRegistryBackend::Modify(Edit&& edit) {
             return kErrorPathNotFound;
         }
     }
-    fs::path lockPath = target;
-    lockPath += ".lock";
-    const FileLock lock(lockPath);
-    if (!lock.locked()) {
-        DebugLog("FileRegistryBackend", "cannot lock " + FromFsPath(lockPath));
+    const LockedFile file(target, "FileRegistryBackend");
+    if (!file.locked()) {
         return kErrorAccessDenied;
     }
     RegDocument doc;
@@ -280,7 +109,7 @@ long FileRegistryBackend::Modify(Edit&& edit) {
     if (const long rc = edit(doc, changed); rc != kErrorSuccess || !changed) {
         return rc;
     }
-    return ReplaceWith(target, doc.Render());
+    return file.Replace(doc.Render()) ? kErrorSuccess : kErrorWriteFault;
 }
 
 long FileRegistryBackend::Lookup(RegKey key, std::uint32_t neededAccess, Handle& out) const {
@@ -514,7 +343,7 @@ std::string DefaultRegistryPath() {
         std::string home = env("HOME");
 #ifdef _WIN32
         if (home.empty() && !env("APPDATA").empty()) {
-            return FromFsPath(Utf8Path(env("APPDATA")) / "stripstock" / "registry.reg");
+            return PathToUtf8(Utf8Path(env("APPDATA")) / "stripstock" / "registry.reg");
         }
 #else
         if (home.empty()) {
@@ -525,7 +354,7 @@ std::string DefaultRegistryPath() {
 #endif
         config = Utf8Path(home) / ".config";
     }
-    return FromFsPath(config / "stripstock" / "registry.reg");
+    return PathToUtf8(config / "stripstock" / "registry.reg");
 }
 
 }  // namespace stripstock

@@ -23,6 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr const char* kLastMeterName = "LastMeter";
+
 // What a directory search for normal files finds: a file, not a folder, neither hidden nor a
 // system file. The path is taken literally; wildcards are not expanded.
 bool IsNormalFile(const std::string& path) {
@@ -55,7 +57,6 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
     ctx.AddonRegKey = ctx.HostRegKey + "\\bonus\\" + "TestStrip";
 
     std::string databaseName;
-    std::string lastMeter = "0";
     if (ctx.registry) {
         Registry& reg = *ctx.registry;
         // Without the rights to create them nothing changes below: the reads just find nothing.
@@ -68,7 +69,6 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
         // A non-empty value of the current user replaces the machine's.
         reg.RegReadValue(kHkeyLocalMachine, ctx.HostRegKey, "DataBaseName", databaseName);
         reg.RegReadValue(kHkeyCurrentUser, ctx.HostRegKey, "DataBaseName", databaseName);
-        reg.RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "LastMeter", lastMeter);
     } else {
         DebugLog("LoadHostSettings", "no registry in the context");
     }
@@ -76,7 +76,7 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
     ctx.DiaryDbPath = trim(databaseName);
     ctx.DbPassword = kBuiltInPassword;
 
-    if (const auto position = ParseInt16(trim(lastMeter))) {
+    if (const auto position = ReadLastMeter(ctx)) {
         result.lastMeterPosition = *position;
     }
 
@@ -85,6 +85,22 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
     }
     result.diaryOpen = !ctx.DiaryDbPath.empty();
     return result;
+}
+
+std::optional<std::int16_t> ReadLastMeter(const Context& ctx) {
+    std::string value = "0";
+    if (ctx.registry) {
+        ctx.registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, kLastMeterName, value);
+    }
+    return ParseInt16(trim(value));
+}
+
+bool WriteLastMeter(const Context& ctx, int position) {
+    if (!ctx.registry) return false;
+    const bool written = ctx.registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey,
+                                                      kLastMeterName, std::to_string(position));
+    if (!written) DebugLog("WriteLastMeter", "LastMeter not written below " + ctx.AddonRegKey);
+    return written;
 }
 
 }  // namespace stripstock

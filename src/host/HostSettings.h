@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -19,5 +20,12 @@ struct HostSettingsResult {
 // Reads the command line and the host's registry branch into ctx (HostKeyName, HostRegKey,
 // AddonRegKey, DiaryDbPath, DbPassword), creating the host and add-on keys when missing.
 HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine);
+
+// "LastMeter" below the add-on's key (HKEY_LOCAL_MACHINE), read with the default "0", trimmed
+// and converted; nullopt when it is no 16-bit number.
+std::optional<std::int16_t> ReadLastMeter(const Context& ctx);
+
+// Writes the list position in decimal ("-1" for none).
+bool WriteLastMeter(const Context& ctx, int position);
 
 }  // namespace stripstock

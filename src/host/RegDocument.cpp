@@ -5,6 +5,7 @@
 #include <map>
 
 #include "host/RegistryBackend.h"
+#include "text/CaseFold.h"
 #include "text/Cp1252.h"
 
 namespace stripstock {
@@ -14,8 +15,6 @@ namespace {
 constexpr std::size_t kMaxHexLine = 80;
 constexpr std::string_view kClassPrefix = ";class=";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::size_t SkipBlanks(std::string_view s, std::size_t pos) {
     while (pos < s.size() && IsBlank(s[pos])) {
@@ -30,22 +29,6 @@ bool IsBlankLine(std::string_view s) { return SkipBlanks(s, 0) == s.size(); }
 bool OnlyCommentFollows(std::string_view s, std::size_t pos) {
     pos = SkipBlanks(s, pos);
     return pos == s.size() || s[pos] == ';';
-}
-
-bool StartsWithNoCase(std::string_view s, std::size_t pos, std::string_view prefix) {
-    if (s.size() - pos < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[pos + i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
 }
 
 int HexDigit(char c) {
@@ -273,7 +256,7 @@ std::string RegDocument::Render() const {
 }
 
 std::optional<std::uint32_t> RegDocument::HiveFromName(std::string_view name) {
-    const std::string upper = Fold(name);
+    const std::string upper = UCaseCp1252(name);
     if (upper == "HKEY_LOCAL_MACHINE" || upper == "HKLM") {
         return kHkeyLocalMachine;
     }
@@ -298,33 +281,6 @@ std::optional<std::string> RegDocument::NormalizePath(std::string_view path) {
     return std::string(path);
 }
 
-std::string RegDocument::Fold(std::string_view text) {
-    std::string out(text);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const auto c = static_cast<unsigned char>(out[i]);
-        if (c >= 'a' && c <= 'z') {
-            out[i] = static_cast<char>(c - 'a' + 'A');
-            continue;
-        }
-        if (i + 1 >= out.size()) {
-            continue;
-        }
-        const auto d = static_cast<unsigned char>(out[i + 1]);
-        if (c == 0xC3 && d >= 0xA0 && d <= 0xBE && d != 0xB7) {
-            out[i + 1] = static_cast<char>(d - 0x20);  // à..þ -> À..Þ
-        } else if (c == 0xC3 && d == 0xBF) {
-            out[i] = static_cast<char>(0xC5);  // ÿ -> Ÿ
-            out[i + 1] = static_cast<char>(0xB8);
-        } else if (c == 0xC5 && (d == 0xA1 || d == 0x93 || d == 0xBE)) {
-            out[i + 1] = static_cast<char>(d - 1);  // š œ ž -> Š Œ Ž
-        }
-        if (c >= 0xC0) {
-            ++i;
-        }
-    }
-    return out;
-}
-
 void RegDocument::Reparse() {
     m_blocks.clear();
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
@@ -342,7 +298,7 @@ void RegDocument::Reparse() {
             if (auto key = ParseKeyLine(t)) {
                 block.hive = key->first;
                 block.path = std::move(key->second);
-                block.fold = Fold(block.path);
+                block.fold = UCaseCp1252(block.path);
             }
             m_blocks.push_back(std::move(block));
             continue;
@@ -387,7 +343,7 @@ bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
     }
     pos = SkipBlanks(s, pos + 1);
 
-    out.fold = Fold(name);
+    out.fold = UCaseCp1252(name);
     out.name = name;
     out.first = index;
     out.last = index;
@@ -400,7 +356,7 @@ bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
         out.value = {kRegSz, std::move(text)};
         return true;
     }
-    if (StartsWithNoCase(s, pos, "dword:")) {
+    if (StartsWithNoCase(s.substr(pos), "dword:")) {
         pos += 6;
         std::uint32_t n = 0;
         if (!ReadHex(s, pos, 8, n) || !OnlyCommentFollows(s, pos)) {
@@ -414,9 +370,9 @@ bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
         return true;
     }
     std::uint32_t type = kRegBinary;
-    if (StartsWithNoCase(s, pos, "hex:")) {
+    if (StartsWithNoCase(s.substr(pos), "hex:")) {
         pos += 4;
-    } else if (StartsWithNoCase(s, pos, "hex(")) {
+    } else if (StartsWithNoCase(s.substr(pos), "hex(")) {
         pos += 4;
         if (!ReadHex(s, pos, 8, type) || pos + 1 >= s.size() || s[pos] != ')' ||
             s[pos + 1] != ':') {
@@ -490,7 +446,7 @@ bool RegDocument::KeyExists(std::uint32_t hive, const std::string& path) const {
     if (path.empty()) {
         return true;
     }
-    const std::string fold = Fold(path);
+    const std::string fold = UCaseCp1252(path);
     return std::any_of(m_blocks.begin(), m_blocks.end(), [&](const Block& b) {
         return b.hive == hive && IsSelfOrUnder(b.fold, fold);
     });
@@ -501,7 +457,7 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
     if (!KeyExists(hive, path)) {
         return std::nullopt;
     }
-    const std::string fold = Fold(path);
+    const std::string fold = UCaseCp1252(path);
     for (const auto& b : m_blocks) {
         if (b.hive == hive && b.fold == fold && b.className) {
             return b.className;
@@ -511,7 +467,7 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
 }
 
 std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::string& path) const {
-    const std::string fold = Fold(path);
+    const std::string fold = UCaseCp1252(path);
     const std::size_t skip = fold.empty() ? 0 : fold.size() + 1;
     std::map<std::string, std::string> byFold;  // folded name -> first spelling seen
     for (const auto& b : m_blocks) {
@@ -521,7 +477,7 @@ std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::str
         const std::size_t slash = b.path.find('\\', skip);
         const std::string name =
             b.path.substr(skip, slash == std::string::npos ? slash : slash - skip);
-        byFold.emplace(Fold(name), name);
+        byFold.emplace(UCaseCp1252(name), name);
     }
     std::vector<std::string> names;
     names.reserve(byFold.size());
@@ -551,7 +507,7 @@ const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,
 std::optional<RegDocument::Value> RegDocument::FindValue(std::uint32_t hive,
                                                          const std::string& path,
                                                          const std::string& name) const {
-    const ValueLines* v = FindValueLines(hive, Fold(path), Fold(name));
+    const ValueLines* v = FindValueLines(hive, UCaseCp1252(path), UCaseCp1252(name));
     if (v == nullptr) {
         return std::nullopt;
     }
@@ -579,7 +535,7 @@ void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
         m_lines = {kHeader, ""};
         Reparse();
     }
-    const std::string fold = Fold(path);
+    const std::string fold = UCaseCp1252(path);
     std::size_t pos = m_lines.size();
     std::string spelled;
     if (KeyExists(hive, path)) {
@@ -646,8 +602,8 @@ bool RegDocument::CreateKey(std::uint32_t hive, const std::string& path,
 
 void RegDocument::SetValue(std::uint32_t hive, const std::string& path, const std::string& name,
                            const Value& value) {
-    const std::string fold = Fold(path);
-    if (const ValueLines* existing = FindValueLines(hive, fold, Fold(name))) {
+    const std::string fold = UCaseCp1252(path);
+    if (const ValueLines* existing = FindValueLines(hive, fold, UCaseCp1252(name))) {
         // The value keeps the spelling of its name.
         const std::vector<std::string> lines = RenderValueLines(existing->name, value);
         const auto first = m_lines.begin() + static_cast<std::ptrdiff_t>(existing->first);
@@ -674,8 +630,8 @@ void RegDocument::SetValue(std::uint32_t hive, const std::string& path, const st
 
 bool RegDocument::DeleteValue(std::uint32_t hive, const std::string& path,
                               const std::string& name) {
-    const std::string fold = Fold(path);
-    const std::string nameFold = Fold(name);
+    const std::string fold = UCaseCp1252(path);
+    const std::string nameFold = UCaseCp1252(name);
     std::vector<std::pair<std::size_t, std::size_t>> ranges;
     for (const auto& b : m_blocks) {
         if (b.hive != hive || b.fold != fold) {

@@ -54,8 +54,6 @@ class RegDocument {
     // A key path without a trailing "\"; nullopt when a part is empty or holds a line break
     // or NUL (such a key cannot be written as a key line).
     static std::optional<std::string> NormalizePath(std::string_view path);
-    // Case folding used for key and value names: ASCII and the letters of Windows-1252.
-    static std::string Fold(std::string_view text);
 
     // Paths below are normalized ones. A key exists when it has a key line or lies on the way
     // to one; the root of a hive always exists.

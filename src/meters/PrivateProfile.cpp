@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "text/CaseFold.h"
 #include "text/Cp1252.h"
 #include "text/TextHelpers.h"
 
@@ -13,25 +14,14 @@ namespace stripstock {
 
 namespace {
 
-// Blanks as the profile functions see them; ^Z ends old DOS files.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
-}
-
 std::string_view TrimLeft(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsProfileBlank(s.front())) s.remove_prefix(1);
     return s;
 }
 
 std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsProfileBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a == b || UCase(std::string(a)) == UCase(std::string(b));
 }
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
@@ -112,32 +102,51 @@ std::optional<std::string_view> FindValue(std::string_view text, std::string_vie
     while (pos <= text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = Trim(text.substr(pos, end - pos));
+        const ProfileLine line = ParseProfileLine(text.substr(pos, end - pos));
         pos = end + 1;
-        if (line.empty() || line.front() == ';') continue;
-
-        if (line.front() == '[') {
-            const auto close = line.rfind(']');
-            if (close != std::string_view::npos) {
-                // Only the first section of a name is searched.
-                if (searched) return std::nullopt;
-                inWanted = SameName(line.substr(1, close - 1), section);
-                searched = inWanted;
-                continue;
-            }
+        if (line.kind == ProfileLine::Kind::Section) {
+            // Only the first section of a name is searched.
+            if (searched) return std::nullopt;
+            inWanted = SameProfileName(line.name, section);
+            searched = inWanted;
+            continue;
         }
-        if (!inWanted) continue;
-
-        const auto eq = line.find('=');
-        const std::string_view name = TrimRight(line.substr(0, eq));
-        if (!SameName(name, key)) continue;
-        if (eq == std::string_view::npos) return std::nullopt;
-        return TrimLeft(line.substr(eq + 1));
+        if (!inWanted || line.kind != ProfileLine::Kind::Key) continue;
+        // The first line of the key's name decides, with a value or without.
+        if (SameProfileName(line.name, key)) return line.value;
     }
     return std::nullopt;
 }
 
 }  // namespace
+
+bool IsProfileBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
+}
+
+std::string_view TrimProfileBlanks(std::string_view s) { return TrimRight(TrimLeft(s)); }
+
+bool SameProfileName(std::string_view a, std::string_view b) {
+    return a == b || UCase(a) == UCase(b);
+}
+
+ProfileLine ParseProfileLine(std::string_view text) {
+    ProfileLine line;
+    text = TrimProfileBlanks(text);
+    if (text.empty() || text.front() == ';') return line;
+    if (text.front() == '[') {
+        if (const auto close = text.rfind(']'); close != std::string_view::npos) {
+            line.kind = ProfileLine::Kind::Section;
+            line.name = text.substr(1, close - 1);
+            return line;
+        }
+    }
+    const auto eq = text.find('=');
+    line.kind = ProfileLine::Kind::Key;
+    line.name = TrimRight(text.substr(0, eq));
+    if (eq != std::string_view::npos) line.value = TrimLeft(text.substr(eq + 1));
+    return line;
+}
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, std::size_t bufferSize,
@@ -150,9 +159,9 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
     const auto text = ReadProfileText(filePath);
     if (!text) return CutToChars(def, maxChars);
 
-    const std::string_view wantedKey = Trim(key);
+    const std::string_view wantedKey = TrimProfileBlanks(key);
     std::optional<std::string_view> value;
-    if (!wantedKey.empty()) value = FindValue(*text, Trim(section), wantedKey);
+    if (!wantedKey.empty()) value = FindValue(*text, TrimProfileBlanks(section), wantedKey);
     return CutToChars(StripQuotes(value.value_or(def)), maxChars);
 }
 

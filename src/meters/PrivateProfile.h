@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace stripstock {
 
@@ -14,5 +16,25 @@ namespace stripstock {
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, std::size_t bufferSize,
                                     const std::string& filePath);
+
+// The line grammar of profile files, for the reader above and for whoever writes them.
+
+// Blanks as the profile functions see them; ^Z ends old DOS files.
+bool IsProfileBlank(char c);
+std::string_view TrimProfileBlanks(std::string_view s);
+
+// Section and key names compare ignoring case (the file's name against a trimmed one).
+bool SameProfileName(std::string_view a, std::string_view b);
+
+// One line of a profile file, trimmed.
+struct ProfileLine {
+    enum class Kind { Skipped, Section, Key };  // Skipped: empty or a ";" comment
+    Kind kind = Kind::Skipped;
+    // A section's name between "[" and the last "]" as it stands; a key's name, trimmed. A
+    // line with no "[...]" and no "=" is a key without a value.
+    std::string_view name;
+    std::optional<std::string_view> value;  // after the first "=", without leading blanks
+};
+ProfileLine ParseProfileLine(std::string_view line);
 
 }  // namespace stripstock

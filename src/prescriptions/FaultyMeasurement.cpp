@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "host/HostSettings.h"
 #include "meters/MeterTables.h"
 #include "prescriptions/LedgerStore.h"
 

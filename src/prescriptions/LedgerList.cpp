@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "data/Dao.h"
+#include "data/ScopedDatabase.h"
 #include "meters/ImportDesc.h"
 #include "prescriptions/LedgerStore.h"
 #include "strips/Catalogue.h"
@@ -26,13 +27,11 @@ std::vector<ListEntry> FillEntryList(Context& ctx) {
     // Read before the ledger is opened: the catalogue goes through the shared session.
     const std::vector<ListEntry> catalogue = LoadStripList(ctx, ctx.StripDbPath);
 
-    std::shared_ptr<dao::DBEngine> engine;
-    auto db = OpenLedgerDatabase(ctx, true, engine);
-    if (!db) return entries;
-
-    std::shared_ptr<dao::Recordset> rs;
+    auto ledger =
+        ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/true, "FillEntryList");
+    const auto rs = ledger.OpenRecordset(kAllEntriesSql, dao::dbOpenDynaset);
+    if (!rs) return entries;
     try {
-        rs = db->OpenRecordset(kAllEntriesSql, dao::dbOpenDynaset);
         for (; !rs->Eof(); rs->MoveNext()) {
             const dao::Value date = rs->GetField("date");
             const std::int32_t amount = LongOrZero(rs->GetField("amount"));
@@ -49,24 +48,20 @@ std::vector<ListEntry> FillEntryList(Context& ctx) {
     } catch (const dao::JetError& e) {
         DebugLog("FillEntryList", e.what());
     }
-    CloseLedger(rs, db, "FillEntryList");
     return entries;
 }
 
 bool DeleteEntry(Context& ctx, std::int32_t id) {
-    std::shared_ptr<dao::DBEngine> engine;
-    auto db = OpenLedgerDatabase(ctx, false, engine);
-    if (!db) return false;
-
-    bool done = false;
+    auto ledger =
+        ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false, "DeleteEntry");
+    if (!ledger) return false;
     try {
-        db->Execute("DELETE * FROM teststrips WHERE id=" + std::to_string(id));
-        done = true;
+        ledger->Execute("DELETE * FROM teststrips WHERE id=" + std::to_string(id));
+        return true;
     } catch (const dao::JetError& e) {
         DebugLog("DeleteEntry", e.what());
+        return false;
     }
-    CloseLedger(nullptr, db, "DeleteEntry");
-    return done;
 }
 
 std::optional<std::int32_t> SelectedEntryId(const std::vector<ListEntry>& entries, int selected) {

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "host/HostSettings.h"
 #include "prescriptions/LedgerStore.h"
 #include "strips/Catalogue.h"
 

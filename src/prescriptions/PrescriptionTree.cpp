@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "data/Dao.h"
-#include "data/Session.h"
+#include "data/ScopedDatabase.h"
 #include "strips/Catalogue.h"
 #include "text/Regional.h"
 #include "text/TextHelpers.h"
@@ -16,24 +16,6 @@ namespace stripstock {
 namespace {
 
 constexpr const char* kTypeGroupsSql = "Select type FROM teststrips WHERE amount > 0 group by type";
-
-// Opens the companion database read-only through the shared session and the record set on sql.
-// nullptr when either fails; the caller's SessionGuard closes the session in every case.
-std::shared_ptr<dao::Recordset> OpenSessionQuery(Context& ctx, const std::string& sql,
-                                                 const char* where) {
-    auto& s = ctx.session;
-    const int status = db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, true, false);
-    if (status != 0) {
-        DebugLog(where, "companion database not opened, status " + std::to_string(status));
-        return nullptr;
-    }
-    const int error = db_OpenRecordset(s.Db, s.Rs, sql, dao::dbOpenDynaset);
-    if (error != 0 || !s.Rs) {
-        DebugLog(where, "query failed, error " + std::to_string(error));
-        return nullptr;
-    }
-    return s.Rs;
-}
 
 // The strip name for a Type field; Null names nothing.
 std::string StripNameOf(const std::vector<ListEntry>& stripList, const dao::Value& type) {
@@ -45,8 +27,9 @@ std::string StripNameOf(const std::vector<ListEntry>& stripList, const dao::Valu
 
 std::vector<TreeNode> FillPrescriptionTree(Context& ctx, const std::vector<ListEntry>& stripList) {
     std::vector<TreeNode> nodes{{kAllNodeKey, kAllNodeText}};
-    SessionGuard guard(ctx.session);
-    auto rs = OpenSessionQuery(ctx, kTypeGroupsSql, "FillPrescriptionTree");
+    auto companion = ScopedDatabase::ThroughSession(ctx, ctx.StripDbPath, /*readOnly=*/true,
+                                                    "FillPrescriptionTree");
+    const auto rs = companion.OpenRecordset(kTypeGroupsSql, dao::dbOpenDynaset);
     if (!rs) return nodes;
 
     try {
@@ -78,8 +61,9 @@ std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx,
                                                   const std::vector<ListEntry>& stripList,
                                                   std::int32_t type) {
     std::vector<PrescriptionRow> rows;
-    SessionGuard guard(ctx.session);
-    auto rs = OpenSessionQuery(ctx, PrescriptionListSql(type), "FillPrescriptionList");
+    auto companion = ScopedDatabase::ThroughSession(ctx, ctx.StripDbPath, /*readOnly=*/true,
+                                                    "FillPrescriptionList");
+    const auto rs = companion.OpenRecordset(PrescriptionListSql(type), dao::dbOpenDynaset);
     if (!rs) return rows;
 
     try {

@@ -5,7 +5,7 @@
 
 #include "data/Dao.h"
 #include "data/Schema.h"
-#include "data/Session.h"
+#include "data/ScopedDatabase.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {
@@ -34,21 +34,13 @@ std::string ReplaceOnePass(std::string_view text, std::string_view search,
 }  // namespace
 
 void EnsureStripsTable(Context& ctx) {
-    const std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
-    if (!engine) return;
-
-    std::shared_ptr<dao::Database> db;
-    try {
-        db = engine->OpenDatabase(ctx.StripDbPath, false, false);
-    } catch (const dao::JetError& e) {
-        DebugLog("EnsureStripsTable", e.what());
-        return;
-    }
-    if (!db) return;
+    auto companion = ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false,
+                                                   "EnsureStripsTable");
+    if (!companion) return;
 
     bool tableMissing = false;
     try {
-        db->Execute("Select * FROM strips");
+        companion->Execute("Select * FROM strips");
     } catch (const dao::JetError& e) {
         // Only a missing table is repaired; any other outcome means the table is there
         // (a select cannot be executed) or the file is not ours to change.
@@ -56,35 +48,28 @@ void EnsureStripsTable(Context& ctx) {
     }
     if (tableMissing) {
         try {
-            AppendStripsTable(*db);
+            AppendStripsTable(companion.database());
         } catch (const dao::JetError& e) {
             DebugLog("EnsureStripsTable", e.what());
         }
-    }
-    try {
-        db->Close();
-    } catch (const dao::JetError& e) {
-        DebugLog("EnsureStripsTable", e.what());
     }
 }
 
 std::vector<ListEntry> LoadStripList(Context& ctx, const std::string& dbPath) {
     std::vector<ListEntry> entries;
-    SessionObjects& s = ctx.session;
-    SessionGuard guard(s);
-    if (db_init(ctx, s.DbEngine, s.Db, dbPath, true, false) != 0) return entries;
-    if (db_OpenRecordset(s.Db, s.Rs, "Select * from strips", dao::dbOpenDynaset) != 0 || !s.Rs) {
-        return entries;
-    }
+    auto companion =
+        ScopedDatabase::ThroughSession(ctx, dbPath, /*readOnly=*/true, "LoadStripList");
+    const auto rs = companion.OpenRecordset("Select * from strips", dao::dbOpenDynaset);
+    if (!rs) return entries;
     try {
-        while (!s.Rs->Eof()) {
+        while (!rs->Eof()) {
             ListEntry entry;
             // Every row gets exactly one entry; a Null name shows as an empty text.
-            const dao::Value desc = s.Rs->GetField("desc");
+            const dao::Value desc = rs->GetField("desc");
             if (!dao::IsNull(desc)) entry.text = trim(dao::ToText(desc));
-            entry.itemData = dao::ToLong(s.Rs->GetField("id"));
+            entry.itemData = dao::ToLong(rs->GetField("id"));
             entries.push_back(std::move(entry));
-            s.Rs->MoveNext();
+            rs->MoveNext();
         }
     } catch (const dao::JetError& e) {
         DebugLog("LoadStripList", e.what());
@@ -111,11 +96,11 @@ std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow) {
 }
 
 bool DeleteStripDefinition(Context& ctx, std::int32_t id) {
-    SessionObjects& s = ctx.session;
-    SessionGuard guard(s);
-    if (db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, false, false) != 0 || !s.Db) return false;
+    auto companion = ScopedDatabase::ThroughSession(ctx, ctx.StripDbPath, /*readOnly=*/false,
+                                                    "DeleteStripDefinition");
+    if (!companion) return false;
     try {
-        s.Db->Execute("DELETE * from strips WHERE id=" + std::to_string(id));
+        companion->Execute("DELETE * from strips WHERE id=" + std::to_string(id));
         return true;
     } catch (const dao::JetError& e) {
         DebugLog("DeleteStripDefinition", e.what());
@@ -126,15 +111,13 @@ bool DeleteStripDefinition(Context& ctx, std::int32_t id) {
 std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t id) {
     std::string appliesTo;
     {
-        SessionObjects& s = ctx.session;
-        SessionGuard guard(s);
-        if (db_init(ctx, s.DbEngine, s.Db, dbPath, true, false) == 0 &&
-            db_OpenRecordset(s.Db, s.Rs, "SELECT * FROM strips WHERE id=" + std::to_string(id),
-                             dao::dbOpenDynaset) == 0 &&
-            s.Rs) {
+        auto companion =
+            ScopedDatabase::ThroughSession(ctx, dbPath, /*readOnly=*/true, "GetMeterInList");
+        if (const auto rs = companion.OpenRecordset(
+                "SELECT * FROM strips WHERE id=" + std::to_string(id), dao::dbOpenDynaset)) {
             try {
-                s.Rs->MoveFirst();
-                appliesTo = dao::ToText(s.Rs->GetField("appliesto"));
+                rs->MoveFirst();
+                appliesTo = dao::ToText(rs->GetField("appliesto"));
             } catch (const dao::JetError& e) {
                 // No such row or an empty column: the list stays empty.
                 DebugLog("GetMeterInList", e.what());

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "host/Context.h"
+// The meter list a definition is loaded and saved against.
+#include "meters/MeterModules.h"
 #include "text/ListEntry.h"
 
 namespace stripstock {
@@ -15,10 +17,6 @@ inline constexpr int kStripTextMaxLength = 255;
 
 inline constexpr const char* kStripSaveFailedMessage =
     "Der Teststreifen konnte nicht gespeichert werden !";
-
-// The meters the host has registered as import modules (text = description, item data =
-// meter type code above 0), in the order the registry enumerates them.
-std::vector<ListEntry> LoadMeterList(const Context& ctx);
 
 // The dialog's fields for one strip definition, trimmed, and which meters of the given
 // list it suits. found is false for a new definition (id below 1) or an id without a row.

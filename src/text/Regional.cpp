@@ -1,15 +1,17 @@
 #include "text/Regional.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <system_error>
 
+#include "text/CaseFold.h"
 #include "text/OleDate.h"
 
 namespace stripstock {
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -184,6 +186,43 @@ std::optional<std::int16_t> ParseInt16(std::string_view text, const RegionalSett
         return std::nullopt;
     }
     return static_cast<std::int16_t>(value);
+}
+
+double BasicVal(std::string_view text) {
+    std::string packed;
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\n') packed += c;
+    }
+    std::string number;
+    std::size_t i = 0;
+    if (i < packed.size() && (packed[i] == '+' || packed[i] == '-')) number += packed[i++];
+    const std::size_t digitsStart = number.size();
+    while (i < packed.size() && packed[i] >= '0' && packed[i] <= '9') number += packed[i++];
+    if (i < packed.size() && packed[i] == '.') {
+        number += packed[i++];
+        while (i < packed.size() && packed[i] >= '0' && packed[i] <= '9') number += packed[i++];
+    }
+    const std::string mantissa = number.substr(digitsStart);
+    if (mantissa.empty() || mantissa == ".") return 0.0;
+    if (i < packed.size() &&
+        (packed[i] == 'e' || packed[i] == 'E' || packed[i] == 'd' || packed[i] == 'D')) {
+        std::string exponent = "e";
+        std::size_t j = i + 1;
+        if (j < packed.size() && (packed[j] == '+' || packed[j] == '-')) exponent += packed[j++];
+        const std::size_t expDigits = exponent.size();
+        while (j < packed.size() && packed[j] >= '0' && packed[j] <= '9') exponent += packed[j++];
+        if (exponent.size() > expDigits) number += exponent;
+    }
+    // from_chars, unlike strtod, ignores the process locale (a German one wants a comma).
+    if (number.front() == '+') number.erase(0, 1);
+    double value = 0.0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too small for a double reads as 0, too large as a value no integer holds.
+        const bool tiny = number.find("e-") != std::string::npos;
+        return tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    }
+    return value;
 }
 
 std::string FormatShortDate(double oleDate, const RegionalSettings& region) {

@@ -32,6 +32,12 @@ bool IsZeroDate(double oleDate);
 std::optional<std::int16_t> ParseInt16(std::string_view text,
                                        const RegionalSettings& region = CurrentRegion());
 
+// The number at the start of text, read the way BASIC's Val() reads it whatever the region:
+// blanks, tabs and line feeds are ignored anywhere, "." is the decimal point, an exponent may
+// start with e or d, reading stops at the first other character and text without a leading
+// number is 0. Too small for a double reads as 0, too large as infinity.
+double BasicVal(std::string_view text);
+
 // OLE date -> short date text (dd.MM.yyyy), the time dropped.
 std::string FormatShortDate(double oleDate, const RegionalSettings& region = CurrentRegion());
 

@@ -112,6 +112,11 @@ std::filesystem::path Utf8Path(const std::string& path) {
     return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
+std::string PathToUtf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::size_t Utf8Length(std::string_view text) {
     std::size_t count = 0;
     for (const char c : text) {
@@ -131,25 +136,6 @@ std::string JoinPath(const std::string& folder, const std::string& file, char se
         return folder + file;
     }
     return folder + separator + file;
-}
-
-std::string UCase(const std::string& text) {
-    std::string result = text;
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        const auto c = static_cast<unsigned char>(result[i]);
-        if (c >= 'a' && c <= 'z') {
-            result[i] = static_cast<char>(c - ('a' - 'A'));
-        } else if (c == 0xC3 && i + 1 < result.size()) {
-            // U+00E0..U+00FE are C3 A0..C3 BE; their capitals lie 0x20 lower.
-            // U+00F7 (division sign) is no letter; U+00DF (sharp s) has no capital here.
-            const auto next = static_cast<unsigned char>(result[i + 1]);
-            if (next >= 0xA0 && next <= 0xBE && next != 0xB7) {
-                result[i + 1] = static_cast<char>(next - 0x20);
-            }
-            ++i;
-        }
-    }
-    return result;
 }
 
 void DebugLog(const std::string& where, const std::string& what) {

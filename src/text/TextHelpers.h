@@ -35,16 +35,15 @@ bool FileExists(const std::string& path);
 // code page. Text that is no UTF-8 is taken as such a narrow path.
 std::filesystem::path Utf8Path(const std::string& path);
 
+// The other way round: a path as the program's UTF-8 text.
+std::string PathToUtf8(const std::filesystem::path& path);
+
 // Characters, not bytes, of UTF-8 text.
 std::size_t Utf8Length(std::string_view text);
 
 // folder + separator (unless folder already ends with it) + file.
 std::string JoinPath(const std::string& folder, const std::string& file,
                      char separator = kPathSeparator);
-
-// Upper case for ASCII and the Latin-1 letters of UTF-8 text (ä -> Ä), as the file
-// names of the diary need it.
-std::string UCase(const std::string& text);
 
 // Writes "stripstock: <where>: <what>" to stderr when STRIPSTOCK_DEBUG=1.
 void DebugLog(const std::string& where, const std::string& what);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -131,6 +132,24 @@ INSTANTIATE_TEST_SUITE_P(
         IntCase{"1 2", std::nullopt}, IntCase{"--1", std::nullopt}, IntCase{"32768", std::nullopt},
         IntCase{"32767,5", std::nullopt}, IntCase{"-32769", std::nullopt},
         IntCase{"-32768,6", std::nullopt}, IntCase{"99999999999999999999999", std::nullopt}));
+
+}  // namespace
+}  // namespace stripstock
+
+namespace stripstock {
+namespace {
+
+TEST(BasicValTest, readsTheLeadingNumberAsBasicDoes) {
+    EXPECT_EQ(BasicVal("  1 2.5x"), 12.5);
+    EXPECT_EQ(BasicVal("-3e2"), -300.0);
+    EXPECT_EQ(BasicVal("1d2"), 100.0);
+    EXPECT_EQ(BasicVal("2e"), 2.0);
+    EXPECT_EQ(BasicVal("1,5"), 1.0);  // the comma is no decimal point here
+    EXPECT_EQ(BasicVal("abc"), 0.0);
+    EXPECT_EQ(BasicVal("."), 0.0);
+    EXPECT_EQ(BasicVal("1e-999"), 0.0);
+    EXPECT_TRUE(std::isinf(BasicVal("1e999")));
+}
 
 }  // namespace
 }  // namespace stripstock

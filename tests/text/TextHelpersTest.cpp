@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "text/CaseFold.h"
+
 namespace stripstock {
 namespace {
 
@@ -205,7 +207,7 @@ TEST(Utf8LengthTest, countsCharactersNotBytes) {
     EXPECT_EQ(Utf8Length("äöü€"), 4u);
 }
 
-// --- JoinPath / UCase ---------------------------------------------------------------------
+// --- JoinPath / case folding ----------------------------------------------------------------
 
 TEST(JoinPathTest, addsSeparatorOnlyWhenMissing) {
     EXPECT_EQ(JoinPath("C:\\app", "x.VLT", '\\'), "C:\\app\\x.VLT");
@@ -220,6 +222,17 @@ TEST(UCaseTest, uppercasesAsciiAndLatin1Letters) {
     EXPECT_EQ(UCase("straße ÷ ÿ 1-z"), "STRAßE ÷ ÿ 1-Z");
     EXPECT_EQ(UCase("ÄÖÜ €"), "ÄÖÜ €");
     EXPECT_EQ(UCase(""), "");
+    // Registry names fold the further Windows-1252 letters too.
+    EXPECT_EQ(UCaseCp1252("\xC3\xA4\xC3\xBF\xC5\xA1x"), "\xC3\x84\xC5\xB8\xC5\xA0X");
+    EXPECT_EQ(UCase("\xC3\xBF\xC5\xA1"), "\xC3\xBF\xC5\xA1");
+}
+
+TEST(CaseFoldTest, asciiComparisonsIgnoreOnlyAsciiCase) {
+    EXPECT_TRUE(EqualsNoCase("Amount", "aMOUNT"));
+    EXPECT_FALSE(EqualsNoCase("Amount", "Amounts"));
+    EXPECT_FALSE(EqualsNoCase("\xC3\xA4", "\xC3\x84"));
+    EXPECT_TRUE(StartsWithNoCase("DWORD:0000", "dword:"));
+    EXPECT_FALSE(StartsWithNoCase("dwor", "dword:"));
 }
 
 void SetDebugFlag(const char* value) {

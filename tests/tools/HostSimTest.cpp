@@ -11,6 +11,7 @@
 #include "data/Dao.h"
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
+#include "meters/PrivateProfile.h"
 #include "support/TempDir.h"
 #include "text/OleDate.h"
 #include "tools/HostCli.h"
@@ -18,6 +19,7 @@
 
 #ifndef _WIN32
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace stripstock::hostsim {
@@ -232,6 +234,11 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
               "; host names\r\n[bg]\r\n115=new\r\n116=keep\r\n117=added\r\n\r\n"
               "[BP]\r\n9=Tensio\r\n10=Tensio 10\r\n\r\n[Other]\r\n1=\"quoted\"\r\n");
 
+    // A key line without "=" is the one the reader finds, so it is the one replaced.
+    std::ofstream(ini, std::ios::binary) << "[BG]\r\n115\r\n";
+    WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "found");
+    EXPECT_EQ(GetPrivateProfileString("BG", "115", "", 64, ini), "found");
+
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "a=b", "x"), HostSimError);
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "1", "two\nlines"), HostSimError);
 }
@@ -360,6 +367,36 @@ TEST_F(HostSimTest, cliCommandsWorkOnTheRegisteredDiary) {
 }
 
 #ifndef _WIN32
+TEST_F(HostSimTest, parallelImportIniWritersKeepEveryEntry) {
+    Init();
+    constexpr int kWriters = 40;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kWriters; ++i) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            Registry reg(MakeFileRegistryBackend(m_registryFile));
+            try {
+                WriteImportIni(reg, kDefaultHostKey, "BG", std::to_string(200 + i),
+                               "Meter " + std::to_string(i));
+            } catch (const HostSimError&) {
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::string ini = m_tmp / "diary/import.ini";
+    for (int i = 0; i < kWriters; ++i)
+        EXPECT_EQ(GetPrivateProfileString("BG", std::to_string(200 + i), "", 64, ini),
+                  "Meter " + std::to_string(i));
+}
+
 int RunExecutable(const std::string& args, const std::string& env = {}) {
     const std::string command =
         env + " '" + std::string(STRIPSTOCK_HOST_EXE) + "' " + args + " >/dev/null 2>&1";
