@@ -11,6 +11,7 @@
 
 #include "host/LockedFile.h"
 #include "text/TextHelpers.h"
+#include "text/UserText.h"
 
 #ifndef _WIN32
 #include <pwd.h>
@@ -50,11 +51,40 @@ bool IsKnownHive(std::uint32_t hive) {
     return hive == kHkeyLocalMachine || hive == kHkeyCurrentUser;
 }
 
+// A non-empty store must start with the registry editor's header; anything else was not
+// written as a registry export and is neither read nor rewritten.
+bool HasRegistryHeader(std::string_view text) {
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
+    const std::size_t firstText = text.find_first_not_of(" \t\r\n");
+    if (firstText == std::string_view::npos) {
+        return true;  // empty: no keys yet
+    }
+    std::string_view line = text.substr(firstText, text.find('\n', firstText) - firstText);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+        line.remove_suffix(1);
+    }
+    return line == RegDocument::kHeader || line == "REGEDIT4";
+}
+
 }  // namespace
 
 FileRegistryBackend::FileRegistryBackend(std::string path) : m_path(std::move(path)) {}
 
 long FileRegistryBackend::Read(RegDocument& doc) const {
+    Encoding encoding = Encoding::Utf8;
+    return Read(doc, encoding, nullptr);
+}
+
+long FileRegistryBackend::Read(RegDocument& doc, Encoding& encoding, std::string* problem) const {
+    auto fail = [&](long rc, const std::string& why) {
+        DebugLog("FileRegistryBackend", m_path + ": " + why);
+        if (problem != nullptr) {
+            *problem = why;
+        }
+        return rc;
+    };
     const fs::path path = Utf8Path(m_path);
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
@@ -63,8 +93,7 @@ long FileRegistryBackend::Read(RegDocument& doc) const {
         return kErrorSuccess;
     }
     if (status.type() != fs::file_type::regular) {
-        DebugLog("FileRegistryBackend", m_path + " is not a readable file");
-        return ec ? kErrorReadFault : kErrorAccessDenied;
+        return fail(ec ? kErrorReadFault : kErrorAccessDenied, "keine lesbare Datei");
     }
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -72,14 +101,26 @@ long FileRegistryBackend::Read(RegDocument& doc) const {
         text << in.rdbuf();
     }
     if (!in.is_open() || in.bad()) {
-        DebugLog("FileRegistryBackend", "cannot read " + m_path);
-        return kErrorAccessDenied;
+        return fail(kErrorAccessDenied, "die Datei kann nicht gelesen werden");
     }
-    const std::string content = std::move(text).str();
+    std::string content = std::move(text).str();
+    // The registry editor writes UTF-16 with a byte-order mark; such a store is read and
+    // written back in the same form.
+    encoding = Encoding::Utf8;
     if (content.size() >= 2 && ((content[0] == '\xFF' && content[1] == '\xFE') ||
                                 (content[0] == '\xFE' && content[1] == '\xFF'))) {
-        DebugLog("FileRegistryBackend", m_path + " is UTF-16; only UTF-8 stores are used");
-        return kErrorInvalidData;
+        const bool bigEndian = content[0] == '\xFE';
+        auto decoded = Utf16BytesToUtf8(std::string_view(content).substr(2), bigEndian);
+        if (!decoded) {
+            return fail(kErrorInvalidData, "fehlerhafter UTF-16-Text");
+        }
+        content = std::move(*decoded);
+        encoding = bigEndian ? Encoding::Utf16Be : Encoding::Utf16Le;
+    }
+    if (!HasRegistryHeader(content)) {
+        return fail(kErrorInvalidData,
+                    "die Datei ist kein Registrierungsexport (die erste Zeile muss \"" +
+                        std::string(RegDocument::kHeader) + "\" lauten)");
     }
     doc = RegDocument::Parse(content);
     return kErrorSuccess;
@@ -101,15 +142,23 @@ long FileRegistryBackend::Modify(Edit&& edit) {
     if (!file.locked()) {
         return kErrorAccessDenied;
     }
+    // A store that cannot be read or parsed is never rewritten.
     RegDocument doc;
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    Encoding encoding = Encoding::Utf8;
+    if (const long rc = Read(doc, encoding, nullptr); rc != kErrorSuccess) {
         return rc;
     }
     bool changed = false;
     if (const long rc = edit(doc, changed); rc != kErrorSuccess || !changed) {
         return rc;
     }
-    return file.Replace(doc.Render()) ? kErrorSuccess : kErrorWriteFault;
+    std::string text = doc.Render();
+    if (encoding != Encoding::Utf8) {
+        const bool bigEndian = encoding == Encoding::Utf16Be;
+        text = (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) +
+               Utf8ToUtf16Bytes(text, bigEndian);
+    }
+    return file.Replace(text) ? kErrorSuccess : kErrorWriteFault;
 }
 
 long FileRegistryBackend::Lookup(RegKey key, std::uint32_t neededAccess, Handle& out) const {
@@ -320,6 +369,16 @@ long FileRegistryBackend::QueryKeyClass(RegKey key, std::string& className) {
     }
     className = *found;
     return kErrorSuccess;
+}
+
+std::string FileRegistryBackend::StoreProblem() const {
+    RegDocument doc;
+    Encoding encoding = Encoding::Utf8;
+    std::string problem;
+    if (Read(doc, encoding, &problem) == kErrorSuccess) {
+        return {};
+    }
+    return "Die Registrierungsdatei " + m_path + " ist nicht verwendbar: " + problem;
 }
 
 std::shared_ptr<RegistryBackend> MakeFileRegistryBackend(const std::string& path) {

@@ -19,8 +19,9 @@ namespace stripstock {
 // Only HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER exist: another hive gives kErrorInvalidHandle.
 // Key paths are read as advapi32 reads them: repeated and trailing "\" count for nothing, a
 // leading "\" gives kErrorBadPathname; so does a line break, which a key line cannot hold. A file
-// in UTF-16 (as the registry editor writes by default) is not read or written: every call gives
-// kErrorInvalidData and the file is left alone.
+// in UTF-16 with a byte-order mark (as the registry editor writes by default) is read and
+// written back as UTF-16. A non-empty file without the registry editor's header is not a
+// store: every call gives kErrorInvalidData and the file is never rewritten.
 class FileRegistryBackend final : public RegistryBackend {
   public:
     explicit FileRegistryBackend(std::string path);
@@ -42,6 +43,7 @@ class FileRegistryBackend final : public RegistryBackend {
                       std::uint32_t& maxClassLen) override;
     long EnumKey(RegKey key, std::uint32_t index, std::string& name) override;
     long QueryKeyClass(RegKey key, std::string& className) override;
+    std::string StoreProblem() const override;
 
   private:
     struct Handle {
@@ -50,7 +52,10 @@ class FileRegistryBackend final : public RegistryBackend {
         std::uint32_t access = 0;
     };
 
+    enum class Encoding { Utf8, Utf16Le, Utf16Be };
     long Read(RegDocument& doc) const;
+    // problem, when given, receives why the file cannot be used (German, for the user).
+    long Read(RegDocument& doc, Encoding& encoding, std::string* problem) const;
     // Runs edit on the current text under the lock and writes the text back if it changed.
     template <typename Edit>
     long Modify(Edit&& edit);

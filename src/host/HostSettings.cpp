@@ -55,6 +55,17 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
     }
     ctx.HostRegKey = std::string("SOFTWARE\\Tarvenholme\\") + ctx.HostKeyName;
     ctx.AddonRegKey = ctx.HostRegKey + "\\bonus\\" + "TestStrip";
+    ctx.DbPassword = kBuiltInPassword;
+
+    // A read-only start must not grow the registry by keys the host could never have made.
+    if (Utf8Length(ctx.HostKeyName) > kMaxRegistryKeyName ||
+        ctx.HostKeyName.find('\\') != std::string::npos) {
+        DebugLog("LoadHostSettings", "host key name refused: longer than " +
+                                         std::to_string(kMaxRegistryKeyName) +
+                                         " characters or holding \"\\\"");
+        ctx.DiaryDbPath.clear();
+        return result;
+    }
 
     std::string databaseName;
     if (ctx.registry) {
@@ -69,12 +80,12 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
         // A non-empty value of the current user replaces the machine's.
         reg.RegReadValue(kHkeyLocalMachine, ctx.HostRegKey, "DataBaseName", databaseName);
         reg.RegReadValue(kHkeyCurrentUser, ctx.HostRegKey, "DataBaseName", databaseName);
+        result.storeProblem = reg.backend().StoreProblem();
     } else {
         DebugLog("LoadHostSettings", "no registry in the context");
     }
 
     ctx.DiaryDbPath = trim(databaseName);
-    ctx.DbPassword = kBuiltInPassword;
 
     if (const auto position = ReadLastMeter(ctx)) {
         result.lastMeterPosition = *position;

@@ -1,6 +1,8 @@
 #include "host/LockedFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <system_error>
 #include <utility>
@@ -29,6 +31,30 @@ fs::path LockPath(const fs::path& target) {
     fs::path lockPath = target;
     lockPath += ".lock";
     return lockPath;
+}
+
+// Temporary copies are named "<file>.tmp-XXXXXX" (six letters or digits). One left behind by a
+// writer that was killed is removed by the next writer, which holds the lock, so no writer of
+// ours is still using it.
+void RemoveStaleTemporaries(const fs::path& target) {
+    const std::u8string base = target.filename().u8string() + u8".tmp-";
+    std::error_code ec;
+    fs::directory_iterator it(target.has_parent_path() ? target.parent_path() : fs::path("."), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        const std::u8string name = it->path().filename().u8string();
+        if (name.size() != base.size() + 6 || name.compare(0, base.size(), base) != 0) {
+            continue;
+        }
+        const bool ours = std::all_of(
+            name.begin() + static_cast<std::ptrdiff_t>(base.size()), name.end(), [](char8_t c) {
+                return (c >= u8'a' && c <= u8'z') || (c >= u8'A' && c <= u8'Z') ||
+                       (c >= u8'0' && c <= u8'9');
+            });
+        std::error_code removeEc;
+        if (ours && it->is_regular_file(removeEc)) {
+            fs::remove(it->path(), removeEc);
+        }
+    }
 }
 
 }  // namespace
@@ -76,11 +102,22 @@ LockedFile::~LockedFile() {
 }
 
 bool LockedFile::Replace(std::string_view bytes) const {
+    RemoveStaleTemporaries(m_target);
+    // "<file>.tmp-XXXXXX" as on other systems; a name that exists already is passed over.
     static unsigned counter = 0;
-    fs::path temp = m_target;
-    temp += L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++counter);
-    const int fd =
-        _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    fs::path temp;
+    int fd = -1;
+    while (fd < 0) {
+        wchar_t suffix[12];
+        std::swprintf(suffix, 12, L".tmp-%06X",
+                      (GetCurrentProcessId() * 7919u + GetTickCount() + ++counter) & 0xFFFFFFu);
+        temp = m_target;
+        temp += suffix;
+        fd = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
     if (fd < 0) {
         DebugLog(m_where, "cannot create " + PathToUtf8(temp));
         return false;
@@ -137,7 +174,8 @@ LockedFile::~LockedFile() {
 }
 
 bool LockedFile::Replace(std::string_view bytes) const {
-    std::string temp = m_target.string() + ".XXXXXX";
+    RemoveStaleTemporaries(m_target);
+    std::string temp = m_target.string() + ".tmp-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         DebugLog(m_where, "cannot create " + temp + ": " + std::strerror(errno));

@@ -235,10 +235,13 @@ RegDocument RegDocument::Parse(std::string_view text) {
             next = text.size();
         }
         std::string_view line = text.substr(pos, next - pos);
-        if (!line.empty() && line.back() == '\r') {
+        LineEnd end = next == text.size() ? LineEnd::None : LineEnd::Lf;
+        if (end == LineEnd::Lf && !line.empty() && line.back() == '\r') {
             line.remove_suffix(1);
+            end = LineEnd::CrLf;
         }
         doc.m_lines.emplace_back(line);
+        doc.m_ends.push_back(end);
         pos = next + 1;
     }
     doc.Reparse();
@@ -246,11 +249,20 @@ RegDocument RegDocument::Parse(std::string_view text) {
 }
 
 std::string RegDocument::Render() const {
-    const char* eol = m_crlf ? "\r\n" : "\n";
+    // Every line keeps the ending it was read with; added lines take the text's own.
     std::string out;
-    for (const auto& line : m_lines) {
-        out += line;
-        out += eol;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        out += m_lines[i];
+        switch (i < m_ends.size() ? m_ends[i] : DefaultEnd()) {
+            case LineEnd::CrLf:
+                out += "\r\n";
+                break;
+            case LineEnd::Lf:
+                out += '\n';
+                break;
+            case LineEnd::None:
+                break;
+        }
     }
     return out;
 }
@@ -526,13 +538,40 @@ const RegDocument::Block* RegDocument::LastBlockOf(std::uint32_t hive,
 }
 
 void RegDocument::InsertLines(std::size_t pos, const std::vector<std::string>& lines) {
+    if (lines.empty()) {
+        return;
+    }
+    // Lines added after a last line without ending: that line gets one, the new last line
+    // goes without, so the text still ends as it did.
+    LineEnd last = DefaultEnd();
+    if (pos == m_lines.size() && pos > 0 && m_ends[pos - 1] == LineEnd::None) {
+        m_ends[pos - 1] = DefaultEnd();
+        last = LineEnd::None;
+    }
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), lines.begin(), lines.end());
+    std::vector<LineEnd> ends(lines.size(), DefaultEnd());
+    ends.back() = last;
+    m_ends.insert(m_ends.begin() + static_cast<std::ptrdiff_t>(pos), ends.begin(), ends.end());
+}
+
+void RegDocument::EraseLines(std::size_t first, std::size_t last) {
+    // The last line of the text keeps its missing ending when it is the one removed.
+    const bool endsText = last + 1 == m_lines.size();
+    const LineEnd lastEnd = m_ends[last];
+    m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(first),
+                  m_lines.begin() + static_cast<std::ptrdiff_t>(last + 1));
+    m_ends.erase(m_ends.begin() + static_cast<std::ptrdiff_t>(first),
+                 m_ends.begin() + static_cast<std::ptrdiff_t>(last + 1));
+    if (endsText && first > 0) {
+        m_ends[first - 1] = lastEnd == LineEnd::None ? LineEnd::None : m_ends[first - 1];
+    }
 }
 
 void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
                                  const std::string& className) {
     if (m_lines.empty()) {
         m_lines = {kHeader, ""};
+        m_ends = {DefaultEnd(), DefaultEnd()};
         Reparse();
     }
     const std::string fold = UCaseCp1252(path);
@@ -606,11 +645,14 @@ void RegDocument::SetValue(std::uint32_t hive, const std::string& path, const st
     if (const ValueLines* existing = FindValueLines(hive, fold, UCaseCp1252(name))) {
         // The value keeps the spelling of its name.
         const std::vector<std::string> lines = RenderValueLines(existing->name, value);
-        const auto first = m_lines.begin() + static_cast<std::ptrdiff_t>(existing->first);
         const std::size_t at = existing->first;
-        m_lines.erase(first,
-                      first + static_cast<std::ptrdiff_t>(existing->last - existing->first + 1));
+        const bool endsText = existing->last + 1 == m_lines.size();
+        const LineEnd lastEnd = m_ends[existing->last];
+        EraseLines(at, existing->last);
         InsertLines(at, lines);
+        if (endsText) {
+            m_ends[at + lines.size() - 1] = lastEnd;
+        }
         Reparse();
         return;
     }
@@ -644,8 +686,7 @@ bool RegDocument::DeleteValue(std::uint32_t hive, const std::string& path,
         }
     }
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
-        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(it->first),
-                      m_lines.begin() + static_cast<std::ptrdiff_t>(it->second + 1));
+        EraseLines(it->first, it->second);
     }
     Reparse();
     return !ranges.empty();

@@ -27,7 +27,8 @@ namespace stripstock {
 // what was written. hex(N): data of string types is the UTF-8 bytes with the NUL as stored.
 // The ";class=" comment, which the registry editor skips, keeps the class name of a key.
 //
-// Lines end in CRLF, as the registry editor writes them; a text that uses LF only keeps LF.
+// Every line keeps the ending it was read with (CRLF, LF, or none for a last line without);
+// added lines end in CRLF, as the registry editor writes them, unless the text uses LF only.
 // Keys of other hives, deletion lines ("[-...]", "=-"), value types written in other ways
 // (str(2):, qword:) and malformed lines are not read, and values below such a key line do not
 // count. Keys and value names ignore case and keep the spelling first written; a key line
@@ -104,8 +105,14 @@ class RegDocument {
     std::string Spelled(std::uint32_t hive, const std::string& path,
                         const std::string& existingFold) const;
     void InsertLines(std::size_t pos, const std::vector<std::string>& lines);
+    // Removes the lines first..last (inclusive).
+    void EraseLines(std::size_t first, std::size_t last);
+
+    enum class LineEnd : unsigned char { None, Lf, CrLf };
+    LineEnd DefaultEnd() const { return m_crlf ? LineEnd::CrLf : LineEnd::Lf; }
 
     std::vector<std::string> m_lines;
+    std::vector<LineEnd> m_ends;  // one per line
     bool m_crlf = true;
     std::vector<Block> m_blocks;
 };

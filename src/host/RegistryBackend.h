@@ -76,6 +76,8 @@ class RegistryBackend {
     virtual long QueryKeyClass(RegKey /*key*/, std::string& /*className*/) {
         return kErrorInvalidFunction;
     }
+    // Why the store as a whole cannot be used, in a sentence for the user; "" when it can.
+    virtual std::string StoreProblem() const { return {}; }
 };
 
 // The text store in the registry editor's export format.

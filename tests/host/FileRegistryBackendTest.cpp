@@ -137,16 +137,72 @@ TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouch
     EXPECT_EQ(Slurp(m_file), text + "\"w\"=\"new\"\n");
 }
 
-TEST_F(FileRegistryBackendTest, leavesUtf16FileAlone) {
+TEST_F(FileRegistryBackendTest, neverRewritesAFileThatIsNoStore) {
     std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
-    const std::string text = "\xFF\xFEW\0i\0n\0"s;
-    Spit(m_file, text);
-    Registry reg(MakeFileRegistryBackend(m_file));
-    EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, ""));
-    EXPECT_FALSE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "x"));
-    EXPECT_FALSE(reg.RegAddKey(kHkeyLocalMachine, "K", ""));
-    EXPECT_EQ(Slurp(m_file), text);
+    for (const std::string& text :
+         {"\xFF\xFEW\0i\0n\0"s, "\xFF\xFEW\0"s, "garbage\n[HKLM\\K]\n"s}) {
+        Spit(m_file, text);
+        Registry reg(MakeFileRegistryBackend(m_file));
+        EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, ""));
+        EXPECT_FALSE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "x"));
+        EXPECT_FALSE(reg.RegAddKey(kHkeyLocalMachine, "K", ""));
+        EXPECT_EQ(Slurp(m_file), text);
+        EXPECT_THAT(reg.backend().StoreProblem(), ::testing::HasSubstr(m_file));
+    }
 }
+
+TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
+    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
+    const std::string utf8 =
+        "Windows Registry Editor Version "
+        "5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"v\"=\"Gr\xC3\xB6\xC3\x9F\x65\"\r\n";
+    for (const bool bigEndian : {false, true}) {
+        std::string utf16 = bigEndian ? "\xFE\xFF"s : "\xFF\xFE"s;
+        // Every character of the text is below U+0800: one or two UTF-8 bytes, one unit.
+        utf16 += [&] {
+            std::string out;
+            for (std::size_t i = 0; i < utf8.size(); ++i) {
+                unsigned cp = static_cast<unsigned char>(utf8[i]);
+                if (cp >= 0xC0) {
+                    cp = ((cp & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
+                }
+                const char hi = static_cast<char>(cp >> 8);
+                const char lo = static_cast<char>(cp & 0xFF);
+                out += bigEndian ? hi : lo;
+                out += bigEndian ? lo : hi;
+            }
+            return out;
+        }();
+        Spit(m_file, utf16);
+        Registry reg(MakeFileRegistryBackend(m_file));
+        std::string value;
+        EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
+        EXPECT_EQ(value, "Gr\xC3\xB6\xC3\x9F\x65");
+        EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "neu"));
+        const std::string written = Slurp(m_file);
+        EXPECT_EQ(written.substr(0, 2), utf16.substr(0, 2));
+        EXPECT_EQ(written.substr(0, utf16.size()), utf16);
+        value.clear();
+        EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "w", value));
+        EXPECT_EQ(value, "neu");
+    }
+}
+
+#ifndef _WIN32
+TEST_F(FileRegistryBackendTest, removesTemporariesLeftByKilledWritersOnTheNextWrite) {
+    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
+    Registry reg(MakeFileRegistryBackend(m_file));
+    ASSERT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "1"));
+    for (const char* suffix : {".tmp-a1B2c3", ".tmp-ZZZZZZ"}) Spit(m_file + suffix, "half");
+    for (const char* suffix : {".lock2", ".backup", ".tmp-a1B2c", ".tmp-a1B2c3d", ".tmp-a-B2c3"})
+        Spit(m_file + suffix, "not ours");
+    ASSERT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "2"));
+    EXPECT_FALSE(std::filesystem::exists(m_file + ".tmp-a1B2c3"));
+    EXPECT_FALSE(std::filesystem::exists(m_file + ".tmp-ZZZZZZ"));
+    for (const char* suffix : {".lock2", ".backup", ".tmp-a1B2c", ".tmp-a1B2c3d", ".tmp-a-B2c3"})
+        EXPECT_TRUE(std::filesystem::exists(m_file + suffix)) << suffix;
+}
+#endif
 
 #ifndef _WIN32
 TEST_F(FileRegistryBackendTest, concurrentWritersFromTwoProcessesLoseNothing) {

@@ -86,8 +86,21 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, CommandLineTest,
                                            CommandLineCase{"ABC|x|y", "ABC"},
                                            CommandLineCase{"|x", "VELLIND4"},
                                            CommandLineCase{" lead", " lead"},
-                                           CommandLineCase{"Host 2|", "Host 2"},
-                                           CommandLineCase{"VELLIND4\\|x", "VELLIND4\\"}));
+                                           CommandLineCase{"Host 2|", "Host 2"}));
+
+// A name the registry cannot hold as one key would add keys the host never made (nested ones
+// for "\", or 200 KB of text for a long one); nothing is written for it.
+TEST_F(HostSettingsTest, refusesHostKeyNamesTheRegistryCannotHoldWithoutWriting) {
+    for (const std::string& commandLine : {std::string("VELLIND4\\|x"), std::string("A\\B"),
+                                           std::string("..\\..\\x"), std::string(256, 'k')}) {
+        const HostSettingsResult result = LoadHostSettings(m_ctx, commandLine);
+        EXPECT_FALSE(result.diaryOpen);
+        EXPECT_TRUE(m_ctx.DiaryDbPath.empty());
+        EXPECT_FALSE(reg().RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\Tarvenholme"));
+    }
+    LoadHostSettings(m_ctx, std::string(255, 'k'));
+    EXPECT_TRUE(reg().RegKeyExists(kHkeyLocalMachine, m_ctx.AddonRegKey));
+}
 
 TEST_F(HostSettingsTest, createsMissingKeysInMachineHiveWithoutClass) {
     LoadHostSettings(m_ctx, "");

@@ -304,5 +304,26 @@ TEST(RegDocumentTest, survivesRandomDamage) {
     }
 }
 
+TEST(RegDocumentTest, keepsEveryLineEndingAsItWasRead) {
+    // Mixed endings and a last line without one: an edit changes only the lines it touches.
+    const std::string text =
+        "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\r\n"
+        "\"y\"=\"2\"";
+    RegDocument doc = RegDocument::Parse(text);
+    EXPECT_EQ(doc.Render(), text);
+    doc.SetValue(kHkeyLocalMachine, "A", "x", {kRegSz, std::string("3\0", 2)});
+    EXPECT_EQ(doc.Render(),
+              "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"3\"\r\n"
+              "\"y\"=\"2\"");
+    doc.SetValue(kHkeyLocalMachine, "A", "z", {kRegSz, std::string("4\0", 2)});
+    EXPECT_EQ(doc.Render(),
+              "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"3\"\r\n"
+              "\"y\"=\"2\"\r\n\"z\"=\"4\"");
+    ASSERT_TRUE(doc.DeleteValue(kHkeyLocalMachine, "A", "z"));
+    EXPECT_EQ(doc.Render(),
+              "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"3\"\r\n"
+              "\"y\"=\"2\"");
+}
+
 }  // namespace
 }  // namespace stripstock
