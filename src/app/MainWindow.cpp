@@ -103,7 +103,11 @@ std::unique_ptr<MainWindow> MainWindow::Start(Context& ctx, const QString& comma
         startup = RunStartup(ctx, ToCore(commandLine));
     }
     if (startup.refused) {
-        MessageBox::Critical(nullptr, ToQt(kRefusalMessage));
+        // A registry store at fault is named on a second line; the diary is not to blame then.
+        MessageBox::Critical(
+            nullptr, ToQt(startup.refusalCause.empty()
+                              ? std::string(kRefusalMessage)
+                              : std::string(kRefusalMessage) + "\n" + startup.refusalCause));
         return nullptr;
     }
     return std::make_unique<MainWindow>(ctx, startup);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "data/Dao.h"
 #include "data/Schema.h"
 #include "host/HostSettings.h"
 #include "meters/MeterTables.h"
@@ -44,12 +45,20 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
     }
     if (!settings.diaryOpen) {
         result.refused = true;
+        result.refusalCause = settings.storeProblem;
         return result;
     }
     ctx.IsLoading = false;
 
     ctx.StripDbPath = JoinPath(
         ctx.programDir, CompanionFileName(ctx.DiaryDbPath, ctx.pathSeparator), ctx.pathSeparator);
+    // The diary is only ever read: every write to it is refused by the engines, whatever
+    // path it was given, with the reason for the user.
+    if (ctx.engines) {
+        ctx.engines->KeepReadOnly(ctx.DiaryDbPath,
+                                  "die Teststreifendatenbank wäre das Tagebuch selbst (" +
+                                      ctx.DiaryDbPath + "); in das Tagebuch wird nie geschrieben");
+    }
     if (IsTheDiaryItself(ctx.StripDbPath, ctx.DiaryDbPath)) {
         DebugLog("RunStartup", "the companion would be the diary itself: " + ctx.StripDbPath);
     } else {
@@ -57,6 +66,9 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
             CreateCompanionDatabase(ctx, ctx.StripDbPath);
         }
         EnsureStripsTable(ctx);
+    }
+    if (std::string problem = CompanionProblem(ctx); !problem.empty()) {
+        result.companionProblem = ctx.StripDbPath + ": " + problem;
     }
     static_cast<MainViews&>(result) = RebuildMainViews(ctx, kAllNodeKey);
     return result;

@@ -12,6 +12,8 @@ namespace stripstock {
 inline constexpr const char* kMainCaption = "Teststreifenverwaltung";
 inline constexpr const char* kRefusalMessage =
     "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch";
+inline constexpr const char* kCompanionUnreadableMessage =
+    "Die Teststreifendatenbank konnte nicht gelesen werden: ";
 inline constexpr const char* kDescription =
     "Dieses Programm zeigt den Verbrauch an Blutzuckermess-Streifen, soweit dies mit VELLIND "
     "dokumentiert wurde.\r\n";
@@ -22,6 +24,10 @@ struct StartupResult : MainViews {
     bool refused = false;              // no diary open in the host: show the refusal, end
     std::vector<ListEntry> meterList;  // cbMeters: 27 entries, code as item data
     int meterSelection = -1;           // position to select in cbMeters, -1 = none
+    std::string refusalCause;  // second line of the refusal when the registry store is at fault
+    // Why the companion database cannot be read (German); "" when it can. Lists read from it
+    // are empty then, and the read commands report this instead of an empty result.
+    std::string companionProblem;
 };
 
 // The whole start-up: meter list, host settings, refusal, companion database path and

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <set>
 
 #include "app/Startup.h"
 #include "cli/CommandLine.h"
@@ -17,6 +18,7 @@
 #include "strips/Catalogue.h"
 #include "strips/StripChanges.h"
 #include "strips/StripProperties.h"
+#include "text/UserText.h"
 
 namespace stripstock {
 
@@ -56,7 +58,7 @@ void PrintRow(std::ostream& out, std::initializer_list<std::string> cells) {
     bool first = true;
     for (const auto& cell : cells) {
         if (!first) out << '\t';
-        out << cell;
+        out << EscapeTsvCell(cell);
         first = false;
     }
     out << '\n';
@@ -255,7 +257,7 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
         const SaveOutcome outcome = SaveStripChanges(ctx, id, changes, meters);
         if (!outcome.saved) {
             err << outcome.message << '\n';
-            return kExitStorageFailure;
+            return outcome.inputRefused ? kExitInputRefused : kExitStorageFailure;
         }
         return kExitDone;
     });
@@ -265,8 +267,8 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
     commands.emplace_back(remove, [](Context& ctx, const StartupResult& start, const Given& g,
                                      std::ostream&, std::ostream& err) {
         if (!Lists(start.stripList, *g.id)) return NotFound("strip definition", *g.id, err);
-        if (!DeleteStripDefinition(ctx, *g.id)) {
-            err << "Der Teststreifen konnte nicht gelöscht werden !\n";
+        if (std::string cause; !DeleteStripDefinition(ctx, *g.id, &cause)) {
+            err << "Der Teststreifen konnte nicht gelöscht werden !\n" << cause << '\n';
             return kExitStorageFailure;
         }
         return kExitDone;
@@ -282,7 +284,7 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
                      "an unknown number gives an empty name");
     commands.emplace_back(meterName, [](Context& ctx, const StartupResult&, const Given& g,
                                         std::ostream& out, std::ostream&) {
-        out << GetImportDesc(ctx, *g.family, *g.device, !g.noDefault) << '\n';
+        PrintRow(out, {GetImportDesc(ctx, *g.family, *g.device, !g.noDefault)});
         return kExitDone;
     });
 
@@ -313,8 +315,8 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
     commands.emplace_back(unledger, [](Context& ctx, const StartupResult&, const Given& g,
                                        std::ostream&, std::ostream& err) {
         if (!Lists(FillEntryList(ctx), *g.id)) return NotFound("ledger entry", *g.id, err);
-        if (!DeleteEntry(ctx, *g.id)) {
-            err << "Der Eintrag konnte nicht gelöscht werden !\n";
+        if (std::string cause; !DeleteEntry(ctx, *g.id, &cause)) {
+            err << "Der Eintrag konnte nicht gelöscht werden !\n" << cause << '\n';
             return kExitStorageFailure;
         }
         return kExitDone;
@@ -348,7 +350,16 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
     const StartupResult start = RunStartup(ctx, given.host.value_or(""));
     if (start.refused) {
         err << kRefusalMessage << '\n';
+        if (!start.refusalCause.empty()) err << start.refusalCause << '\n';
         return kExitStartRefused;
+    }
+    // What is read from the companion database is not shown as an empty result when the
+    // database could not be read.
+    static const std::set<std::string> readsCompanion = {
+        "strips", "consumption", "prescription-tree", "prescription-list", "strip-show", "ledger"};
+    if (!start.companionProblem.empty() && readsCompanion.count(chosen->get_name()) != 0) {
+        err << kCompanionUnreadableMessage << start.companionProblem << '\n';
+        return kExitStorageFailure;
     }
     try {
         return it->second(ctx, start, given, out, err);

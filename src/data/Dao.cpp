@@ -113,7 +113,11 @@ EngineFactory::EngineFactory() : m_available{"DAO.DBEngine.35", "DAO.DBEngine.36
 std::shared_ptr<DBEngine> EngineFactory::Create(std::string_view progId) const {
     if (m_available.find(progId) == m_available.end())
         throw JetError(kErrCannotCreateObject, "ActiveX component can't create object");
-    return std::make_shared<SqliteEngine>();
+    return std::make_shared<SqliteEngine>(m_readOnly);
+}
+
+void EngineFactory::KeepReadOnly(const std::string& path, const std::string& reason) {
+    m_readOnly.push_back({path, reason});
 }
 
 void EngineFactory::Withdraw(std::string_view progId) {

@@ -74,6 +74,7 @@ enum JetErrorNumber : int {
     kErrObjectClosed = 3420,
     kErrFileLocked = 3045,
     kErrReadOnly = 3027,
+    kErrNoPermission = 3033,  // a file the engine keeps read-only; the text says why
 };
 
 class JetError : public std::runtime_error {
@@ -178,6 +179,8 @@ class Database {
     virtual void BeginTrans() = 0;
     virtual void CommitTrans() = 0;
     virtual void Rollback() = 0;
+    // TableDefs: the names of the user's tables (the engine's own are left out).
+    virtual std::vector<std::string> TableNames() = 0;
     virtual bool IsOpen() const = 0;
     virtual void Close() = 0;
 };
@@ -204,9 +207,19 @@ class EngineFactory {
     EngineFactory();
     std::shared_ptr<DBEngine> Create(std::string_view progId) const;  // 429 when unavailable
     void Withdraw(std::string_view progId);
+    // The engines created from now on open the file at path (or any other name of it) only
+    // for reading: a read-write open raises 3033 with reason as its text. The host's diary is
+    // kept this way, whatever path a write was given.
+    void KeepReadOnly(const std::string& path, const std::string& reason);
+
+    struct ReadOnlyFile {
+        std::string path;
+        std::string reason;
+    };
 
   private:
     std::set<std::string, std::less<>> m_available;
+    std::vector<ReadOnlyFile> m_readOnly;
 };
 
 // Jet SQL -> SQLite SQL: #m/d/yyyy[ hh:mm[:ss]]# literals become OLE date numbers,

@@ -14,4 +14,13 @@ void AppendStripsTable(dao::Database& db);
 // when no file exists at path; an existing file is never touched.
 void CreateCompanionDatabase(Context& ctx, const std::string& path);
 
+// Adds whichever of "teststrips" and "strips" the companion database (StripDbPath) lacks. A
+// file that holds neither but other tables is not ours and is left alone. "" when both tables
+// are there afterwards, else the cause for the user.
+std::string EnsureCompanionTables(Context& ctx);
+
+// "" when the companion database can be read and holds both tables, else the cause for the
+// user (German).
+std::string CompanionProblem(Context& ctx);
+
 }  // namespace stripstock

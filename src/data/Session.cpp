@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "data/Failure.h"
 #include "host/Context.h"
 #include "text/OleDate.h"
 #include "text/TextHelpers.h"
@@ -24,11 +25,14 @@ std::shared_ptr<dao::DBEngine> CreateEngine(const Context& ctx, const char* prog
 
 int db_init(const Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
             std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
-            bool noOlderEngine) {
+            bool noOlderEngine, std::string* cause) {
     // A password too short to be the host's is replaced by the built-in one.
     const std::string password =
         Utf8Length(ctx.DbPassword) < 3 ? std::string(kBuiltInPassword) : ctx.DbPassword;
-    if (path.empty()) return kStatusEmptyPath;
+    if (path.empty()) {
+        if (cause) *cause = "kein Datenbankpfad";
+        return kStatusEmptyPath;
+    }
 
     auto fail = [&](int status) {
         if (database) database->Close();
@@ -40,17 +44,24 @@ int db_init(const Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
     // The file must be readable before an engine is made for it.
     if (!FileExists(path)) {
         std::error_code ec;
-        return fail(std::filesystem::exists(Utf8Path(path), ec) ? kErrPathAccess
-                                                                : kErrFileNotFound);
+        const bool exists = std::filesystem::exists(Utf8Path(path), ec);
+        if (cause)
+            *cause =
+                path + (exists ? ": die Datei kann nicht gelesen werden" : ": die Datei fehlt");
+        return fail(exists ? kErrPathAccess : kErrFileNotFound);
     }
 
     try {
         engine = CreateEngine(ctx, "DAO.DBEngine.36");
     } catch (const dao::JetError& e) {
-        if (noOlderEngine) return fail(e.number());
+        if (noOlderEngine) {
+            if (cause) *cause = FailureCause(path, e);
+            return fail(e.number());
+        }
         try {
             engine = CreateEngine(ctx, "DAO.DBEngine.35");
         } catch (const dao::JetError& older) {
+            if (cause) *cause = FailureCause(path, older);
             return fail(older.number());
         }
     }
@@ -58,6 +69,7 @@ int db_init(const Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
     try {
         database = engine->OpenDatabase(path, false, readOnly, "MS Access;pwd=" + password);
     } catch (const dao::JetError& e) {
+        if (cause) *cause = FailureCause(path, e);
         return fail(e.number());
     }
     return 0;

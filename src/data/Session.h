@@ -17,9 +17,10 @@ inline constexpr int kStatusEmptyPath = 53;
 // path (engine and database untouched), else the number of the error that stopped the
 // opening: 53/75 when the file cannot be read (tested before any engine is made), 429 when
 // no engine class is available, or the engine's error; then engine and database are null.
+// cause, when given, receives the failure for the user ("<path>: ...").
 int db_init(const Context& ctx, std::shared_ptr<dao::DBEngine>& engine,
             std::shared_ptr<dao::Database>& database, const std::string& path, bool readOnly,
-            bool noOlderEngine);
+            bool noOlderEngine, std::string* cause = nullptr);
 
 // Operations with an engine of their own (not the shared session) try "DAO.DBEngine.35"
 // first and "DAO.DBEngine.36" as fallback. nullptr when neither can be created.

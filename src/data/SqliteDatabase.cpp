@@ -124,6 +124,15 @@ TableDef SqliteDatabase::CreateTableDef(const std::string& name) {
     return TableDef(name);
 }
 
+std::vector<std::string> SqliteDatabase::TableNames() {
+    std::vector<std::string> names;
+    SqliteStatement st = Conn().Prepare(
+        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
+        "ESCAPE '\\' AND name <> 'MSysPassword' ORDER BY rowid");
+    while (st.Step()) names.push_back(ToText(st.Column(0, dbText)));
+    return names;
+}
+
 void SqliteDatabase::AppendTableDef(const TableDef& table) {
     SqliteConnection& conn = Conn();
     if (table.Name.empty() || HasBlank(table.Name.substr(0, 1)))

@@ -21,6 +21,7 @@ class SqliteDatabase : public Database {
     void BeginTrans() override;
     void CommitTrans() override;
     void Rollback() override;
+    std::vector<std::string> TableNames() override;
     bool IsOpen() const override;
     void Close() override;
 

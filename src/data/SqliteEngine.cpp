@@ -3,10 +3,22 @@
 #include "data/SqliteConnection.h"
 #include "data/SqliteDatabase.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "text/TextHelpers.h"
+
 namespace stripstock::dao {
 
 std::shared_ptr<Database> SqliteEngine::OpenDatabase(const std::string& path, bool exclusive,
                                                      bool readOnly, const std::string& connect) {
+    if (!readOnly) {
+        for (const EngineFactory::ReadOnlyFile& kept : m_readOnly) {
+            std::error_code ec;
+            if (std::filesystem::equivalent(Utf8Path(path), Utf8Path(kept.path), ec) && !ec)
+                throw JetError(kErrNoPermission, kept.reason);
+        }
+    }
     auto conn =
         std::make_shared<SqliteConnection>(SqliteConnection::Open(path, readOnly, exclusive));
     conn->CheckPassword(connect);

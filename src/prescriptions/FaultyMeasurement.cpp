@@ -29,8 +29,10 @@ EntryOutcome ConfirmFaultyMeasurement(Context& ctx, const std::string& countText
 
     // count is 1..32767, so its negation always fits the 16-bit field.
     const auto amount = static_cast<std::int16_t>(-input.count);
-    if (!AppendLedgerRow(ctx, input.date, type, amount)) {
-        return EntryOutcome{false, kFaultyStoreFailedMessage, EntryFocus::None, true};
+    std::string cause;
+    if (!AppendLedgerRow(ctx, input.date, type, amount, &cause)) {
+        return EntryOutcome{false, WithCause(kFaultyStoreFailedMessage, cause), EntryFocus::None,
+                            true};
     }
     WriteLastMeter(ctx, position);
     return EntryOutcome{true, {}, EntryFocus::None, false};

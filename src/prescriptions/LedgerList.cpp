@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "data/Dao.h"
+#include "data/Failure.h"
 #include "data/ScopedDatabase.h"
 #include "meters/ImportDesc.h"
 #include "prescriptions/LedgerStore.h"
@@ -31,35 +32,38 @@ std::vector<ListEntry> FillEntryList(Context& ctx) {
         ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/true, "FillEntryList");
     const auto rs = ledger.OpenRecordset(kAllEntriesSql, dao::dbOpenDynaset);
     if (!rs) return entries;
-    try {
-        for (; !rs->Eof(); rs->MoveNext()) {
+    ForEachRow(*rs, "FillEntryList", [&] {
             const dao::Value date = rs->GetField("date");
             const std::int32_t amount = LongOrZero(rs->GetField("amount"));
             const std::int32_t type = LongOrZero(rs->GetField("type"));
+            const std::int32_t id = dao::ToLong(rs->GetField("id"));
 
             std::string text =
                 dao::IsNull(date) ? std::string() : FormatShortDate(dao::ToDate(date));
             text += amount < 0 ? kFaultyLabel : kReceiptLabel;
-            text += std::to_string(amount < 0 ? -amount : amount) + "x   ";
+            // -2147483648 has no positive counterpart in 32 bits.
+            text +=
+                std::to_string(amount < 0 ? -static_cast<std::int64_t>(amount) : amount) + "x   ";
             text += amount < 0 ? GetImportDesc(ctx, 0, static_cast<std::int16_t>(type), true)
                                : StripNameIn(catalogue, type);
-            entries.push_back({std::move(text), dao::ToLong(rs->GetField("id"))});
-        }
-    } catch (const dao::JetError& e) {
-        DebugLog("FillEntryList", e.what());
-    }
+            entries.push_back({std::move(text), id});
+    });
     return entries;
 }
 
-bool DeleteEntry(Context& ctx, std::int32_t id) {
+bool DeleteEntry(Context& ctx, std::int32_t id, std::string* cause) {
     auto ledger =
         ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false, "DeleteEntry");
-    if (!ledger) return false;
+    if (!ledger) {
+        if (cause) *cause = FailureCause(ctx.StripDbPath, dao::JetError(ledger.status(), ledger.error()));
+        return false;
+    }
     try {
         ledger->Execute("DELETE * FROM teststrips WHERE id=" + std::to_string(id));
         return true;
     } catch (const dao::JetError& e) {
         DebugLog("DeleteEntry", e.what());
+        if (cause) *cause = FailureCause(ctx.StripDbPath, e);
         return false;
     }
 }

@@ -20,8 +20,8 @@ inline constexpr const char* kFaultyLabel = "  Fehlmessung: ";
 std::vector<ListEntry> FillEntryList(Context& ctx);
 
 // Deletes the ledger row with that ID; an ID without a row removes nothing. False when the
-// companion database could not be opened or the statement failed.
-bool DeleteEntry(Context& ctx, std::int32_t id);
+// companion database could not be opened or the statement failed; cause, when given, says why.
+bool DeleteEntry(Context& ctx, std::int32_t id, std::string* cause = nullptr);
 
 // The ID behind the selected entry; nullopt without a selection, in which case nothing is
 // deleted.

@@ -1,18 +1,43 @@
 #include "prescriptions/LedgerStore.h"
 
+#include <string_view>
+
+#include "data/Failure.h"
 #include "data/ScopedDatabase.h"
 #include "text/Regional.h"
 #include "text/TextHelpers.h"
+#include "text/UserText.h"
 
 namespace stripstock {
 
+namespace {
+
+// Why the companion could not be opened, for the second line of a failure message.
+std::string OpenFailureCause(const Context& ctx, const ScopedDatabase& db) {
+    if (ctx.StripDbPath.empty()) return "kein Pfad der Teststreifendatenbank";
+    return FailureCause(ctx.StripDbPath, dao::JetError(db.status(), db.error()));
+}
+
+}  // namespace
+
+std::string WithCause(const std::string& message, const std::string& cause) {
+    return cause.empty() ? message : message + "\n" + cause;
+}
+
 bool AppendLedgerRow(const Context& ctx, double date, std::optional<std::int32_t> type,
-                     std::int16_t amount) {
+                     std::int16_t amount, std::string* cause) {
     // The entry dialogs keep engine objects of their own, not the shared session.
     auto ledger =
         ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false, "AppendLedgerRow");
+    if (!ledger) {
+        if (cause) *cause = OpenFailureCause(ctx, ledger);
+        return false;
+    }
     const auto rs = ledger.OpenRecordset("teststrips", dao::dbOpenDynaset);
-    if (!rs) return false;
+    if (!rs) {
+        if (cause) *cause = ctx.StripDbPath + ": " + "die Tabelle teststrips fehlt";
+        return false;
+    }
     try {
         rs->AddNew();
         rs->SetField("date", date);
@@ -24,6 +49,7 @@ bool AppendLedgerRow(const Context& ctx, double date, std::optional<std::int32_t
     } catch (const dao::JetError& e) {
         // Closing without Update discards the pending row.
         DebugLog("AppendLedgerRow", e.what());
+        if (cause) *cause = FailureCause(ctx.StripDbPath, e);
         return false;
     }
 }
@@ -31,8 +57,16 @@ bool AppendLedgerRow(const Context& ctx, double date, std::optional<std::int32_t
 EntryInput CheckEntryInput(const std::string& dateText, const std::string& countText,
                            const std::string& countMessage) {
     EntryInput input;
+    for (const std::string* text : {&dateText, &countText}) {
+        if (!IsAcceptableUserText(*text)) {
+            input.refusal =
+                EntryOutcome{false, kInvalidTextMessage,
+                             text == &dateText ? EntryFocus::Date : EntryFocus::Amount, false};
+            return input;
+        }
+    }
     const auto date = ParseDate(dateText);
-    if (!date || IsZeroDate(*date)) {
+    if (!date || IsZeroDate(*date) || *date < kFirstEntryDate) {
         input.refusal = EntryOutcome{false, kInvalidDateMessage, EntryFocus::Date, false};
         return input;
     }

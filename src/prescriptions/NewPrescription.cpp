@@ -30,8 +30,10 @@ EntryOutcome ConfirmNewPrescription(Context& ctx, const NewPrescriptionForm& for
     std::optional<std::int32_t> type;
     if (hasSelection) type = form.strips[static_cast<std::size_t>(selected)].itemData;
 
-    if (!AppendLedgerRow(ctx, input.date, type, input.count)) {
-        return EntryOutcome{false, kNewPrescriptionStoreFailedMessage, EntryFocus::None, true};
+    std::string cause;
+    if (!AppendLedgerRow(ctx, input.date, type, input.count, &cause)) {
+        return EntryOutcome{false, WithCause(kNewPrescriptionStoreFailedMessage, cause),
+                            EntryFocus::None, true};
     }
     WriteLastMeter(ctx, hasSelection ? selected : -1);
     return EntryOutcome{true, {}, EntryFocus::None, false};

@@ -7,6 +7,7 @@
 
 #include "data/Dao.h"
 #include "data/ScopedDatabase.h"
+#include "prescriptions/LedgerStore.h"
 #include "strips/Catalogue.h"
 #include "text/Regional.h"
 #include "text/TextHelpers.h"
@@ -32,21 +33,17 @@ std::vector<TreeNode> FillPrescriptionTree(Context& ctx, const std::vector<ListE
     const auto rs = companion.OpenRecordset(kTypeGroupsSql, dao::dbOpenDynaset);
     if (!rs) return nodes;
 
-    try {
-        for (; !rs->Eof(); rs->MoveNext()) {
-            const dao::Value type = rs->GetField("type");
-            // A Null group forms no key; type 0 would repeat the root's key.
-            if (dao::IsNull(type)) continue;
-            const std::int32_t id = dao::ToLong(type);
-            std::string key = "K" + std::to_string(id);
-            const bool taken = std::any_of(nodes.begin(), nodes.end(),
-                                           [&](const TreeNode& n) { return n.key == key; });
-            if (taken) continue;
-            nodes.push_back({std::move(key), StripNameIn(stripList, id)});
-        }
-    } catch (const dao::JetError& e) {
-        DebugLog("FillPrescriptionTree", e.what());
-    }
+    ForEachRow(*rs, "FillPrescriptionTree", [&] {
+        const dao::Value type = rs->GetField("type");
+        // A Null group forms no key; type 0 would repeat the root's key.
+        if (dao::IsNull(type)) return;
+        const std::int32_t id = dao::ToLong(type);
+        std::string key = "K" + std::to_string(id);
+        const bool taken = std::any_of(nodes.begin(), nodes.end(),
+                                       [&](const TreeNode& n) { return n.key == key; });
+        if (taken) return;
+        nodes.push_back({std::move(key), StripNameIn(stripList, id)});
+    });
     return nodes;
 }
 
@@ -66,19 +63,17 @@ std::vector<PrescriptionRow> FillPrescriptionList(Context& ctx,
     const auto rs = companion.OpenRecordset(PrescriptionListSql(type), dao::dbOpenDynaset);
     if (!rs) return rows;
 
-    try {
-        for (; !rs->Eof(); rs->MoveNext()) {
-            PrescriptionRow row;
-            row.key = "K" + dao::ToText(rs->GetField("id"));
-            const dao::Value date = rs->GetField("date");
-            if (!dao::IsNull(date)) row.date = FormatShortDate(dao::ToDate(date));
-            row.amount = dao::ToText(rs->GetField("amount"));
-            row.strip = StripNameOf(stripList, rs->GetField("type"));
-            rows.push_back(std::move(row));
-        }
-    } catch (const dao::JetError& e) {
-        DebugLog("FillPrescriptionList", e.what());
-    }
+    ForEachRow(*rs, "FillPrescriptionList", [&] {
+        PrescriptionRow row;
+        row.key = "K" + std::to_string(dao::ToLong(rs->GetField("id")));
+        const dao::Value date = rs->GetField("date");
+        if (!dao::IsNull(date)) row.date = FormatShortDate(dao::ToDate(date));
+        const dao::Value amount = rs->GetField("amount");
+        (void)dao::ToLong(amount);  // a count beyond 32 bits is damage, not a prescription
+        row.amount = dao::ToText(amount);
+        row.strip = StripNameOf(stripList, rs->GetField("type"));
+        rows.push_back(std::move(row));
+    });
     return rows;
 }
 

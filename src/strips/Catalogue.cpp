@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "data/Dao.h"
+#include "data/Failure.h"
 #include "data/Schema.h"
 #include "data/ScopedDatabase.h"
 #include "text/TextHelpers.h"
@@ -33,27 +34,7 @@ std::string ReplaceOnePass(std::string_view text, std::string_view search,
 
 }  // namespace
 
-void EnsureStripsTable(Context& ctx) {
-    auto companion = ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false,
-                                                   "EnsureStripsTable");
-    if (!companion) return;
-
-    bool tableMissing = false;
-    try {
-        companion->Execute("Select * FROM strips");
-    } catch (const dao::JetError& e) {
-        // Only a missing table is repaired; any other outcome means the table is there
-        // (a select cannot be executed) or the file is not ours to change.
-        tableMissing = e.number() == dao::kErrInputTableNotFound;
-    }
-    if (tableMissing) {
-        try {
-            AppendStripsTable(companion.database());
-        } catch (const dao::JetError& e) {
-            DebugLog("EnsureStripsTable", e.what());
-        }
-    }
-}
+void EnsureStripsTable(Context& ctx) { EnsureCompanionTables(ctx); }
 
 std::vector<ListEntry> LoadStripList(Context& ctx, const std::string& dbPath) {
     std::vector<ListEntry> entries;
@@ -95,15 +76,21 @@ std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow) {
     return id >= 1 ? id : 0;
 }
 
-bool DeleteStripDefinition(Context& ctx, std::int32_t id) {
+bool DeleteStripDefinition(Context& ctx, std::int32_t id, std::string* cause) {
     auto companion = ScopedDatabase::ThroughSession(ctx, ctx.StripDbPath, /*readOnly=*/false,
                                                     "DeleteStripDefinition");
-    if (!companion) return false;
+    if (!companion) {
+        if (cause)
+            *cause = FailureCause(ctx.StripDbPath,
+                                  dao::JetError(companion.status(), companion.error()));
+        return false;
+    }
     try {
         companion->Execute("DELETE * from strips WHERE id=" + std::to_string(id));
         return true;
     } catch (const dao::JetError& e) {
         DebugLog("DeleteStripDefinition", e.what());
+        if (cause) *cause = FailureCause(ctx.StripDbPath, e);
         return false;
     }
 }

@@ -9,7 +9,8 @@
 
 namespace stripstock {
 
-// Adds an empty "strips" table to a companion database that lacks one.
+// Adds an empty "strips" or "teststrips" table to a companion database that lacks one (never
+// to a file that holds neither but other tables).
 void EnsureStripsTable(Context& ctx);
 
 // The strip definitions as list entries (text = trimmed Desc, item data = ID), in the
@@ -28,8 +29,8 @@ std::int32_t EditTargetId(const std::vector<ListEntry>& list, int selectedRow);
 
 // Deletes the strips row with that ID (only the definition; ledger rows stay). False when
 // the database could not be opened or the statement failed (an id without a row is no
-// failure). The caller reloads its strip list either way.
-bool DeleteStripDefinition(Context& ctx, std::int32_t id);
+// failure); cause, when given, then says why. The caller reloads its strip list either way.
+bool DeleteStripDefinition(Context& ctx, std::int32_t id, std::string* cause = nullptr);
 
 // The strip's meter codes as an SQL IN list: "(12,15)", "(7)", or "(**)" with none.
 std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t id);

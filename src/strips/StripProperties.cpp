@@ -3,8 +3,10 @@
 #include <string_view>
 
 #include "data/Dao.h"
+#include "data/Failure.h"
 #include "data/ScopedDatabase.h"
 #include "text/TextHelpers.h"
+#include "text/UserText.h"
 
 namespace stripstock {
 
@@ -19,7 +21,10 @@ void ReadTrimmed(const dao::Recordset& rs, std::string_view column, std::string&
     }
 }
 
-SaveOutcome NotSaved() { return SaveOutcome{false, kStripSaveFailedMessage}; }
+SaveOutcome NotSaved(const std::string& cause = {}) {
+    return SaveOutcome{false, cause.empty() ? std::string(kStripSaveFailedMessage)
+                                            : std::string(kStripSaveFailedMessage) + "\n" + cause};
+}
 
 }  // namespace
 
@@ -69,6 +74,10 @@ std::size_t StripTextLength(const std::string& text) { return Utf8Length(text); 
 SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& name,
                       const std::string& manufacturer, const std::string& pzn,
                       const std::vector<ListEntry>& meters, const std::vector<bool>& selected) {
+    // A line break or tab in a name would split every list that shows it.
+    for (const std::string* text : {&name, &manufacturer, &pzn}) {
+        if (!IsAcceptableUserText(*text)) return SaveOutcome{false, kInvalidTextMessage, true};
+    }
     const std::string appliesTo = BuildAppliesTo(meters, selected);
     // A column that refused its text would be left out of the row silently; refuse the whole
     // definition instead, before anything is opened.
@@ -102,7 +111,7 @@ SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& na
     } catch (const dao::JetError& e) {
         // Closing without Update discards the pending row, so nothing half-written remains.
         DebugLog("SaveStrip", e.what());
-        return NotSaved();
+        return NotSaved(FailureCause(ctx.StripDbPath, e));
     }
     return SaveOutcome{true, {}};
 }

@@ -38,12 +38,15 @@ std::size_t StripTextLength(const std::string& text);
 
 struct SaveOutcome {
     bool saved = false;
-    std::string message;  // for the user when not saved
+    std::string message;        // for the user when not saved; a storage failure's cause follows
+                                // on a second line
+    bool inputRefused = false;  // a text was refused (control characters, no UTF-8)
 };
 
 // Writes the definition: a new row when lStripID is 0, else the row with that ID (an ID
 // without a row changes nothing and still counts as done). Texts are stored as typed.
-// Nothing is written when the database cannot be opened, a text is longer than
+// Nothing is written when a text holds control characters or bytes that are no UTF-8
+// (inputRefused, kInvalidTextMessage), the database cannot be opened, a text is longer than
 // kStripTextMaxLength or the row is refused; the outcome then carries the message.
 SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& name,
                       const std::string& manufacturer, const std::string& pzn,

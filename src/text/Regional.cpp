@@ -226,6 +226,10 @@ double BasicVal(std::string_view text) {
 }
 
 std::string FormatShortDate(double oleDate, const RegionalSettings& region) {
+    // A stored value no date can have is shown as no date, not as the zero date.
+    if (!IsOleDateInRange(oleDate)) {
+        return {};
+    }
     const CivilDateTime dt = FromOleDate(oleDate);
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%02d%c%02d%c%04d", dt.day, region.dateSeparator, dt.month,

@@ -206,6 +206,7 @@ TEST_F(EntryDialogsTest, faultyMeasurementWithoutMeterStoresTypeZero) {
 struct Breakage {
     const char* name;
     std::function<void(LedgerFixture&, Context&)> apply;
+    const char* cause;  // named on the message's second line
 };
 
 void PrintTo(const Breakage& b, std::ostream* os) { *os << b.name; }
@@ -223,12 +224,16 @@ TEST_P(StorageFailureTest, reportsFailureAndKeepsLastMeter) {
     EXPECT_FALSE(prescription.closed);
     EXPECT_TRUE(prescription.storageFailure);
     EXPECT_EQ(prescription.focus, EntryFocus::None);
-    EXPECT_EQ(prescription.message, kNewPrescriptionStoreFailedMessage);
+    EXPECT_THAT(prescription.message,
+                ::testing::StartsWith(std::string(kNewPrescriptionStoreFailedMessage) + "\n"));
+    EXPECT_THAT(prescription.message, ::testing::HasSubstr(GetParam().cause));
 
     const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
     EXPECT_FALSE(faulty.closed);
     EXPECT_TRUE(faulty.storageFailure);
-    EXPECT_EQ(faulty.message, kFaultyStoreFailedMessage);
+    EXPECT_THAT(faulty.message,
+                ::testing::StartsWith(std::string(kFaultyStoreFailedMessage) + "\n"));
+    EXPECT_THAT(faulty.message, ::testing::HasSubstr(GetParam().cause));
 
     EXPECT_EQ(LastMeter(), "1");
 }
@@ -238,12 +243,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Breakage{"missingCompanion",
                                [](LedgerFixture&, Context& c) {
                                    std::filesystem::remove(c.StripDbPath);
-                               }},
+                               },
+                               "die Datei fehlt"},
                       Breakage{"notADatabase",
                                [](LedgerFixture&, Context& c) {
                                    std::ofstream(c.StripDbPath, std::ios::trunc)
                                        << "no database here";
-                               }},
+                               },
+                               "keine Datenbank"},
                       Breakage{"noLedgerTable",
                                [](LedgerFixture&, Context& c) {
                                    std::filesystem::remove(c.StripDbPath);
@@ -252,12 +259,14 @@ INSTANTIATE_TEST_SUITE_P(
                                        c.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
                                    AppendStripsTable(*db);
                                    db->Close();
-                               }},
+                               },
+                               "teststrips"},
                       Breakage{"noEngine",
                                [](LedgerFixture&, Context& c) {
                                    c.engines->Withdraw("DAO.DBEngine.35");
                                    c.engines->Withdraw("DAO.DBEngine.36");
-                               }}),
+                               },
+                               "keine Datenbank-Engine"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(EntryDialogsTest, missingCompanionIsNotCreatedByTheDialogs) {

@@ -123,18 +123,20 @@ TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
 }
 
 TEST_F(StripPropertiesTest, unwritableDatabaseReportsFailure) {
-    const std::string expected = "Der Teststreifen konnte nicht gespeichert werden !";
+    // The cause follows on a second line.
+    const std::string expected = "Der Teststreifen konnte nicht gespeichert werden !\n";
     ctx.StripDbPath = Path("missing.VLT");
     SaveOutcome outcome = Save(0, {}, {});
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.message, expected);
+    EXPECT_EQ(outcome.message, expected + ctx.StripDbPath + ": die Datei fehlt");
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
 
     ctx.StripDbPath = Path("text.VLT");
     std::ofstream(ctx.StripDbPath) << "no database";
     outcome = Save(0, {}, {});
     EXPECT_FALSE(outcome.saved);
-    EXPECT_EQ(outcome.message, expected);
+    EXPECT_EQ(outcome.message,
+              expected + ctx.StripDbPath + ": die Datei ist keine Datenbank oder ist beschädigt");
     EXPECT_EQ(ReadFile(ctx.StripDbPath), "no database");
 }
 
