@@ -28,8 +28,13 @@ std::vector<ListEntry> FillEntryList(Context& ctx) {
     // Read before the ledger is opened: the catalogue goes through the shared session.
     const std::vector<ListEntry> catalogue = LoadStripList(ctx, ctx.StripDbPath);
 
-    auto ledger =
-        ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/true, "FillEntryList");
+    // Reading takes the diary's password too: a diary that is its own companion has one (a
+    // companion without a password opens with any connect string).
+    const std::string connect =
+        "MS Access;pwd=" +
+        (ctx.DbPassword.empty() ? std::string(kBuiltInPassword) : ctx.DbPassword);
+    auto ledger = ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/true,
+                                                "FillEntryList", connect);
     const auto rs = ledger.OpenRecordset(kAllEntriesSql, dao::dbOpenDynaset);
     if (!rs) return entries;
     ForEachRow(*rs, "FillEntryList", [&] {
