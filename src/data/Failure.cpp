@@ -31,4 +31,10 @@ std::string FailureCause(const std::string& path, const dao::JetError& e) {
     return path + ": " + DescribeJetError(e);
 }
 
+std::string OpenFailureCause(const std::string& path, int status, const std::string& error) {
+    if (status == dao::kErrCannotCreateObject) return "keine Datenbank-Engine";
+    if (path.empty()) return "kein Pfad der Teststreifendatenbank";
+    return FailureCause(path, dao::JetError(status, error));
+}
+
 }  // namespace stripstock

@@ -11,6 +11,7 @@
 #include "data/Failure.h"
 #include "data/ScopedDatabase.h"
 #include "data/Session.h"
+#include "text/CaseFold.h"
 #include "text/TextHelpers.h"
 
 #ifndef _WIN32
@@ -164,7 +165,8 @@ void CreateCompanionDatabase(Context& ctx, const std::string& path) {
         for (;;) {
             char tag[17];
             std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(random()));
-            temp = path + std::string(kBuildSuffix) + std::to_string(CurrentProcessId()) + "-" + tag;
+            temp =
+                path + std::string(kBuildSuffix) + std::to_string(CurrentProcessId()) + "-" + tag;
             auto created = ScopedDatabase::Create(engine, temp, "CreateCompanionDatabase");
             if (created || created.status() != dao::kErrDatabaseExists) return created;
         }

@@ -33,6 +33,7 @@ ScopedDatabase::ScopedDatabase(ScopedDatabase&& other) noexcept
       m_recordsets(std::move(other.m_recordsets)),
       m_status(other.m_status),
       m_error(std::move(other.m_error)),
+      m_cause(std::move(other.m_cause)),
       m_lastError(other.m_lastError) {
     other.m_db.reset();
     other.m_recordsets.clear();
@@ -89,7 +90,7 @@ ScopedDatabase ScopedDatabase::ThroughSession(const Context& ctx, SessionObjects
                                               const std::string& path, bool readOnly,
                                               const char* where) {
     ScopedDatabase scoped(where, &own);
-    scoped.m_status = db_init(ctx, own.DbEngine, own.Db, path, readOnly, false);
+    scoped.m_status = db_init(ctx, own.DbEngine, own.Db, path, readOnly, false, &scoped.m_cause);
     if (scoped.m_status == 0) {
         scoped.m_db = own.Db;
     } else {

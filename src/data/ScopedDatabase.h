@@ -51,6 +51,8 @@ class ScopedDatabase {
     int status() const { return m_status; }
     // The engine's text of the failure to open; empty when open or unknown.
     const std::string& error() const { return m_error; }
+    // Through the session: why it could not be opened, as the user reads it ("<path>: ...").
+    const std::string& cause() const { return m_cause; }
 
     // Only while open.
     dao::Database& database() const { return *m_db; }
@@ -79,6 +81,7 @@ class ScopedDatabase {
     std::vector<std::shared_ptr<dao::Recordset>> m_recordsets;
     int m_status = 0;
     std::string m_error;
+    std::string m_cause;
     int m_lastError = 0;
 };
 

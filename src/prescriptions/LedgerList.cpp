@@ -38,20 +38,18 @@ std::vector<ListEntry> FillEntryList(Context& ctx) {
     const auto rs = ledger.OpenRecordset(kAllEntriesSql, dao::dbOpenDynaset);
     if (!rs) return entries;
     ForEachRow(*rs, "FillEntryList", [&] {
-            const dao::Value date = rs->GetField("date");
-            const std::int32_t amount = LongOrZero(rs->GetField("amount"));
-            const std::int32_t type = LongOrZero(rs->GetField("type"));
-            const std::int32_t id = dao::ToLong(rs->GetField("id"));
+        const dao::Value date = rs->GetField("date");
+        const std::int32_t amount = LongOrZero(rs->GetField("amount"));
+        const std::int32_t type = LongOrZero(rs->GetField("type"));
+        const std::int32_t id = dao::ToLong(rs->GetField("id"));
 
-            std::string text =
-                dao::IsNull(date) ? std::string() : FormatShortDate(dao::ToDate(date));
-            text += amount < 0 ? kFaultyLabel : kReceiptLabel;
-            // -2147483648 has no positive counterpart in 32 bits.
-            text +=
-                std::to_string(amount < 0 ? -static_cast<std::int64_t>(amount) : amount) + "x   ";
-            text += amount < 0 ? GetImportDesc(ctx, 0, static_cast<std::int16_t>(type), true)
-                               : StripNameIn(catalogue, type);
-            entries.push_back({std::move(text), id});
+        std::string text = dao::IsNull(date) ? std::string() : FormatShortDate(dao::ToDate(date));
+        text += amount < 0 ? kFaultyLabel : kReceiptLabel;
+        // -2147483648 has no positive counterpart in 32 bits.
+        text += std::to_string(amount < 0 ? -static_cast<std::int64_t>(amount) : amount) + "x   ";
+        text += amount < 0 ? GetImportDesc(ctx, 0, static_cast<std::int16_t>(type), true)
+                           : StripNameIn(catalogue, type);
+        entries.push_back({std::move(text), id});
     });
     return entries;
 }
@@ -60,7 +58,7 @@ bool DeleteEntry(Context& ctx, std::int32_t id, std::string* cause) {
     auto ledger =
         ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false, "DeleteEntry");
     if (!ledger) {
-        if (cause) *cause = FailureCause(ctx.StripDbPath, dao::JetError(ledger.status(), ledger.error()));
+        if (cause) *cause = OpenFailureCause(ctx.StripDbPath, ledger.status(), ledger.error());
         return false;
     }
     try {

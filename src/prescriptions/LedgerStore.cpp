@@ -13,9 +13,8 @@ namespace stripstock {
 namespace {
 
 // Why the companion could not be opened, for the second line of a failure message.
-std::string OpenFailureCause(const Context& ctx, const ScopedDatabase& db) {
-    if (ctx.StripDbPath.empty()) return "kein Pfad der Teststreifendatenbank";
-    return FailureCause(ctx.StripDbPath, dao::JetError(db.status(), db.error()));
+std::string CompanionOpenCause(const Context& ctx, const ScopedDatabase& db) {
+    return OpenFailureCause(ctx.StripDbPath, db.status(), db.error());
 }
 
 }  // namespace
@@ -30,7 +29,7 @@ bool AppendLedgerRow(const Context& ctx, double date, std::optional<std::int32_t
     auto ledger =
         ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false, "AppendLedgerRow");
     if (!ledger) {
-        if (cause) *cause = OpenFailureCause(ctx, ledger);
+        if (cause) *cause = CompanionOpenCause(ctx, ledger);
         return false;
     }
     const auto rs = ledger.OpenRecordset("teststrips", dao::dbOpenDynaset);

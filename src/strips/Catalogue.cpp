@@ -81,8 +81,9 @@ bool DeleteStripDefinition(Context& ctx, std::int32_t id, std::string* cause) {
                                                     "DeleteStripDefinition");
     if (!companion) {
         if (cause)
-            *cause = FailureCause(ctx.StripDbPath,
-                                  dao::JetError(companion.status(), companion.error()));
+            *cause = !companion.cause().empty()
+                         ? companion.cause()
+                         : OpenFailureCause(ctx.StripDbPath, companion.status(), companion.error());
         return false;
     }
     try {

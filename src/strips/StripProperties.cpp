@@ -89,7 +89,8 @@ SaveOutcome SaveStrip(Context& ctx, std::int32_t lStripID, const std::string& na
     // The dialog keeps engine objects of its own, not the shared session.
     auto companion = ScopedDatabase::WithOwnEngine(ctx, ctx.StripDbPath, /*readOnly=*/false,
                                                    "SaveStrip", "MS Access");
-    if (!companion) return NotSaved();
+    if (!companion)
+        return NotSaved(OpenFailureCause(ctx.StripDbPath, companion.status(), companion.error()));
     const auto rs = companion.OpenRecordset(
         lStripID != 0 ? "Select * FROM strips WHERE ID=" + std::to_string(lStripID)
                       : std::string("Select * FROM strips"),
