@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "data/ConnectString.h"
 #include "data/SqlTranslator.h"
 #include "text/CaseFold.h"
 #include "text/TextHelpers.h"
@@ -197,6 +198,18 @@ SqliteConnection SqliteConnection::Create(const std::string& path) {
     return conn;
 }
 
+SqliteConnection SqliteConnection::OpenInMemory(const std::string& shownPath) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr);
+    SqliteConnection conn(db, shownPath, false);
+    if (rc != SQLITE_OK) conn.ThrowError(rc, {});
+    conn.Configure(false);
+    conn.m_readOnly = true;
+    return conn;
+}
+
+void SqliteConnection::MakeQueryOnly() { Exec("PRAGMA query_only = 1"); }
+
 void SqliteConnection::Configure(bool exclusive) {
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
@@ -219,22 +232,8 @@ void SqliteConnection::CheckPassword(std::string_view connect) {
     const Value stored = st.Column(0, dbText);
     if (IsNull(stored) || ToText(stored).empty()) return;
 
-    std::string given;
-    std::size_t start = 0;
-    while (start <= connect.size()) {
-        auto end = connect.find(';', start);
-        if (end == std::string_view::npos) end = connect.size();
-        const std::string_view item = connect.substr(start, end - start);
-        const auto eq = item.find('=');
-        if (eq != std::string_view::npos) {
-            std::string_view key = item.substr(0, eq);
-            while (!key.empty() && key.front() == ' ') key.remove_prefix(1);
-            while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
-            if (EqualsNoCase(key, "pwd")) given = std::string(item.substr(eq + 1));
-        }
-        start = end + 1;
-    }
-    if (given != ToText(stored)) throw JetError(kErrNotValidPassword, "Not a valid password.");
+    if (ConnectPassword(connect) != ToText(stored))
+        throw JetError(kErrNotValidPassword, "Not a valid password.");
 }
 
 SqliteStatement SqliteConnection::Prepare(std::string_view sql, std::string_view jetSql) {

@@ -50,6 +50,11 @@ class SqliteConnection {
     static SqliteConnection Open(const std::string& path, bool readOnly, bool exclusive);
     // Creates a new, empty database file: 3204 when anything exists at path.
     static SqliteConnection Create(const std::string& path);
+    // An empty database in memory that stands for the file at shownPath (errors name it),
+    // counted as read-only. It stays writable until the caller has set up its schema and
+    // calls MakeQueryOnly.
+    static SqliteConnection OpenInMemory(const std::string& shownPath);
+    void MakeQueryOnly();
 
     ~SqliteConnection();
     SqliteConnection(SqliteConnection&& other) noexcept;
@@ -92,6 +97,8 @@ class SqliteConnection {
 
     [[noreturn]] void ThrowError(int rc, std::string_view jetSql) const;
 
+    // For registering extensions such as virtual table modules.
+    sqlite3* Handle() const { return m_db; }
     bool IsOpen() const { return m_db != nullptr; }
     bool IsReadOnly() const { return m_readOnly; }
     const std::string& Path() const { return m_path; }
