@@ -1,5 +1,6 @@
 #include "data/SqliteEngine.h"
 
+#include "data/JetDatabase.h"
 #include "data/SqliteConnection.h"
 #include "data/SqliteDatabase.h"
 
@@ -19,6 +20,8 @@ std::shared_ptr<Database> SqliteEngine::OpenDatabase(const std::string& path, bo
                 throw JetError(kErrNoPermission, kept.reason);
         }
     }
+    // The host's own diary format is recognised by its first page and only ever read.
+    if (auto jet = OpenJetDatabaseIfJet(path, connect)) return jet;
     auto conn =
         std::make_shared<SqliteConnection>(SqliteConnection::Open(path, readOnly, exclusive));
     conn->CheckPassword(connect);
