@@ -54,6 +54,18 @@ std::shared_ptr<dao::Database> OpenCompanion(const std::string& path, bool readO
 // Runs a query and reads one field of its first row.
 dao::Value FirstValue(dao::Database& db, const std::string& sql, const std::string& field);
 
+// Runs a program (found on PATH when argv[0] has no '/') with extra environment variables;
+// its stdout is returned, its stderr goes to errFile (discarded when empty).
+struct ProcessResult {
+    int status = -1;  // the exit status; -1 when it could not run or was killed
+    std::string out;
+};
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::pair<std::string, std::string>>& env = {},
+                         const std::string& errFile = {});
+// True when the program can be found on PATH.
+bool HaveProgram(const std::string& name);
+
 // Runs f and returns the Jet error number it raised, 0 when none.
 template <typename F>
 int ErrorOf(F&& f) {
