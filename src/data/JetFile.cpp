@@ -140,6 +140,27 @@ JetColumn DescribeColumn(const MdbColumn& col, JetVersion version) {
     JetColumn c;
     c.name = col.name;
     switch (col.col_type) {
+        case MDB_MONEY:
+        case MDB_FLOAT:
+        case MDB_DOUBLE:
+        case MDB_DATETIME:
+        case MDB_NUMERIC:
+            c.kind = JetKind::Real;
+            break;
+        case MDB_TEXT:
+        case MDB_MEMO:
+        case MDB_REPID:
+            c.kind = JetKind::Text;
+            break;
+        case MDB_BINARY:
+        case MDB_OLE:
+            c.kind = JetKind::Bytes;
+            break;
+        default:
+            c.kind = JetKind::Whole;
+            break;
+    }
+    switch (col.col_type) {
         case MDB_BOOL:
             c.declaredType = "YESNO";
             break;
@@ -183,7 +204,6 @@ JetColumn DescribeColumn(const MdbColumn& col, JetVersion version) {
         case MDB_BINARY:
         case MDB_OLE:
             c.declaredType = "BLOB";
-            c.binary = true;
             break;
         default:
             c.declaredType = "UNKNOWN";
@@ -253,6 +273,50 @@ std::optional<JetHeader> ReadJetHeader(const std::string& path) {
     return ParseJetHeader(bytes);
 }
 
+Value JetColumnValues::At(std::size_t row) const {
+    if (IsNull(row)) return Value();
+    switch (m_kind) {
+        case JetKind::Whole:
+            return Value(m_whole[row]);
+        case JetKind::Real:
+            return Value(m_real[row]);
+        default:
+            return Value(m_text[row]);
+    }
+}
+
+void JetColumnValues::Reserve(std::size_t rows) {
+    m_null.reserve(rows);
+    if (m_kind == JetKind::Whole) m_whole.reserve(rows);
+    if (m_kind == JetKind::Real) m_real.reserve(rows);
+    if (m_kind == JetKind::Text || m_kind == JetKind::Bytes) m_text.reserve(rows);
+}
+
+void JetColumnValues::AppendNull() {
+    m_null.push_back(1);
+    if (m_kind == JetKind::Whole) m_whole.push_back(0);
+    if (m_kind == JetKind::Real) m_real.push_back(0.0);
+    if (m_kind == JetKind::Text || m_kind == JetKind::Bytes) m_text.emplace_back();
+}
+
+void JetColumnValues::Append(std::int64_t v) {
+    if (m_kind != JetKind::Whole) return AppendNull();
+    m_null.push_back(0);
+    m_whole.push_back(v);
+}
+
+void JetColumnValues::Append(double v) {
+    if (m_kind != JetKind::Real || std::isnan(v)) return AppendNull();
+    m_null.push_back(0);
+    m_real.push_back(v);
+}
+
+void JetColumnValues::Append(std::string v) {
+    if (m_kind != JetKind::Text && m_kind != JetKind::Bytes) return AppendNull();
+    m_null.push_back(0);
+    m_text.push_back(std::move(v));
+}
+
 struct JetFile::Impl {
     std::string path;
     JetVersion version = JetVersion::Jet3;
@@ -271,7 +335,7 @@ struct JetFile::Impl {
     void CheckPages(const MdbTableDef& t) const;
     JetRows ReadRows(MdbTableDef& t, const std::vector<bool>& wanted) const;
     std::optional<std::string> ReadLongValue(const unsigned char* field, std::size_t len) const;
-    Value Decode(const MdbColumn& col, int start, int len) const;
+    void Decode(const MdbColumn& col, int start, int len, JetColumnValues& out) const;
 };
 
 TableDefPtr JetFile::Impl::ReadDefinition(MdbCatalogEntry& entry) const {
@@ -304,12 +368,12 @@ void JetFile::Impl::ReadCatalog() {
         wanted[at[k]] = true;
     }
     const JetRows rows = ReadRows(*t, wanted);
-    const std::size_t count = rows.empty() ? 0 : rows.front().size();
+    const std::size_t count = rows.empty() ? 0 : rows.front().Size();
     for (std::size_t r = 0; r < count; ++r) {
-        const Value& id = rows[at[0]][r];
-        const Value& name = rows[at[1]][r];
-        const Value& type = rows[at[2]][r];
-        const Value& flags = rows[at[3]][r];
+        const Value id = rows[at[0]].At(r);
+        const Value name = rows[at[1]].At(r);
+        const Value type = rows[at[2]].At(r);
+        const Value flags = rows[at[3]].At(r);
         const auto* idNumber = std::get_if<std::int64_t>(&id);
         const auto* typeNumber = std::get_if<std::int64_t>(&type);
         const auto* nameText = std::get_if<std::string>(&name);
@@ -357,32 +421,33 @@ void JetFile::Impl::CheckPages(const MdbTableDef& t) const {
         return;
     }
     if (map[0] != 1) ThrowDamaged(path);
-    // Pointers to bitmap pages; libmdb reads those (within their page) to find the pages.
-    for (std::size_t at = 1; at + 4 <= size; at += 4) {
-        if (Le32(map + at) >= pageCount) ThrowDamaged(path);
-    }
-    std::uint32_t pg = 0;
-    for (std::size_t guard = 0; guard <= pageCount; ++guard) {
-        const gint32 next =
-            mdb_map_find_next(mdb, t.usage_map, static_cast<unsigned>(t.map_sz), pg);
-        if (next <= 0) return;
-        if (static_cast<std::size_t>(next) >= pageCount || static_cast<std::uint32_t>(next) <= pg)
+    // Pointers to bitmap pages, each covering (page size - 4) * 8 pages from its place on.
+    const std::size_t perMapPage = (pageSize - 4) * 8;
+    for (std::size_t at = 1, index = 0; at + 4 <= size; at += 4, ++index) {
+        const std::uint32_t mapPage = Le32(map + at);
+        if (mapPage == 0) continue;
+        if (mapPage >= pageCount || mdb_read_alt_pg(mdb, mapPage) != static_cast<ssize_t>(pageSize))
             ThrowDamaged(path);
-        pg = static_cast<std::uint32_t>(next);
+        const unsigned char* bits = mdb->alt_pg_buf + 4;
+        for (std::size_t i = 0; i < perMapPage; ++i) {
+            if ((bits[i / 8] & (1U << (i % 8))) != 0 && index * perMapPage + i >= pageCount)
+                ThrowDamaged(path);
+        }
     }
-    ThrowDamaged(path);
 }
 
 // The rows of t, column by column; columns not wanted are left Null.
 JetRows JetFile::Impl::ReadRows(MdbTableDef& t, const std::vector<bool>& wanted) const {
     const unsigned count = t.num_cols;
     std::vector<MdbColumn*> cols;
-    for (unsigned c = 0; c < count; ++c) cols.push_back(ColumnAt(&t, c));
-
-    JetRows rows(count);
+    JetRows rows;
     // Every row takes a few bytes of a page at least, whatever the definition claims.
     const std::size_t expected = std::min<std::size_t>(t.num_rows, pageCount * pageSize / 8);
-    for (auto& column : rows) column.reserve(expected);
+    for (unsigned c = 0; c < count; ++c) {
+        cols.push_back(ColumnAt(&t, c));
+        rows.emplace_back(DescribeColumn(*cols.back(), version).kind);
+        rows.back().Reserve(expected);
+    }
     std::vector<MdbField> fields(count);
     std::vector<unsigned char> isNull(count);
 
@@ -393,15 +458,16 @@ JetRows JetFile::Impl::ReadRows(MdbTableDef& t, const std::vector<bool>& wanted)
         bool cracked = false;
         for (unsigned c = 0; c < count; ++c) {
             const MdbColumn& col = *cols[c];
+            JetColumnValues& out = rows[c];
             if (!wanted[c]) {
-                rows[c].emplace_back();
+                out.AppendNull();
             } else if (col.col_type == MDB_BOOL) {
                 // Stored in the null mask alone: libmdb reports a clear bit (No) as length 1.
-                rows[c].emplace_back(std::int64_t{col.cur_value_len != 0 ? 0 : -1});
+                out.Append(std::int64_t{col.cur_value_len != 0 ? 0 : -1});
             } else if (col.cur_value_len != 0) {
-                rows[c].push_back(Decode(col, col.cur_value_start, col.cur_value_len));
+                Decode(col, col.cur_value_start, col.cur_value_len, out);
             } else if (col.is_fixed) {
-                rows[c].emplace_back();
+                out.AppendNull();
             } else {
                 if (!cracked) {
                     int start = 0;
@@ -419,10 +485,10 @@ JetRows JetFile::Impl::ReadRows(MdbTableDef& t, const std::vector<bool>& wanted)
                     }
                     cracked = true;
                 }
-                if (isNull[c]) {
-                    rows[c].emplace_back();
+                if (isNull[c] || out.Kind() == JetKind::Whole || out.Kind() == JetKind::Real) {
+                    out.AppendNull();
                 } else {
-                    rows[c].emplace_back(std::string());
+                    out.Append(std::string());
                 }
             }
         }
@@ -467,56 +533,54 @@ std::optional<std::string> JetFile::Impl::ReadLongValue(const unsigned char* fie
     return bytes;
 }
 
-Value JetFile::Impl::Decode(const MdbColumn& col, int start, int len) const {
+void JetFile::Impl::Decode(const MdbColumn& col, int start, int len, JetColumnValues& out) const {
     if (start < 0 || len < 0 ||
-        static_cast<std::size_t>(start) + static_cast<std::size_t>(len) >
-            static_cast<std::size_t>(mdb->fmt->pg_size))
+        static_cast<std::size_t>(start) + static_cast<std::size_t>(len) > pageSize)
         ThrowDamaged(path);
     const unsigned char* p = mdb->pg_buf + start;
     const auto n = static_cast<std::size_t>(len);
     auto need = [&](std::size_t size) {
         if (n < size) ThrowDamaged(path);
     };
-    auto real = [](double d) { return std::isnan(d) ? Value() : Value(d); };
     switch (col.col_type) {
         case MDB_BYTE:
             need(1);
-            return Value(std::int64_t{p[0]});
+            return out.Append(std::int64_t{p[0]});
         case MDB_INT:
             need(2);
-            return Value(std::int64_t{static_cast<std::int16_t>(Le16(p))});
+            return out.Append(std::int64_t{static_cast<std::int16_t>(Le16(p))});
         case MDB_LONGINT:
             need(4);
-            return Value(std::int64_t{static_cast<std::int32_t>(Le32(p))});
+            return out.Append(std::int64_t{static_cast<std::int32_t>(Le32(p))});
         case MDB_MONEY:
             need(8);
-            return Value(static_cast<double>(static_cast<std::int64_t>(Le64(p))) / 10000.0);
+            return out.Append(static_cast<double>(static_cast<std::int64_t>(Le64(p))) / 10000.0);
         case MDB_FLOAT:
             need(4);
-            return real(static_cast<double>(LeFloat(p)));
+            return out.Append(static_cast<double>(LeFloat(p)));
         case MDB_DOUBLE:
         case MDB_DATETIME:
             // The stored OLE date itself, never a round trip through formatted text.
             need(8);
-            return real(LeDouble(p));
+            return out.Append(LeDouble(p));
         case MDB_TEXT:
-            return Value(JetText(version, p, n));
+            return out.Append(JetText(version, p, n));
         case MDB_BINARY:
-            return Value(std::string(reinterpret_cast<const char*>(p), n));
+            return out.Append(std::string(reinterpret_cast<const char*>(p), n));
         case MDB_MEMO:
         case MDB_OLE: {
-            const auto bytes = ReadLongValue(p, n);
+            auto bytes = ReadLongValue(p, n);
             if (!bytes) ThrowDamaged(path);
-            if (col.col_type == MDB_OLE) return Value(*bytes);
-            return Value(JetText(version, reinterpret_cast<const unsigned char*>(bytes->data()),
-                                 bytes->size()));
+            if (col.col_type == MDB_OLE) return out.Append(std::move(*bytes));
+            return out.Append(JetText(
+                version, reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()));
         }
         case MDB_REPID: {
             need(16);
             char* text = mdb_uuid_to_string(mdb->pg_buf, start);
-            Value v(std::string(text ? text : ""));
+            std::string guid(text ? text : "");
             g_free(text);
-            return v;
+            return out.Append(std::move(guid));
         }
         case MDB_NUMERIC: {
             need(17);
@@ -525,11 +589,11 @@ Value JetFile::Impl::Decode(const MdbColumn& col, int start, int len) const {
             const std::string_view s(text ? text : "");
             const auto res = std::from_chars(s.data(), s.data() + s.size(), d);
             g_free(text);
-            if (res.ec != std::errc()) return Value();
-            return real(d);
+            if (res.ec != std::errc()) return out.AppendNull();
+            return out.Append(d);
         }
         default:
-            return Value();  // types the Jet 3/4 formats do not have
+            return out.AppendNull();  // types the Jet 3/4 formats do not have
     }
 }
 

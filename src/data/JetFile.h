@@ -5,6 +5,7 @@
 // interface.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,12 +31,17 @@ std::optional<JetHeader> ParseJetHeader(std::string_view page0);
 // ParseJetHeader on the file's first bytes; nullopt when the file cannot be read.
 std::optional<JetHeader> ReadJetHeader(const std::string& path);
 
+// How the values of one Jet type are held: whole numbers (Yes/No as -1/0, Byte, Integer,
+// Long), doubles (Date/Time as the stored OLE date, Single, Double, Currency, Decimal), UTF-8
+// text (Text, Memo, Replication ID as "{...}") or raw bytes (Binary, OLE Object).
+enum class JetKind { Whole, Real, Text, Bytes };
+
 struct JetColumn {
     std::string name;
     // The declared type the SQLite engine gives the same Jet type ("LONG", "SHORT",
-    // "DATETIME_REAL", "VARCHAR(n)"); other types get names of their own ("DOUBLE", "MEMO").
+    // "DATETIME_REAL", "VARCHAR(n)"); other types get names of their own ("DOUBLE", "LONGTEXT").
     std::string declaredType;
-    bool binary = false;  // bytes (Binary, OLE Object), not text
+    JetKind kind = JetKind::Whole;
 };
 
 struct JetTable {
@@ -44,8 +50,36 @@ struct JetTable {
     std::size_t rowCount = 0;  // as the table definition states it
 };
 
-// A table's rows, column by column: rows[c][r].
-using JetRows = std::vector<std::vector<Value>>;
+// The values of one column, row by row, in its kind's storage alone (a Null row keeps a
+// placeholder there).
+class JetColumnValues {
+  public:
+    explicit JetColumnValues(JetKind kind = JetKind::Whole) : m_kind(kind) {}
+
+    JetKind Kind() const { return m_kind; }
+    std::size_t Size() const { return m_null.size(); }
+    bool IsNull(std::size_t row) const { return m_null[row] != 0; }
+    std::int64_t Whole(std::size_t row) const { return m_whole[row]; }
+    double Real(std::size_t row) const { return m_real[row]; }
+    const std::string& Text(std::size_t row) const { return m_text[row]; }  // also Bytes
+    Value At(std::size_t row) const;
+
+    void Reserve(std::size_t rows);
+    void AppendNull();
+    void Append(std::int64_t v);
+    void Append(double v);  // NaN is kept as Null, as SQLite would make it
+    void Append(std::string v);
+
+  private:
+    JetKind m_kind;
+    std::vector<unsigned char> m_null;
+    std::vector<std::int64_t> m_whole;
+    std::vector<double> m_real;
+    std::vector<std::string> m_text;
+};
+
+// A table's rows, column by column.
+using JetRows = std::vector<JetColumnValues>;
 
 class JetFile {
   public:
@@ -59,10 +93,8 @@ class JetFile {
     JetVersion Version() const;
     const std::vector<JetTable>& Tables() const;
 
-    // Every row of Tables()[index], in the order the file holds them. Values: Null, whole
-    // numbers (Yes/No as -1/0, Byte, Integer, Long), doubles (Date/Time as the stored OLE
-    // date, Single, Double, Currency, Decimal), UTF-8 text (Text, Memo, Replication ID as
-    // "{...}") and raw bytes (Binary, OLE Object). 3343 when the table's pages cannot be read.
+    // Every row of Tables()[index], in the order the file holds them; 3343 when the table's
+    // pages cannot be read.
     JetRows ReadTable(std::size_t index);
 
   private:

@@ -19,28 +19,21 @@ namespace {
 
 constexpr const char* kModuleName = "jet";
 
-// SQLite's order of storage classes.
-int ClassRank(const Value& v, bool binary) {
-    if (IsNull(v)) return 0;
-    if (std::holds_alternative<std::string>(v)) return binary ? 3 : 2;
-    return 1;
-}
-
-bool Less(const Value& a, const Value& b, bool binary) {
-    const int ra = ClassRank(a, binary);
-    const int rb = ClassRank(b, binary);
-    if (ra != rb) return ra < rb;
-    if (ra == 0) return false;
-    if (ra == 1) {
-        const auto* ia = std::get_if<std::int64_t>(&a);
-        const auto* ib = std::get_if<std::int64_t>(&b);
-        if (ia && ib) return *ia < *ib;
-        const double da = ia ? static_cast<double>(*ia) : std::get<double>(a);
-        const double db = ib ? static_cast<double>(*ib) : std::get<double>(b);
-        return da < db;
+// SQLite's order within one column of a single storage class: Null first, then numbers, or
+// text and bytes byte by byte (as memcmp, SQLite's BINARY collation).
+bool Less(const JetColumnValues& values, std::uint32_t a, std::uint32_t b) {
+    const bool nullA = values.IsNull(a);
+    const bool nullB = values.IsNull(b);
+    if (nullA || nullB) return nullA && !nullB;
+    switch (values.Kind()) {
+        case JetKind::Whole:
+            return values.Whole(a) < values.Whole(b);
+        case JetKind::Real:
+            return values.Real(a) < values.Real(b);
+        default:
+            // char_traits<char> compares as unsigned bytes.
+            return values.Text(a) < values.Text(b);
     }
-    // char_traits<char> compares as unsigned bytes, as memcmp (SQLite's BINARY) does.
-    return std::get<std::string>(a) < std::get<std::string>(b);
 }
 
 // One virtual table; SQLite needs sqlite3_vtab as the first member.
@@ -137,7 +130,7 @@ int Filter(sqlite3_vtab_cursor* cur, int idxNum, const char*, int, sqlite3_value
     JetVtab& v = *VtabOf(cur->pVtab);
     try {
         c.rows = &v.store->Rows(v.table);
-        c.count = c.rows->empty() ? 0 : c.rows->front().size();
+        c.count = c.rows->empty() ? 0 : c.rows->front().Size();
         c.pos = 0;
         c.order = nullptr;
         if (idxNum > 0) {
@@ -169,22 +162,28 @@ int Eof(sqlite3_vtab_cursor* cur) {
 
 int Column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int column) {
     const JetCursor& c = *CursorOf(cur);
-    const JetVtab& v = *VtabOf(cur->pVtab);
-    const auto col = static_cast<std::size_t>(column);
-    const Value& value = (*c.rows)[col][c.Row()];
-    if (const auto* i = std::get_if<std::int64_t>(&value)) {
-        sqlite3_result_int64(ctx, *i);
-    } else if (const auto* d = std::get_if<double>(&value)) {
-        sqlite3_result_double(ctx, *d);
-    } else if (const auto* s = std::get_if<std::string>(&value)) {
-        // The rows stay put while the connection lives: no copy needed.
-        if (v.store->Tables()[v.table].columns[col].binary) {
-            sqlite3_result_blob64(ctx, s->data(), s->size(), SQLITE_STATIC);
-        } else {
-            sqlite3_result_text64(ctx, s->data(), s->size(), SQLITE_STATIC, SQLITE_UTF8);
-        }
-    } else {
+    const JetColumnValues& values = (*c.rows)[static_cast<std::size_t>(column)];
+    const std::size_t row = c.Row();
+    if (values.IsNull(row)) {
         sqlite3_result_null(ctx);
+        return SQLITE_OK;
+    }
+    // The rows stay put while the connection lives: text and bytes need no copy.
+    switch (values.Kind()) {
+        case JetKind::Whole:
+            sqlite3_result_int64(ctx, values.Whole(row));
+            break;
+        case JetKind::Real:
+            sqlite3_result_double(ctx, values.Real(row));
+            break;
+        case JetKind::Text:
+            sqlite3_result_text64(ctx, values.Text(row).data(), values.Text(row).size(),
+                                  SQLITE_STATIC, SQLITE_UTF8);
+            break;
+        case JetKind::Bytes:
+            sqlite3_result_blob64(ctx, values.Text(row).data(), values.Text(row).size(),
+                                  SQLITE_STATIC);
+            break;
     }
     return SQLITE_OK;
 }
@@ -239,14 +238,12 @@ const std::vector<std::uint32_t>& JetTableStore::Order(std::size_t table, std::s
     auto& orders = m_orders.at(table);
     if (orders.empty()) orders.resize(rows.size());
     auto& order = orders.at(column);
-    const std::vector<Value>& values = rows.at(column);
-    if (order.size() != values.size()) {
-        order.resize(values.size());
+    const JetColumnValues& values = rows.at(column);
+    if (order.size() != values.Size()) {
+        order.resize(values.Size());
         std::iota(order.begin(), order.end(), 0U);
-        const bool binary = m_tables[table].columns[column].binary;
-        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-            return Less(values[a], values[b], binary);
-        });
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return Less(values, a, b); });
     }
     return order;
 }

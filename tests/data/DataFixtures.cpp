@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
@@ -90,6 +91,15 @@ void MakeDiary(const std::string& path, const std::vector<PatientRow>& patients,
     rs->Close();
     db->Close();
     if (!password.empty()) dao::SetDatabasePassword(path, password);
+}
+
+FileState StateOf(const std::string& path) {
+    FileState s{ReadBytes(path), std::filesystem::last_write_time(path), {}};
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        s.folder.push_back(entry.path().filename().string());
+    std::sort(s.folder.begin(), s.folder.end());
+    return s;
 }
 
 namespace {

@@ -54,6 +54,16 @@ std::shared_ptr<dao::Database> OpenCompanion(const std::string& path, bool readO
 // Runs a query and reads one field of its first row.
 dao::Value FirstValue(dao::Database& db, const std::string& sql, const std::string& field);
 
+// A file's bytes and time of last change, and the names in its folder: what a reader must
+// leave as it was.
+struct FileState {
+    std::string bytes;
+    std::filesystem::file_time_type written;
+    std::vector<std::string> folder;
+    bool operator==(const FileState&) const = default;
+};
+FileState StateOf(const std::string& path);
+
 // Runs a program (found on PATH when argv[0] has no '/') with extra environment variables;
 // its stdout is returned, its stderr goes to errFile (discarded when empty).
 struct ProcessResult {

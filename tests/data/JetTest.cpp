@@ -226,26 +226,11 @@ TEST_F(JetTest, aFileWithoutPasswordOpensWithAnyConnectString) {
 
 // ---- read-only ---------------------------------------------------------------------------
 
-struct Snapshot {
-    std::string bytes;
-    fs::file_time_type written;
-    std::vector<std::string> folder;
-    bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot Take(const std::string& path) {
-    Snapshot s{test::ReadBytes(path), fs::last_write_time(path), {}};
-    for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
-        s.folder.push_back(entry.path().filename().string());
-    std::sort(s.folder.begin(), s.folder.end());
-    return s;
-}
-
 class JetWriteTest : public JetTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(JetWriteTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
     const std::string path = Copy(GetParam());
-    const Snapshot before = Take(path);
+    const test::FileState before = test::StateOf(path);
     {
         // Asked for read-write and exclusively: still only ever read, and no lock file.
         auto db = engines.Create("DAO.DBEngine.35")->OpenDatabase(path, true, false, kConnect);
@@ -269,14 +254,14 @@ TEST_P(JetWriteTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
         TableDef table = db->CreateTableDef("strips");
         table.AppendField(table.CreateField("ID", dbLong));
         EXPECT_EQ(ErrorOf([&] { db->AppendTableDef(table); }), kErrReadOnly);
-        EXPECT_EQ(Take(path), before);
+        EXPECT_EQ(test::StateOf(path), before);
         db->Close();
     }
     EXPECT_EQ(ErrorOf([&] { SetDatabasePassword(path, "neu"); }), kErrUnrecognizedFormat);
     EXPECT_EQ(
         ErrorOf([&] { engines.Create("DAO.DBEngine.36")->CreateDatabase(path, dbLangGeneral, 0); }),
         kErrDatabaseExists);
-    EXPECT_EQ(Take(path), before);
+    EXPECT_EQ(test::StateOf(path), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, JetWriteTest,

@@ -1,0 +1,242 @@
+// A consumption refresh on the heavy Jet 3 diary (100,000 readings over 25 years), set against
+// the floor of one plain libmdb scan of its GLUCOSE table in the same run.
+
+// glib first: mdbtools.h includes it inside extern "C".
+#include <glib.h>
+#include <mdbtools.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Context.h"
+#include "consumption/ConsumptionTable.h"
+#include "data/Dao.h"
+#include "data/Schema.h"
+#include "strips/Catalogue.h"
+#include "text/OleDate.h"
+
+namespace {
+
+using namespace stripstock;
+namespace fs = std::filesystem;
+
+constexpr int kMeters[] = {73, 24, 25, 12, 13, 23, 33, 35};  // the diary's methods
+constexpr int kStrips = 30;
+constexpr int kLedgerRows = 2000;
+constexpr int kReadings = 100000;
+
+struct Host {
+    fs::path dir;
+    Context ctx;
+};
+
+// The companion: 30 strip definitions with one to three of the diary's meters each, 2,000
+// ledger rows from 2001 on; the clock in January 2026, after the last reading.
+Host& TheHost() {
+    static Host* host = [] {
+        auto* h = new Host;
+        std::string pattern = (fs::temp_directory_path() / "stripstock-bench-jet-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+        h->dir = pattern;
+        Context& ctx = h->ctx;
+        ctx.engines = std::make_shared<dao::EngineFactory>();
+        ctx.DbPassword = "quomba";
+        ctx.clock = [] { return ToOleDate({2026, 1, 15, 12, 30, 0}); };
+        ctx.DiaryDbPath = (h->dir / "HEAVY.VLD").string();
+        ctx.StripDbPath = (h->dir / "HEAVY.VLT").string();
+        fs::copy_file(STRIPSTOCK_HEAVY_JET3, ctx.DiaryDbPath);
+
+        CreateCompanionDatabase(ctx, ctx.StripDbPath);
+        auto db =
+            ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(ctx.StripDbPath, false, false);
+        auto strips = db->OpenRecordset("strips", dao::dbOpenDynaset);
+        for (int s = 0; s < kStrips; ++s) {
+            std::string appliesTo;
+            for (int k = 0; k < 1 + s % 3; ++k)
+                appliesTo += "|" + std::to_string(kMeters[(s + 3 * k) % 8]) + "|";
+            strips->AddNew();
+            strips->SetField("Desc", "Streifen " + std::to_string(s + 1));
+            strips->SetField("AppliesTo", appliesTo);
+            strips->Update();
+        }
+        strips->Close();
+        const double first = ToOleDate({2001, 1, 1, 0, 0, 0});
+        const double last = ToOleDate({2025, 12, 31, 0, 0, 0});
+        std::mt19937 rng(7);
+        auto ledger = db->OpenRecordset("teststrips", dao::dbOpenDynaset);
+        for (int i = 0; i < kLedgerRows; ++i) {
+            ledger->AddNew();
+            ledger->SetField("Date", first + std::floor(i * (last - first) / kLedgerRows));
+            if (i % 7 == 3) {
+                ledger->SetField("Type", std::int64_t{kMeters[rng() % 8]});
+                ledger->SetField("Amount", -static_cast<std::int64_t>(1 + rng() % 3));
+            } else {
+                ledger->SetField("Type", static_cast<std::int64_t>(1 + rng() % kStrips));
+                ledger->SetField("Amount", static_cast<std::int64_t>(50 * (1 + rng() % 2)));
+            }
+            ledger->Update();
+        }
+        ledger->Close();
+        db->Close();
+        ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
+        if (ctx.stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
+        return h;
+    }();
+    return *host;
+}
+
+// The floor: libmdb opens the file, finds GLUCOSE and hands over every row; vdate and method
+// are taken from the page as stored.
+std::pair<long, double> LibmdbScan(const std::string& path) {
+    MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
+    if (!mdb || !mdb_read_catalog(mdb, MDB_TABLE)) throw std::runtime_error("libmdb: " + path);
+    char name[] = "GLUCOSE";
+    MdbTableDef* t = mdb_read_table_by_name(mdb, name, MDB_TABLE);
+    if (!t || !mdb_read_columns(t)) throw std::runtime_error("libmdb: no GLUCOSE");
+    auto* vdate = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, 0));
+    auto* method = static_cast<MdbColumn*>(g_ptr_array_index(t->columns, 3));
+    long rows = 0;
+    double sum = 0.0;
+    mdb_rewind_table(t);
+    while (mdb_fetch_row(t)) {
+        double d = 0.0;
+        if (vdate->cur_value_len == 8) std::memcpy(&d, mdb->pg_buf + vdate->cur_value_start, 8);
+        const int m =
+            method->cur_value_len == 2 ? mdb_get_int16(mdb->pg_buf, method->cur_value_start) : 0;
+        sum += d + m;
+        ++rows;
+    }
+    mdb_free_tabledef(t);
+    mdb_close(mdb);
+    return {rows, sum};
+}
+
+long EngineCount(const Context& ctx, const std::string& sql) {
+    auto db = ctx.engines->Create("DAO.DBEngine.36")
+                  ->OpenDatabase(ctx.DiaryDbPath, false, true, "MS Access;pwd=quomba");
+    auto rs = db->OpenRecordset(sql, dao::dbOpenDynaset);
+    long n = 0;
+    for (; !rs->Eof(); rs->MoveNext()) n += dao::ToLong(rs->GetField("inum"));
+    db->Close();
+    return n;
+}
+
+const char* const kGrouped =
+    "SELECT method, count(vdate) as inum FROM GLUCOSE WHERE vdate between #1/1/2001# AND "
+    "#1/15/2026# GROUP BY method";
+
+// Both paths must see the same readings, or the timings compare different work.
+bool SameReadings() {
+    Host& h = TheHost();
+    const long scanned = LibmdbScan(h.ctx.DiaryDbPath).first;
+    const long counted = EngineCount(h.ctx, "SELECT count(vdate) as inum FROM GLUCOSE");
+    const long grouped = EngineCount(h.ctx, kGrouped);
+    Context ctx = h.ctx;
+    const ConsumptionTable table = FillConsumptionList(ctx);
+    if (scanned != kReadings || counted != kReadings || grouped != kReadings ||
+        table.owner != "Erika Müller" || table.rows.empty()) {
+        std::fprintf(stderr, "readings differ: scan %ld, count %ld, grouped %ld, owner '%s'\n",
+                     scanned, counted, grouped, table.owner.c_str());
+        return false;
+    }
+    std::printf("libmdb and the engine agree: %ld readings, %zu table rows, owner %s\n", scanned,
+                table.rows.size(), table.owner.c_str());
+    return true;
+}
+
+void BM_JetFillConsumptionList(benchmark::State& state) {
+    Host& h = TheHost();
+    FillConsumptionList(h.ctx);  // fixes the start date, as the first fill at start-up does
+    for (auto _ : state) {
+        ConsumptionTable table = FillConsumptionList(h.ctx);
+        benchmark::DoNotOptimize(table);
+    }
+}
+
+// One open of the diary, its readings loaded, one count over them.
+void BM_JetOpenAndCount(benchmark::State& state) {
+    Host& h = TheHost();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EngineCount(h.ctx, "SELECT count(vdate) as inum FROM GLUCOSE"));
+}
+
+// The same open and load, then the grouped read that a one-pass refresh sends.
+void BM_JetOpenAndGroupedRead(benchmark::State& state) {
+    Host& h = TheHost();
+    for (auto _ : state) benchmark::DoNotOptimize(EngineCount(h.ctx, kGrouped));
+}
+
+void BM_LibmdbScan(benchmark::State& state) {
+    Host& h = TheHost();
+    for (auto _ : state) {
+        const auto [rows, sum] = LibmdbScan(h.ctx.DiaryDbPath);
+        if (rows != kReadings) state.SkipWithError("unexpected number of readings");
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+BENCHMARK(BM_JetFillConsumptionList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JetOpenAndCount)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JetOpenAndGroupedRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibmdbScan)->Unit(benchmark::kMillisecond);
+
+// Keeps wall and CPU milliseconds per iteration (medians when repeated) for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations == 0) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            m_ms[run.run_name.function_name] = {run.GetAdjustedRealTime(),
+                                                run.GetAdjustedCPUTime()};
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::pair<double, double> Ms(const std::string& name) const {
+        const auto it = m_ms.find(name);
+        return it == m_ms.end() ? std::pair{0.0, 0.0} : it->second;
+    }
+
+  private:
+    std::map<std::string, std::pair<double, double>> m_ms;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (!SameReadings()) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto [scan, scanCpu] = reporter.Ms("BM_LibmdbScan");
+    std::printf("\nSummary (heavy-jet3.mdb: %d readings; %d strip definitions, %d ledger rows)\n",
+                kReadings, kStrips, kLedgerRows);
+    std::printf(
+        "                                                wall ms    CPU ms   ratio (CPU)\n");
+    for (const auto& [name, label] :
+         {std::pair{"BM_JetFillConsumptionList", "(1) full consumption refresh"},
+          std::pair{"BM_JetOpenAndCount", "(2) one open, load and count"},
+          std::pair{"BM_JetOpenAndGroupedRead", "(3) one open, load and grouped read"},
+          std::pair{"BM_LibmdbScan", "(0) floor: one libmdb scan of GLUCOSE"}}) {
+        const auto [wall, cpu] = reporter.Ms(name);
+        std::printf("  %-44s %9.3f %9.3f   %6.2f\n", label, wall, cpu,
+                    scanCpu > 0 ? cpu / scanCpu : 0.0);
+    }
+    std::error_code ignored;
+    fs::remove_all(TheHost().dir, ignored);
+    return 0;
+}
