@@ -19,10 +19,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/Context.h"
 #include "consumption/ConsumptionTable.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
+#include "host/Context.h"
 #include "strips/Catalogue.h"
 #include "text/OleDate.h"
 
@@ -39,6 +39,7 @@ constexpr int kReadings = 100000;
 struct Host {
     fs::path dir;
     Context ctx;
+    std::vector<ListEntry> stripList;
 };
 
 // The companion: 30 strip definitions with one to three of the diary's meters each, 2,000
@@ -89,8 +90,8 @@ Host& TheHost() {
         }
         ledger->Close();
         db->Close();
-        ctx.stripList = LoadStripList(ctx, ctx.StripDbPath);
-        if (ctx.stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
+        h->stripList = LoadStripList(ctx, ctx.StripDbPath);
+        if (h->stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
         return h;
     }();
     return *host;
@@ -143,7 +144,7 @@ bool SameReadings() {
     const long counted = EngineCount(h.ctx, "SELECT count(vdate) as inum FROM GLUCOSE");
     const long grouped = EngineCount(h.ctx, kGrouped);
     Context ctx = h.ctx;
-    const ConsumptionTable table = FillConsumptionList(ctx);
+    const ConsumptionTable table = FillConsumptionList(ctx, h.stripList);
     if (scanned != kReadings || counted != kReadings || grouped != kReadings ||
         table.owner != "Erika Müller" || table.rows.empty()) {
         std::fprintf(stderr, "readings differ: scan %ld, count %ld, grouped %ld, owner '%s'\n",
@@ -157,9 +158,10 @@ bool SameReadings() {
 
 void BM_JetFillConsumptionList(benchmark::State& state) {
     Host& h = TheHost();
-    FillConsumptionList(h.ctx);  // fixes the start date, as the first fill at start-up does
+    // The first fill fixes the start date, as the one at start-up does.
+    FillConsumptionList(h.ctx, h.stripList);
     for (auto _ : state) {
-        ConsumptionTable table = FillConsumptionList(h.ctx);
+        ConsumptionTable table = FillConsumptionList(h.ctx, h.stripList);
         benchmark::DoNotOptimize(table);
     }
 }

@@ -37,9 +37,7 @@ class JetProgramTest : public ::testing::Test {
         const std::string path = (fs::path(dir.File("host")) / "MUELLER.VLD").string();
         fs::copy_file(kData + "/" + fixture, path, fs::copy_options::overwrite_existing);
         Registry reg(MakeFileRegistryBackend(dir.File("registry.reg")));
-        reg.RegWriteString(kHkeyLocalMachine, hostsim::HostRegKeyFor(hostsim::kDefaultHostKey),
-                           "DataBaseName", path);
-        return path;
+        return hostsim::UseDiary(reg, path);
     }
 
     test::ProcessResult Cli(std::vector<std::string> args) {
