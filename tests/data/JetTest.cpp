@@ -293,10 +293,14 @@ TEST_F(JetTest, damagedFilesAreRefusedWith3343AndLeftAlone) {
     constexpr std::size_t kPage = 2048;
     std::string zeroedCatalog = good;
     std::fill_n(zeroedCatalog.begin() + 2 * kPage, kPage, '\0');
+    // The catalog's usage map pointer (page 2, 0x23) names a row its page does not have.
+    std::string lostMap = good;
+    lostMap[2 * kPage + 0x23] = '\x82';
     const std::vector<std::string> damaged{
         good.substr(0, kPage + kPage / 2),        // cut inside a page
         good.substr(0, good.size() - 8 * kPage),  // the last pages missing
         zeroedCatalog,
+        lostMap,
     };
     for (std::size_t i = 0; i < damaged.size(); ++i) {
         const std::string path = dir.File("damaged" + std::to_string(i) + ".vld");
