@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "data/JetFile.h"
 #include "data/SqliteConnection.h"
 #include "data/SqliteEngine.h"
 #include "text/Regional.h"
@@ -143,6 +144,8 @@ void SetDatabasePassword(const std::string& path, const std::string& password) {
 }
 
 std::string DatabasePassword(const std::string& path) {
+    // A file in the host engine's own format keeps it in its header.
+    if (const auto jet = ReadJetHeader(path)) return jet->password;
     SqliteConnection conn = SqliteConnection::Open(path, /*readOnly=*/true, /*exclusive=*/false);
     if (!conn.TableExists("MSysPassword")) return {};
     SqliteStatement st = conn.Prepare("SELECT pwd FROM MSysPassword LIMIT 1");

@@ -55,6 +55,21 @@ void JetDatabase::AppendTableDef(const TableDef&) {
     ThrowReadOnly();
 }
 
+void JetDatabase::BeginTrans() {
+    Conn();
+    ThrowReadOnly();
+}
+
+void JetDatabase::CommitTrans() {
+    Conn();
+    throw JetError(kErrInvalidOperation, "Invalid operation.");
+}
+
+void JetDatabase::Rollback() {
+    Conn();
+    throw JetError(kErrInvalidOperation, "Invalid operation.");
+}
+
 bool JetDatabase::IsOpen() const { return m_conn->IsOpen(); }
 
 void JetDatabase::Close() {

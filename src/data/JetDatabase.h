@@ -25,6 +25,10 @@ class JetDatabase : public Database {
     std::shared_ptr<Recordset> OpenRecordset(const std::string& source, int kind) override;
     TableDef CreateTableDef(const std::string& name) override;
     void AppendTableDef(const TableDef& table) override;  // 3027
+    // Nothing can be changed: BeginTrans raises 3027, CommitTrans and Rollback 3219.
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void Rollback() override;
     bool IsOpen() const override;
     void Close() override;
 

@@ -11,6 +11,7 @@
 
 #include "data/ColumnInfo.h"
 #include "data/SqliteConnection.h"
+#include "text/CaseFold.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock::dao {

@@ -10,7 +10,6 @@
 
 #include "data/ConnectString.h"
 #include "data/SqlTranslator.h"
-#include "text/CaseFold.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock::dao {

@@ -60,6 +60,7 @@ TEST_P(JetHeaderTest, givesTheVersionAndTheUnmaskedPassword) {
     ASSERT_TRUE(header);
     EXPECT_EQ(header->version, GetParam().version);
     EXPECT_EQ(header->password, GetParam().password);
+    EXPECT_EQ(DatabasePassword(kData + "/" + GetParam().file), GetParam().password);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -251,6 +252,9 @@ TEST_P(JetWriteTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
             EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrUpdateWithoutAddNew);
             EXPECT_EQ(ToText(rs->GetField("name")), "Müller");
         }
+        EXPECT_EQ(ErrorOf([&] { db->BeginTrans(); }), kErrReadOnly);
+        EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }), kErrInvalidOperation);
+        EXPECT_EQ(ErrorOf([&] { db->Rollback(); }), kErrInvalidOperation);
         TableDef table = db->CreateTableDef("strips");
         table.AppendField(table.CreateField("ID", dbLong));
         EXPECT_EQ(ErrorOf([&] { db->AppendTableDef(table); }), kErrReadOnly);
