@@ -70,6 +70,11 @@ void JetDatabase::Rollback() {
     throw JetError(kErrInvalidOperation, "Invalid operation.");
 }
 
+std::vector<std::string> JetDatabase::TableNames() {
+    Conn();
+    return m_sql.TableNames();
+}
+
 bool JetDatabase::IsOpen() const { return m_conn->IsOpen(); }
 
 void JetDatabase::Close() {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/Dao.h"
 #include "data/SqliteDatabase.h"
@@ -29,6 +30,7 @@ class JetDatabase : public Database {
     void BeginTrans() override;
     void CommitTrans() override;
     void Rollback() override;
+    std::vector<std::string> TableNames() override;  // the file's user tables
     bool IsOpen() const override;
     void Close() override;
 

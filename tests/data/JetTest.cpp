@@ -275,6 +275,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, JetWriteTest,
 
 TEST_F(JetTest, missingTablesAndColumnsRaiseTheEnginesErrors) {
     auto db = Open(Copy("diary-jet4.mdb"));
+    EXPECT_EQ(db->TableNames(), (std::vector<std::string>{"patdat", "GLUCOSE"}));
     EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("SELECT * FROM strips", dbOpenDynaset); }),
               kErrInputTableNotFound);
     EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("strips", dbOpenDynaset); }), kErrInputTableNotFound);
