@@ -13,8 +13,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/AboutBox.h"
 #include "app/MainButtons.h"
 #include "app/MessageBox.h"
+#include "app/ProgramInfo.h"
 #include "app/WidgetHelpers.h"
 #include "app/WindowPlacement.h"
 #include "consumption/ConsumptionView.h"
@@ -94,6 +96,7 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     connect(m_prescriptions, &PrescriptionsView::commandClicked, this, &MainWindow::Command1_Click);
     connect(m_strips, &StripDefinitionsView::commandClicked, this, &MainWindow::Command1_Click);
     RestorePlacement();
+    InstallAboutShortcut(this);
 }
 
 std::unique_ptr<MainWindow> MainWindow::Start(Context& ctx, const QString& commandLine) {
@@ -103,11 +106,7 @@ std::unique_ptr<MainWindow> MainWindow::Start(Context& ctx, const QString& comma
         startup = RunStartup(ctx, ToCore(commandLine));
     }
     if (startup.refused) {
-        // A registry store at fault is named on a second line; the diary is not to blame then.
-        MessageBox::Critical(
-            nullptr, ToQt(startup.refusalCause.empty()
-                              ? std::string(kRefusalMessage)
-                              : std::string(kRefusalMessage) + "\n" + startup.refusalCause));
+        MessageBox::Critical(nullptr, ToQt(RefusalText(startup, "stripstock --diary DATEI")));
         return nullptr;
     }
     return std::make_unique<MainWindow>(ctx, startup);

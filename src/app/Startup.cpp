@@ -24,6 +24,20 @@ bool IsTheDiaryItself(const std::string& companion, const std::string& diary) {
     return same && !ec;
 }
 
+// Beside the program for a diary of the host; in the user's data folder for a diary named on
+// the command line, since an installed program's folder is not writable.
+std::string CompanionFolder(const Context& ctx) {
+    if (ctx.diaryFile.empty() || ctx.userDataDir.empty()) {
+        return ctx.programDir;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(Utf8Path(ctx.userDataDir), ec);
+    if (ec) {
+        DebugLog("RunStartup", "cannot create " + ctx.userDataDir + ": " + ec.message());
+    }
+    return ctx.userDataDir;
+}
+
 }  // namespace
 
 std::string CompanionFileName(const std::string& diaryPath, char separator) {
@@ -46,12 +60,14 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
     if (!settings.diaryOpen) {
         result.refused = true;
         result.refusalCause = settings.storeProblem;
+        result.refusalReason = settings.refusalReason;
         return result;
     }
     ctx.IsLoading = false;
 
-    ctx.StripDbPath = JoinPath(
-        ctx.programDir, CompanionFileName(ctx.DiaryDbPath, ctx.pathSeparator), ctx.pathSeparator);
+    ctx.StripDbPath =
+        JoinPath(CompanionFolder(ctx), CompanionFileName(ctx.DiaryDbPath, ctx.pathSeparator),
+                 ctx.pathSeparator);
     // The diary is only ever read: every write to it is refused by the engines, whatever
     // path it was given, with the reason for the user.
     if (ctx.engines) {

@@ -22,6 +22,7 @@ inline constexpr const char* kDescription =
 // prescriptions, and the meter list.
 struct StartupResult : MainViews {
     bool refused = false;              // no diary open in the host: show the refusal, end
+    std::string refusalReason;         // why a --diary file was refused; empty otherwise
     std::vector<ListEntry> meterList;  // cbMeters: 27 entries, code as item data
     int meterSelection = -1;           // position to select in cbMeters, -1 = none
     std::string refusalCause;  // second line of the refusal when the registry store is at fault
@@ -36,7 +37,7 @@ struct StartupResult : MainViews {
 StartupResult RunStartup(Context& ctx, const std::string& commandLine);
 
 // A context with the real services: the registry store of the environment, both engine
-// class names, the local clock and the platform's path separator.
+// class names, the local clock, the platform's path separator and the user's data folder.
 Context MakeContext(const std::string& programDir);
 
 // The companion database's file name for a diary path: its file name, upper-cased, with every

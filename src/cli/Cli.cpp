@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 
+#include "app/ProgramInfo.h"
 #include "app/Startup.h"
 #include "cli/CommandLine.h"
 #include "consumption/ConsumptionTable.h"
@@ -34,6 +35,7 @@ constexpr long long kInt16Max = std::numeric_limits<std::int16_t>::max();
 struct Given {
     std::optional<std::string> host;
     std::optional<std::string> programDir;
+    std::optional<std::string> diary;
     // IDs, types and list positions are 32-bit in the core; a larger number must not wrap
     // round to another row (4294967297 would otherwise delete the strip with ID 1).
     std::optional<std::int32_t> id;
@@ -339,6 +341,9 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
                      "the host's command line (default empty: host key VELLIND4)");
     cmdline::AddText(app, "--program-dir", given.programDir, "DIR",
                      "the program's folder, where the companion database lives");
+    cmdline::AddText(app, "--diary", given.diary, "FILE",
+                     "a diary file to use instead of the host's; its companion database is "
+                     "kept in $XDG_DATA_HOME/stripstock (~/.local/share/stripstock)");
     const auto commands = DeclareCommands(app, given);
 
     if (const auto status = cmdline::Parse(app, args, out, err)) return *status;
@@ -346,11 +351,14 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
     const auto it = std::find_if(commands.begin(), commands.end(),
                                  [chosen](const auto& c) { return c.first == chosen; });
     if (given.programDir) ctx.programDir = *given.programDir;
+    if (given.diary) {
+        if (given.diary->empty()) return cmdline::ReportUsage(app, {"--diary needs a file"}, err);
+        ctx.diaryFile = *given.diary;
+    }
 
     const StartupResult start = RunStartup(ctx, given.host.value_or(""));
     if (start.refused) {
-        err << kRefusalMessage << '\n';
-        if (!start.refusalCause.empty()) err << start.refusalCause << '\n';
+        err << RefusalText(start, "stripstock-cli --diary DATEI BEFEHL") << '\n';
         return kExitStartRefused;
     }
     // What is read from the companion database is not shown as an empty result when the

@@ -50,6 +50,11 @@ struct Context {
     std::string programDir;         // the program's own folder
     char pathSeparator = '/';       // separator used to join programDir and file names
     std::function<double()> clock;  // current local date and time as an OLE Automation date
+
+    // A diary file named on the command line (--diary) stands in for the host's open diary.
+    // Its companion then lives in userDataDir: an installed program's folder is not writable.
+    std::string diaryFile;
+    std::string userDataDir;
 };
 
 }  // namespace stripstock

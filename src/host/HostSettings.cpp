@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
+#include "host/DiaryFile.h"
 #include "host/Registry.h"
 #include "text/Regional.h"
 #include "text/TextHelpers.h"
@@ -91,7 +93,16 @@ HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine
         result.lastMeterPosition = *position;
     }
 
-    if (!ctx.DiaryDbPath.empty() && !IsNormalFile(ctx.DiaryDbPath)) {
+    if (!ctx.diaryFile.empty()) {
+        // The file is the user's own choice, not the host's directory search: a hidden name
+        // is fine, a file that cannot be read is refused with the reason.
+        if (auto problem = DiaryFileProblem(ctx.diaryFile)) {
+            ctx.DiaryDbPath.clear();
+            result.refusalReason = std::move(*problem);
+        } else {
+            ctx.DiaryDbPath = ctx.diaryFile;
+        }
+    } else if (!ctx.DiaryDbPath.empty() && !IsNormalFile(ctx.DiaryDbPath)) {
         ctx.DiaryDbPath.clear();
     }
     result.diaryOpen = !ctx.DiaryDbPath.empty();

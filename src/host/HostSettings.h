@@ -17,6 +17,8 @@ struct HostSettingsResult {
     std::optional<int> lastMeterPosition;
     // Why the registry store could not be used (for the user); "" when it could.
     std::string storeProblem;
+    // Why the diary file named on the command line was refused; empty otherwise.
+    std::string refusalReason;
 };
 
 // The longest key name the registry takes, in characters.
@@ -26,6 +28,7 @@ inline constexpr std::size_t kMaxRegistryKeyName = 255;
 // AddonRegKey, DiaryDbPath, DbPassword), creating the host and add-on keys when missing.
 // A host key name the registry cannot hold as one key (longer than kMaxRegistryKeyName or
 // holding "\") is refused before anything is written: no diary, the reason logged.
+// A ctx.diaryFile replaces the host's "DataBaseName" and must be a readable file.
 HostSettingsResult LoadHostSettings(Context& ctx, const std::string& commandLine);
 
 // "LastMeter" below the add-on's key (HKEY_LOCAL_MACHINE), read with the default "0", trimmed

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -88,13 +89,50 @@ class MainWindowTest : public QObject {
         const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].text,
-                 QStringLiteral("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch"));
+                 QStringLiteral("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n"
+                                "Ohne VELLIND mit einer Tagebuchdatei starten: "
+                                "stripstock --diary DATEI"));
         QCOMPARE(shown[0].title, QStringLiteral("Teststreifenverwaltung"));
         QCOMPARE(shown[0].icon, MessageBox::Icon::Critical);
         QCOMPARE(shown[0].buttons, QList<MessageBox::Button>{MessageBox::Button::Ok});
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             QVERIFY(qobject_cast<MainWindow*>(widget) == nullptr);
         }
+    }
+
+    void refusesAMissingDiaryFileWithTheReason() {
+        m_host->OpenDiary();
+        m_ctx = m_host->MakeCtx();
+        m_ctx.diaryFile = m_host->Path("fehlt.vld");
+        QVERIFY(MainWindow::Start(m_ctx, QString()) == nullptr);
+        const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].text,
+                 QStringLiteral("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n"
+                                "Die Datei ist nicht vorhanden: ") +
+                     QString::fromStdString(m_ctx.diaryFile));
+    }
+
+    void f1ShowsTheAboutBoxWithTheVersion() {
+        m_host->OpenDiary();
+        const auto window = Start();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        ModalWatcher watcher;
+        QString title;
+        QString text;
+        watcher.Next([&](QDialog* dialog) {
+            title = dialog->windowTitle();
+            text = qobject_cast<QMessageBox*>(dialog)->text();
+            dialog->accept();
+        });
+        QTest::keyClick(window.get(), Qt::Key_F1);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seen.size(), 1, 5000);
+        QCOMPARE(title, QStringLiteral("Info über Teststreifenverwaltung"));
+        QCOMPARE(text, QStringLiteral("StripStock " STRIPSTOCK_VERSION "\nVerwaltet Bezug, "
+                                      "Verbrauch und Bestand von Blutzucker-Teststreifen."));
+        // The designed window is unchanged: no menu bar, the same size.
+        QCOMPARE(window->size(), QSize(650, 360));
     }
 
     void showsFixedTexts_data() {
