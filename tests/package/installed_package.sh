@@ -26,13 +26,14 @@ for file in usr/bin/stripstock usr/bin/stripstock-cli \
 done
 [ ! -e "$root/usr/bin/stripstock-host" ] || { echo "the host simulator is packaged"; exit 1; }
 # Dependencies come from dpkg-shlibdeps.
-dpkg-deb -f "$deb" Depends | grep -q "libsqlite3-0" || { echo "no computed dependencies"; exit 1; }
+[[ "$(dpkg-deb -f "$deb" Depends)" == *libsqlite3-0* ]] || { echo "no computed dependencies"; exit 1; }
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ]
 
 upstream=${version%-*}
 [ "$("$cli" --version)" = "stripstock-cli $upstream" ]
 [ "$("$root/usr/bin/stripstock" --version)" = "stripstock $upstream" ]
-zcat "$root/usr/share/man/man1/stripstock-cli.1.gz" | grep -q -- "--diary"
+zcat "$root/usr/share/man/man1/stripstock-cli.1.gz" > "$dir/page"
+grep -qF '\-\-diary' "$dir/page" || { echo "the manual page lacks --diary"; exit 1; }
 
 # A diary made by the host simulator in a registry of its own; the installed program sees no
 # host at all and keeps its companion in the user's data folder.
