@@ -165,13 +165,19 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
 
     commands.emplace_back(
         AddCommand(app, "consumption", "shows the consumption table: use and stock per strip"),
-        [](Context&, const StartupResult& start, const Given&, std::ostream& out, std::ostream&) {
+        [](Context&, const StartupResult& start, const Given&, std::ostream& out,
+           std::ostream& err) {
             const ConsumptionTable& table = start.consumption;
             PrintRow(out, {"Tagebuchinhaber:", table.owner});
             PrintRow(out, {"Berechnung beginnt ab:", table.startingDate.value_or("")});
             PrintRow(out, {"Teststreifen", "Verbrauch", "Bestand", "Letzte Verordnung"});
             for (const ConsumptionRow& row : table.rows)
                 PrintRow(out, {row.label, row.used, row.stock, row.lastPrescription});
+            // The companion's figures are still printed; the missing ones are explained.
+            if (!table.diaryFailure.empty()) {
+                err << table.diaryFailure << '\n';
+                return kExitStorageFailure;
+            }
             return kExitDone;
         });
 

@@ -1,5 +1,7 @@
 #include "consumption/ComputeStripStock.h"
 
+#include "consumption/StockReads.h"
+
 #include <cctype>
 #include <cstdio>
 #include <limits>
@@ -15,13 +17,15 @@
 
 namespace stripstock {
 
+using stockreads::AsDate;
+using stockreads::AsLong;
+using stockreads::OpenFirstRow;
+using stockreads::ReadColumn;
+using stockreads::SumAmount;
+
 namespace {
 
 constexpr const char* kWhere = "ComputeStripStock";
-
-void LogJetError(const std::string& what, const dao::JetError& e) {
-    DebugLog(kWhere, what + ": " + std::to_string(e.number()) + " " + e.what());
-}
 
 // The companion database carries no password, so it is opened without a connect string.
 std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine>& engine,
@@ -32,102 +36,12 @@ std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine
     try {
         return engine->OpenDatabase(path, false, true);
     } catch (const dao::JetError& e) {
-        LogJetError("open " + path, e);
+        DebugLog(kWhere, "open " + path + ": " + std::to_string(e.number()) + " " + e.what());
     }
     return nullptr;
 }
 
-// Opens a dynaset on sql and moves to its first row. The record set is handed to rs (closing
-// the one before) so that db_cleanup closes the last one. Null when either step fails.
-std::shared_ptr<dao::Recordset> OpenFirstRow(const std::shared_ptr<dao::Database>& database,
-                                             std::shared_ptr<dao::Recordset>& rs,
-                                             const std::string& sql) {
-    if (!database) {
-        return nullptr;
-    }
-    if (rs) {
-        try {
-            rs->Close();
-        } catch (const dao::JetError& e) {
-            LogJetError("close record set", e);
-        }
-        rs.reset();
-    }
-    const int status = db_OpenRecordset(database, rs, sql, dao::dbOpenDynaset);
-    if (status != 0 || !rs) {
-        DebugLog(kWhere, sql + ": " + std::to_string(status));
-        return nullptr;
-    }
-    try {
-        rs->MoveFirst();
-    } catch (const dao::JetError& e) {
-        LogJetError(sql, e);
-        return nullptr;
-    }
-    return rs;
-}
-
-// A column of the current row; nullopt when it is null (an aggregate over no rows) or the
-// read fails.
-std::optional<dao::Value> ReadColumn(const std::shared_ptr<dao::Recordset>& rs,
-                                     std::string_view column) {
-    if (!rs) {
-        return std::nullopt;
-    }
-    try {
-        dao::Value value = rs->GetField(column);
-        if (dao::IsNull(value)) {
-            return std::nullopt;
-        }
-        return value;
-    } catch (const dao::JetError& e) {
-        LogJetError("read " + std::string(column), e);
-    }
-    return std::nullopt;
-}
-
-std::optional<double> ReadDate(const std::shared_ptr<dao::Recordset>& rs, std::string_view column) {
-    const std::optional<dao::Value> value = ReadColumn(rs, column);
-    if (!value) {
-        return std::nullopt;
-    }
-    try {
-        return dao::ToDate(*value);
-    } catch (const dao::JetError& e) {
-        LogJetError("date " + std::string(column), e);
-    }
-    return std::nullopt;
-}
-
-std::optional<std::int32_t> ReadLong(const std::shared_ptr<dao::Recordset>& rs,
-                                     std::string_view column) {
-    const std::optional<dao::Value> value = ReadColumn(rs, column);
-    if (!value) {
-        return std::nullopt;
-    }
-    try {
-        return dao::ToLong(*value);
-    } catch (const dao::JetError& e) {
-        LogJetError("number " + std::string(column), e);
-    }
-    return std::nullopt;
-}
-
-// The summed Amount of one received query; 0 when there are no rows or the query fails.
-std::int64_t SumAmount(const std::shared_ptr<dao::Database>& database,
-                       std::shared_ptr<dao::Recordset>& rs, const std::string& sql) {
-    return ReadLong(OpenFirstRow(database, rs, sql), "iNum").value_or(0);
-}
-
 }  // namespace
-
-std::string SqlDateTime(double oleDate) {
-    const CivilDateTime dt = FromOleDate(oleDate);
-    char text[40];
-    std::snprintf(text, sizeof text, "#%d/%d/%04d %02d:%02d#", dt.month, dt.day, dt.year, dt.hour,
-                  dt.minute);
-    return text;
-}
 
 bool IsMeterInList(const std::string& list) {
     if (list.size() < 3 || list.front() != '(' || list.back() != ')') {
@@ -178,11 +92,11 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
         rangeSql += "WHERE " + stripRows;
     }
     if (const auto range = OpenFirstRow(database, rs, rangeSql)) {
-        if (const std::optional<double> vd2 = ReadDate(range, "vd2")) {
+        if (const std::optional<double> vd2 = AsDate(ReadColumn(range, "vd2"), "vd2")) {
             lastPrescription = *vd2;
         }
         if (startDate == 0.0) {
-            if (const std::optional<double> vd1 = ReadDate(range, "vd1")) {
+            if (const std::optional<double> vd1 = AsDate(ReadColumn(range, "vd1"), "vd1")) {
                 startDate = *vd1;
             }
         }
@@ -228,7 +142,7 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
         if (status != 0) {
             DebugLog(kWhere, "open diary " + ctx.DiaryDbPath + ": " + std::to_string(status));
         } else if (const std::optional<std::int32_t> count =
-                       ReadLong(OpenFirstRow(database, rs, countSql), "inum")) {
+                       AsLong(ReadColumn(OpenFirstRow(database, rs, countSql), "inum"), "inum")) {
             used = *count;
         }
         db_cleanup(engine, database, rs);
@@ -244,7 +158,8 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
     if (oneStrip) {
         lastSql += " AND Type=" + id;
     }
-    if (const std::optional<double> vd = ReadDate(OpenFirstRow(database, rs, lastSql), "vd")) {
+    if (const std::optional<double> vd =
+            AsDate(ReadColumn(OpenFirstRow(database, rs, lastSql), "vd"), "vd")) {
         lastPrescription = *vd;
     }
     db_cleanup(engine, database, rs);
@@ -252,14 +167,7 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
     database.reset();
     engine.reset();
 
-    const std::int64_t result = received - used;
-    if (result >= std::numeric_limits<std::int32_t>::min() &&
-        result <= std::numeric_limits<std::int32_t>::max()) {
-        stock = static_cast<std::int32_t>(result);
-    } else {
-        DebugLog(kWhere, "stock out of range: " + std::to_string(result));
-    }
-    return stock;
+    return stockreads::StockOf(received, used).value_or(stock);
 }
 
 }  // namespace stripstock

@@ -19,15 +19,12 @@ inline constexpr std::int32_t kNoStockFigure = 100000;
 // - used: blood-glucose readings in the diary since startDate (for a strip: those of its
 //   meters only).
 //
-// Received is the summed Amount up to the current minute. For one strip definition that is
-// its prescriptions plus the faulty measurements booked on its meters. Each failing step
-// leaves its figure at the default (received 0, used 0, lastPrescription 0); an overflowing
-// result gives kNoStockFigure.
+// Received is the summed Amount up to the current minute, taken in 64 bits. For one strip
+// definition that is its prescriptions plus the faulty measurements booked on its meters. Each
+// failing step leaves its figure at the default (received 0, used 0, lastPrescription 0); a stock
+// outside the 32-bit range gives kNoStockFigure.
 std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& startDate,
                                double& lastPrescription, std::int32_t& used);
-
-// "#m/d/yyyy hh:mm#": a Jet date literal down to the minute (seconds are dropped).
-std::string SqlDateTime(double oleDate);
 
 // True for "(c1,c2,...)" with decimal codes only: the one form of meter list that may be
 // appended to SQL text. "(**)", the list of a definition without meters, is not one.

@@ -1,12 +1,11 @@
 #include "consumption/ConsumptionTable.h"
 
 #include <cstdint>
-#include <limits>
+#include <optional>
 
+#include "consumption/ComputeConsumption.h"
 #include "consumption/ComputeStripStock.h"
-#include "data/Session.h"
 #include "text/Regional.h"
-#include "text/TextHelpers.h"
 
 namespace stripstock {
 
@@ -16,65 +15,76 @@ std::string DateCell(double oleDate) {
     return oleDate != 0.0 ? FormatShortDate(oleDate) : std::string();
 }
 
+// No figure: what the per-strip computation reports as kNoStockFigure, or a stock that the
+// 32-bit figure cannot hold.
+bool IsFigure(const std::optional<std::int32_t>& stock) {
+    return stock && *stock != kNoStockFigure;
+}
+
 }  // namespace
 
 ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>& stripList) {
     ConsumptionTable table;
+    const ConsumptionFigures figures = ComputeConsumption(ctx, stripList);
+    const bool diaryRead = figures.diaryFailure.empty();
+    table.diaryFailure = figures.diaryFailure;
 
-    std::int16_t allStrips = -1;
-    double totalLast = 0.0;
-    std::int32_t totalUsed = 0;
-    const std::int32_t totalStock =
-        ComputeStripStock(ctx, allStrips, ctx.CalcStartDate, totalLast, totalUsed);
+    const std::optional<std::int32_t> totalStock = figures.total.Stock();
     // Without a total figure no stock can be shown, nor compared against.
-    const bool totalKnown = totalStock != kNoStockFigure && totalStock >= 1;
-    std::int64_t remainder = totalUsed;
+    const bool totalKnown = IsFigure(totalStock) && *totalStock >= 1;
+    std::int64_t remainder = figures.total.used;
 
     if (ctx.CalcStartDate != 0.0) {
         table.startingDate = FormatShortDate(ctx.CalcStartDate);
     }
+    table.owner = figures.owner.DisplayName();
 
-    PatientRecord owner;
-    db_GetPatient(ctx, ctx.DiaryDbPath, owner);
-    table.owner = owner.DisplayName();
+    // Without the diary no count is known, so neither is any stock.
+    auto usedCell = [&](std::int32_t used) { return diaryRead ? std::to_string(used) : ""; };
+    std::string totalStockCell;
+    if (diaryRead) {
+        totalStockCell = totalKnown ? std::to_string(*totalStock) : "n/a";
+    }
+    table.rows.push_back({kTotalLabel, usedCell(figures.total.used), totalStockCell,
+                          DateCell(figures.total.lastPrescription)});
 
-    table.rows.push_back({kTotalLabel, std::to_string(totalUsed),
-                          totalKnown ? std::to_string(totalStock) : "n/a", DateCell(totalLast)});
-
-    // Like the list's own variables, these run on from one entry to the next; every
-    // computation overwrites them.
-    std::int32_t used = 0;
-    double last = 0.0;
     bool ofWhichShown = false;
-    for (const ListEntry& entry : stripList) {
-        if (entry.itemData < std::numeric_limits<std::int16_t>::min() ||
-            entry.itemData > std::numeric_limits<std::int16_t>::max()) {
-            DebugLog("FillConsumptionList",
-                     "strip id out of range: " + std::to_string(entry.itemData));
+    for (std::size_t i = 0; i < stripList.size() && i < figures.strips.size(); ++i) {
+        if (!figures.strips[i]) {
             continue;
         }
-        auto stripType = static_cast<std::int16_t>(entry.itemData);
-        const std::int32_t stock = ComputeStripStock(ctx, stripType, ctx.CalcStartDate, last, used);
-        if (stock == kNoStockFigure || (used < 1 && stock < 1)) {
+        const StockFigures& strip = *figures.strips[i];
+        const std::optional<std::int32_t> stock = strip.Stock();
+        std::string stockCell;
+        if (diaryRead) {
+            // A stock beyond 32 bits is a figure that cannot be shown, not a reason to hide
+            // the row.
+            if (stock && (*stock == kNoStockFigure || (strip.used < 1 && *stock < 1))) {
+                continue;
+            }
+            if (!stock) {
+                stockCell = "n/a";
+            } else if (totalKnown && *stock >= *totalStock) {
+                stockCell = "max." + std::to_string(*stock);
+            } else if (*stock < 1) {
+                stockCell = "-";
+            } else {
+                stockCell = std::to_string(*stock);
+            }
+        } else if (strip.received == 0 && strip.lastPrescription == 0.0) {
+            // Only the companion's figures are known: a strip without any of them says nothing.
             continue;
         }
         if (!ofWhichShown) {
             table.rows.push_back({kOfWhichLabel, {}, {}, {}});
             ofWhichShown = true;
         }
-        std::string stockCell;
-        if (totalKnown && stock >= totalStock) {
-            stockCell = "max." + std::to_string(stock);
-        } else if (stock < 1) {
-            stockCell = "-";
-        } else {
-            stockCell = std::to_string(stock);
-        }
-        remainder -= used;
-        table.rows.push_back({entry.text, std::to_string(used), stockCell, DateCell(last)});
+        remainder -= strip.used;
+        table.rows.push_back(
+            {stripList[i].text, usedCell(strip.used), stockCell, DateCell(strip.lastPrescription)});
     }
 
-    if (remainder > 0) {
+    if (diaryRead && remainder > 0) {
         table.rows.push_back({kUnassignedLabel, std::to_string(remainder), {}, {}});
     }
     return table;

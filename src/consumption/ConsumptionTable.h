@@ -27,6 +27,9 @@ struct ConsumptionTable {
     // case the label keeps whatever it showed before.
     std::optional<std::string> startingDate;
     std::vector<ConsumptionRow> rows;
+    // Why the diary could not be read, one German line; empty when it was. Then the Verbrauch
+    // and Bestand cells stay empty and no "Nicht zugeordnet" row is shown.
+    std::string diaryFailure;
 };
 
 struct ConsumptionColumn {
@@ -46,7 +49,8 @@ inline constexpr const char* kOfWhichLabel = "davon";
 inline constexpr const char* kUnassignedLabel = "Nicht zugeordnet";
 
 // Computes the total (fixing ctx.CalcStartDate on the first run that finds ledger rows), reads
-// the diary owner and computes every strip definition of the strip list, in list order.
+// the diary owner and computes every strip definition of the strip list, in list order, all
+// in one pass over each database (ComputeConsumption).
 ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>& stripList);
 
 }  // namespace stripstock

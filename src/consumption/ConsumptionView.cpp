@@ -28,9 +28,14 @@ ConsumptionView::ConsumptionView(QWidget* parent) : QWidget(parent) {
     m_lblHint->setWordWrap(true);
     m_lblHint->hide();
 
+    m_diaryFailure = new QLabel(this);
+    m_diaryFailure->setObjectName(QStringLiteral("lblDiaryFailure"));
+    m_diaryFailure->hide();
+
     // The table fills the tab and grows with the window.
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(Px(120), Px(120), Px(120), Px(120));
+    layout->addWidget(m_diaryFailure);
     layout->addWidget(m_lv, 1);
     layout->addWidget(m_lblHint);
 }
@@ -54,6 +59,8 @@ void ConsumptionView::MakeColumns() {
 }
 
 void ConsumptionView::Show(const ConsumptionTable& table) {
+    m_diaryFailure->setText(ToQt(table.diaryFailure));
+    m_diaryFailure->setVisible(!table.diaryFailure.empty());
     m_lv->clear();
     if (m_lv->headerItem()->text(0) != ToQt(kConsumptionColumns[0].header)) {
         MakeColumns();

@@ -28,6 +28,7 @@ class ConsumptionView : public QWidget {
 
     QTreeWidget* m_lv = nullptr;
     QLabel* m_lblHint = nullptr;
+    QLabel* m_diaryFailure = nullptr;  // one line above the list when the diary was unreadable
 };
 
 }  // namespace stripstock

@@ -69,6 +69,23 @@ std::int32_t ToLong(const Value& v) {
                                              std::numeric_limits<std::int32_t>::max()));
 }
 
+std::int64_t ToLong64(const Value& v) {
+    if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
+    const auto inRange = [](double r) {
+        // 2^63 is the first double beyond the range; the cast below is only defined inside it.
+        if (!std::isfinite(r) || r < -9223372036854775808.0 || r >= 9223372036854775808.0)
+            ThrowOverflow();
+        return static_cast<std::int64_t>(std::nearbyint(r));
+    };
+    if (const auto* d = std::get_if<double>(&v)) return inRange(std::nearbyint(*d));
+    if (const auto* s = std::get_if<std::string>(&v)) {
+        const auto num = ParsePlainNumber(*s);
+        if (!num) ThrowMismatch();
+        return inRange(std::nearbyint(*num));
+    }
+    ThrowNull();
+}
+
 std::int16_t ToInteger(const Value& v) {
     return static_cast<std::int16_t>(ToWhole(v, std::numeric_limits<std::int16_t>::min(),
                                              std::numeric_limits<std::int16_t>::max()));

@@ -97,6 +97,8 @@ bool IsNull(const Value& v);
 // form that reads back the same, with '.' as decimal point.
 std::int32_t ToLong(const Value& v);
 std::int16_t ToInteger(const Value& v);
+// As ToLong over the 64-bit range, for sums that may pass the 32-bit one.
+std::int64_t ToLong64(const Value& v);
 double ToDate(const Value& v);
 std::string ToText(const Value& v);
 

@@ -1,5 +1,6 @@
 #include "data/Session.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "data/Failure.h"
@@ -96,10 +97,17 @@ void db_cleanup(std::shared_ptr<dao::DBEngine>& /*engine*/,
 
 int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& record) {
     SessionObjects& s = ctx.session;
-    int status = db_init(ctx, s.DbEngine, s.Db, diaryPath, true, false);
+    const int status = db_init(ctx, s.DbEngine, s.Db, diaryPath, true, false);
+    const int read = ReadPatient(s.Db, record);
+    db_cleanup(s.DbEngine, s.Db, s.Rs);
+    return status != 0 ? status : read;
+}
+
+int ReadPatient(const std::shared_ptr<dao::Database>& diary, PatientRecord& record) {
+    int status = 0;
     std::shared_ptr<dao::Recordset> rs;
-    if (const int opened = db_OpenRecordset(s.Db, rs, "SELECT * FROM patdat", dao::dbOpenSnapshot);
-        opened != 0 && status == 0)
+    if (const int opened = db_OpenRecordset(diary, rs, "SELECT * FROM patdat", dao::dbOpenSnapshot);
+        opened != 0)
         status = opened;
 
     PatientRecord fresh;
@@ -139,7 +147,6 @@ int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& rec
     record = std::move(fresh);
 
     if (rs) rs->Close();
-    db_cleanup(s.DbEngine, s.Db, s.Rs);
     return status;
 }
 
@@ -160,6 +167,14 @@ std::string SqlDate(double oleDate) {
     std::string year = std::to_string(dt.year);
     if (year.size() < 4) year.insert(0, 4 - year.size(), '0');
     return "#" + std::to_string(dt.month) + "/" + std::to_string(dt.day) + "/" + year + "#";
+}
+
+std::string SqlDateTime(double oleDate) {
+    const CivilDateTime dt = FromOleDate(oleDate);
+    char text[40];
+    std::snprintf(text, sizeof text, "#%d/%d/%04d %02d:%02d#", dt.month, dt.day, dt.year, dt.hour,
+                  dt.minute);
+    return text;
 }
 
 }  // namespace stripstock

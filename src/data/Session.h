@@ -71,7 +71,26 @@ struct PatientRecord {
 // error that stopped the opening, else the last error of the reads, 0 if none.
 int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& record);
 
+// The reading part of db_GetPatient, on a diary the caller has open (the consumption refresh
+// reads the owner through the one open it makes of the diary).
+int ReadPatient(const std::shared_ptr<dao::Database>& diary, PatientRecord& record);
+
+// Closes the shared session (db_cleanup) however the operation that opened it returns.
+class SessionGuard {
+  public:
+    explicit SessionGuard(SessionObjects& session) : m_session(session) {}
+    ~SessionGuard() { db_cleanup(m_session.DbEngine, m_session.Db, m_session.Rs); }
+    SessionGuard(const SessionGuard&) = delete;
+    SessionGuard& operator=(const SessionGuard&) = delete;
+
+  private:
+    SessionObjects& m_session;
+};
+
 // #m/d/yyyy# without leading zeros; the time of day is dropped.
 std::string SqlDate(double oleDate);
+
+// "#m/d/yyyy hh:mm#": a Jet date literal down to the minute (seconds are dropped).
+std::string SqlDateTime(double oleDate);
 
 }  // namespace stripstock

@@ -1,6 +1,7 @@
 #include "host/FileRegistryBackend.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #ifndef _WIN32
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -126,6 +128,52 @@ long FileRegistryBackend::Read(RegDocument& doc, Encoding& encoding, std::string
     return kErrorSuccess;
 }
 
+long FileRegistryBackend::Snapshot(std::shared_ptr<const RegDocument>& doc) const {
+    // Taken before the file is read: a change while it is read shows at the next call.
+    std::optional<FileIdentity> identity;
+#ifdef _WIN32
+    std::error_code ec;
+    const fs::path path = Utf8Path(m_path);
+    const auto size = fs::file_size(path, ec);
+    const auto modified = ec ? fs::file_time_type{} : fs::last_write_time(path, ec);
+    if (!ec) {
+        identity = FileIdentity{
+            size,
+            std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch())
+                .count(),
+            0, 0};
+    }
+#else
+    struct stat st {};
+    if (::stat(Utf8Path(m_path).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        identity = FileIdentity{
+            static_cast<std::uintmax_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    }
+#endif
+    {
+        const std::lock_guard<std::mutex> guard(m_cacheMutex);
+        if (identity && m_cached && *identity == m_cachedIdentity) {
+            doc = m_cached;
+            return kErrorSuccess;
+        }
+    }
+    auto fresh = std::make_shared<RegDocument>();
+    if (const long rc = Read(*fresh); rc != kErrorSuccess) {
+        return rc;
+    }
+    doc = fresh;
+    const std::lock_guard<std::mutex> guard(m_cacheMutex);
+    if (identity) {
+        m_cached = std::move(fresh);
+        m_cachedIdentity = *identity;
+    } else {
+        m_cached.reset();
+    }
+    return kErrorSuccess;
+}
+
 template <typename Edit>
 long FileRegistryBackend::Modify(Edit&& edit) {
     const fs::path target = WriteTarget(Utf8Path(m_path));
@@ -158,7 +206,11 @@ long FileRegistryBackend::Modify(Edit&& edit) {
         text = (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) +
                Utf8ToUtf16Bytes(text, bigEndian);
     }
-    return file.Replace(text) ? kErrorSuccess : kErrorWriteFault;
+    const long rc = file.Replace(text) ? kErrorSuccess : kErrorWriteFault;
+    // The next read parses what was written (the identity may not tell within one tick).
+    const std::lock_guard<std::mutex> guard(m_cacheMutex);
+    m_cached.reset();
+    return rc;
 }
 
 long FileRegistryBackend::Lookup(RegKey key, std::uint32_t neededAccess, Handle& out) const {
@@ -175,15 +227,15 @@ long FileRegistryBackend::Lookup(RegKey key, std::uint32_t neededAccess, Handle&
 }
 
 long FileRegistryBackend::ReadOpenKey(RegKey key, std::uint32_t neededAccess, Handle& handle,
-                                      RegDocument& doc) const {
+                                      std::shared_ptr<const RegDocument>& doc) const {
     if (const long rc = Lookup(key, neededAccess, handle); rc != kErrorSuccess) {
         return rc;
     }
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    if (const long rc = Snapshot(doc); rc != kErrorSuccess) {
         return rc;
     }
     // The host may have deleted the key since it was opened.
-    return doc.KeyExists(handle.hive, handle.path) ? kErrorSuccess : kErrorKeyDeleted;
+    return doc->KeyExists(handle.hive, handle.path) ? kErrorSuccess : kErrorKeyDeleted;
 }
 
 RegKey FileRegistryBackend::AddHandle(Handle handle) {
@@ -202,11 +254,11 @@ long FileRegistryBackend::OpenKey(std::uint32_t hive, const std::string& path, s
     if (!normalized) {
         return kErrorBadPathname;
     }
-    RegDocument doc;
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    std::shared_ptr<const RegDocument> doc;
+    if (const long rc = Snapshot(doc); rc != kErrorSuccess) {
         return rc;
     }
-    if (!doc.KeyExists(hive, *normalized)) {
+    if (!doc->KeyExists(hive, *normalized)) {
         return kErrorFileNotFound;
     }
     key = AddHandle({hive, *normalized, access});
@@ -248,11 +300,11 @@ long FileRegistryBackend::CreateKey(std::uint32_t hive, const std::string& path,
 long FileRegistryBackend::QueryValue(RegKey key, const std::string& name, std::uint32_t& type,
                                      std::string* data, std::uint32_t& size) {
     Handle handle;
-    RegDocument doc;
+    std::shared_ptr<const RegDocument> doc;
     if (const long rc = ReadOpenKey(key, kKeyQueryValue, handle, doc); rc != kErrorSuccess) {
         return rc;
     }
-    const auto value = doc.FindValue(handle.hive, handle.path, name);
+    const auto value = doc->FindValue(handle.hive, handle.path, name);
     if (!value) {
         return kErrorFileNotFound;
     }
@@ -321,18 +373,18 @@ long FileRegistryBackend::CloseKey(RegKey key) {
 long FileRegistryBackend::QueryInfoKey(RegKey key, std::uint32_t& subKeys,
                                        std::uint32_t& maxSubKeyLen, std::uint32_t& maxClassLen) {
     Handle handle;
-    RegDocument doc;
+    std::shared_ptr<const RegDocument> doc;
     if (const long rc = ReadOpenKey(key, kKeyQueryValue, handle, doc); rc != kErrorSuccess) {
         return rc;
     }
-    const auto names = doc.SubKeys(handle.hive, handle.path);
+    const auto names = doc->SubKeys(handle.hive, handle.path);
     std::size_t longestName = 0;
     std::size_t longestClass = 0;
     for (const auto& name : names) {
         longestName = std::max(longestName, Utf8Length(name));
         const std::string child = handle.path.empty() ? name : handle.path + "\\" + name;
         longestClass =
-            std::max(longestClass, Utf8Length(doc.KeyClass(handle.hive, child).value_or("")));
+            std::max(longestClass, Utf8Length(doc->KeyClass(handle.hive, child).value_or("")));
     }
     subKeys = static_cast<std::uint32_t>(names.size());
     maxSubKeyLen = static_cast<std::uint32_t>(longestName);
@@ -342,11 +394,11 @@ long FileRegistryBackend::QueryInfoKey(RegKey key, std::uint32_t& subKeys,
 
 long FileRegistryBackend::EnumKey(RegKey key, std::uint32_t index, std::string& name) {
     Handle handle;
-    RegDocument doc;
+    std::shared_ptr<const RegDocument> doc;
     if (const long rc = ReadOpenKey(key, kKeyEnumerateSubKeys, handle, doc); rc != kErrorSuccess) {
         return rc;
     }
-    const auto names = doc.SubKeys(handle.hive, handle.path);
+    const auto names = doc->SubKeys(handle.hive, handle.path);
     if (index >= names.size()) {
         return kErrorNoMoreItems;
     }
@@ -359,11 +411,11 @@ long FileRegistryBackend::QueryKeyClass(RegKey key, std::string& className) {
     if (const long rc = Lookup(key, kKeyQueryValue, handle); rc != kErrorSuccess) {
         return rc;
     }
-    RegDocument doc;
-    if (const long rc = Read(doc); rc != kErrorSuccess) {
+    std::shared_ptr<const RegDocument> doc;
+    if (const long rc = Snapshot(doc); rc != kErrorSuccess) {
         return rc;
     }
-    const auto found = doc.KeyClass(handle.hive, handle.path);
+    const auto found = doc->KeyClass(handle.hive, handle.path);
     if (!found) {
         return kErrorKeyDeleted;
     }

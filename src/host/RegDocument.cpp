@@ -338,6 +338,50 @@ void RegDocument::Reparse() {
     if (!m_blocks.empty()) {
         m_blocks.back().end = m_lines.size();
     }
+    BuildIndex();
+}
+
+std::string RegDocument::Tagged(std::uint32_t hive, std::string_view fold) {
+    std::string tag = std::to_string(hive);
+    tag += ':';
+    tag += fold;
+    return tag;
+}
+
+void RegDocument::BuildIndex() {
+    m_existing.clear();
+    m_blocksOf.clear();
+    m_children.clear();
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const Block& b = m_blocks[i];
+        if (b.hive == 0) {
+            continue;
+        }
+        m_blocksOf[Tagged(b.hive, b.fold)].push_back(i);
+        if (b.fold.empty()) {
+            continue;
+        }
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t slash = b.fold.find('\\', start);
+            const std::size_t end = slash == std::string::npos ? b.fold.size() : slash;
+            const std::string parent =
+                Tagged(b.hive, std::string_view(b.fold).substr(0, start == 0 ? 0 : start - 1));
+            m_children[parent].emplace(b.fold.substr(start, end - start),
+                                       b.path.substr(start, end - start));
+            m_existing.insert(Tagged(b.hive, std::string_view(b.fold).substr(0, end)));
+            if (slash == std::string::npos) {
+                break;
+            }
+            start = slash + 1;
+        }
+    }
+}
+
+const std::vector<std::size_t>* RegDocument::BlocksOf(std::uint32_t hive,
+                                                      const std::string& fold) const {
+    const auto it = m_blocksOf.find(Tagged(hive, fold));
+    return it == m_blocksOf.end() ? nullptr : &it->second;
 }
 
 bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
@@ -458,10 +502,7 @@ bool RegDocument::KeyExists(std::uint32_t hive, const std::string& path) const {
     if (path.empty()) {
         return true;
     }
-    const std::string fold = UCaseCp1252(path);
-    return std::any_of(m_blocks.begin(), m_blocks.end(), [&](const Block& b) {
-        return b.hive == hive && IsSelfOrUnder(b.fold, fold);
-    });
+    return m_existing.count(Tagged(hive, UCaseCp1252(path))) != 0;
 }
 
 std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
@@ -469,32 +510,25 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
     if (!KeyExists(hive, path)) {
         return std::nullopt;
     }
-    const std::string fold = UCaseCp1252(path);
-    for (const auto& b : m_blocks) {
-        if (b.hive == hive && b.fold == fold && b.className) {
-            return b.className;
+    if (const auto* blocks = BlocksOf(hive, UCaseCp1252(path))) {
+        for (const std::size_t i : *blocks) {
+            if (m_blocks[i].className) {
+                return m_blocks[i].className;
+            }
         }
     }
     return std::string{};
 }
 
 std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::string& path) const {
-    const std::string fold = UCaseCp1252(path);
-    const std::size_t skip = fold.empty() ? 0 : fold.size() + 1;
-    std::map<std::string, std::string> byFold;  // folded name -> first spelling seen
-    for (const auto& b : m_blocks) {
-        if (b.hive != hive || !IsUnder(b.fold, fold)) {
-            continue;
-        }
-        const std::size_t slash = b.path.find('\\', skip);
-        const std::string name =
-            b.path.substr(skip, slash == std::string::npos ? slash : slash - skip);
-        byFold.emplace(UCaseCp1252(name), name);
-    }
     std::vector<std::string> names;
-    names.reserve(byFold.size());
-    for (auto& entry : byFold) {
-        names.push_back(std::move(entry.second));
+    const auto it = m_children.find(Tagged(hive, UCaseCp1252(path)));
+    if (it == m_children.end()) {
+        return names;
+    }
+    names.reserve(it->second.size());
+    for (const auto& entry : it->second) {
+        names.push_back(entry.second);
     }
     return names;
 }
@@ -503,11 +537,12 @@ const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,
                                                            const std::string& fold,
                                                            const std::string& nameFold) const {
     const ValueLines* found = nullptr;
-    for (const auto& b : m_blocks) {
-        if (b.hive != hive || b.fold != fold) {
-            continue;
-        }
-        for (const auto& v : b.values) {
+    const auto* blocks = BlocksOf(hive, fold);
+    if (blocks == nullptr) {
+        return nullptr;
+    }
+    for (const std::size_t i : *blocks) {
+        for (const auto& v : m_blocks[i].values) {
             if (v.fold == nameFold) {
                 found = &v;
             }
@@ -528,13 +563,8 @@ std::optional<RegDocument::Value> RegDocument::FindValue(std::uint32_t hive,
 
 const RegDocument::Block* RegDocument::LastBlockOf(std::uint32_t hive,
                                                    const std::string& fold) const {
-    const Block* found = nullptr;
-    for (const auto& b : m_blocks) {
-        if (b.hive == hive && b.fold == fold) {
-            found = &b;
-        }
-    }
-    return found;
+    const auto* blocks = BlocksOf(hive, fold);
+    return blocks == nullptr ? nullptr : &m_blocks[blocks->back()];
 }
 
 void RegDocument::InsertLines(std::size_t pos, const std::vector<std::string>& lines) {

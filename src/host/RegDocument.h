@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace stripstock {
@@ -97,6 +100,11 @@ class RegDocument {
     };
 
     void Reparse();
+    // Lookups by key path, rebuilt with the blocks: a store with thousands of keys is asked
+    // thousands of times per command.
+    void BuildIndex();
+    static std::string Tagged(std::uint32_t hive, std::string_view fold);
+    const std::vector<std::size_t>* BlocksOf(std::uint32_t hive, const std::string& fold) const;
     bool ParseValue(std::size_t index, ValueLines& out) const;
     const ValueLines* FindValueLines(std::uint32_t hive, const std::string& fold,
                                      const std::string& nameFold) const;
@@ -115,6 +123,10 @@ class RegDocument {
     std::vector<LineEnd> m_ends;  // one per line
     bool m_crlf = true;
     std::vector<Block> m_blocks;
+    std::unordered_set<std::string> m_existing;  // every key with a line or on the way to one
+    std::unordered_map<std::string, std::vector<std::size_t>> m_blocksOf;  // key -> its blocks
+    // key -> folded name of each direct subkey -> its first spelling in the text
+    std::unordered_map<std::string, std::map<std::string, std::string>> m_children;
 };
 
 }  // namespace stripstock

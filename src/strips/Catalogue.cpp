@@ -113,6 +113,10 @@ std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t
         }
     }
 
+    return MeterInListOf(appliesTo);
+}
+
+std::string MeterInListOf(const std::string& appliesTo) {
     std::string text = trim(ReplaceOnePass(appliesTo, "||", "|"));
     text = ReplaceOnePass(text, "|", ",");
     text = "*" + text + "*";

@@ -35,4 +35,7 @@ bool DeleteStripDefinition(Context& ctx, std::int32_t id, std::string* cause = n
 // The strip's meter codes as an SQL IN list: "(12,15)", "(7)", or "(**)" with none.
 std::string GetMeterInList(Context& ctx, const std::string& dbPath, std::int32_t id);
 
+// The IN list GetMeterInList makes of a stored AppliesTo text ("|12||15|" gives "(12,15)").
+std::string MeterInListOf(const std::string& appliesTo);
+
 }  // namespace stripstock

@@ -3,6 +3,7 @@
 
 #include "ConsumptionFixture.h"
 #include "consumption/ComputeStripStock.h"
+#include "data/Session.h"
 
 namespace stripstock::test {
 namespace {

@@ -1,4 +1,7 @@
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -111,18 +114,96 @@ TEST_F(ConsumptionTableTest, startDateIsKeptAcrossFills) {
     EXPECT_EQ(table.rows.front().stock, "10");
 }
 
-TEST_F(ConsumptionTableTest, unreadableDiaryShowsBlankOwnerAndZeroUse) {
+// How the diary is made unreadable, and the reason the table then gives.
+struct UnreadableDiary {
+    const char* name;
+    std::function<void(const std::string& path, std::vector<std::unique_ptr<Sql>>& holders)> spoil;
+    const char* reason;
+};
+
+class UnreadableDiaryTest : public ConsumptionFixture,
+                            public ::testing::WithParamInterface<UnreadableDiary> {};
+
+TEST_P(UnreadableDiaryTest, leavesDiaryFiguresEmptyAndSaysWhy) {
     const auto a = AddStrip("Alpha", "|12|");
+    AddStrip("Beta", "|7|");  // nothing in the ledger: nothing to show without the diary
     AddLedger(Day(2024, 1, 2), a, 30);
-    std::ofstream(ctx.DiaryDbPath, std::ios::trunc) << "no database";
+    AddReadings(12, Day(2024, 2, 1), 5);
+    std::vector<std::unique_ptr<Sql>> holders;
+    GetParam().spoil(ctx.DiaryDbPath, holders);
 
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
     const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
-    EXPECT_EQ(table.owner, " ");
-    EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "0", "30", jan2},
+    EXPECT_EQ(table.rows,
+              (Rows{{"Insgesamt", "", "", jan2}, {"davon", "", "", ""}, {"Alpha", "", "", jan2}}));
+    EXPECT_EQ(table.diaryFailure.rfind("Das Tagebuch konnte nicht gelesen werden: ", 0), 0u)
+        << table.diaryFailure;
+    EXPECT_NE(table.diaryFailure.find(GetParam().reason), std::string::npos) << table.diaryFailure;
+    EXPECT_EQ(table.diaryFailure.find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, UnreadableDiaryTest,
+    ::testing::Values(UnreadableDiary{"damaged",
+                                      [](const std::string& path, auto&) {
+                                          std::ofstream(path, std::ios::trunc) << "no database";
+                                      },
+                                      "beschädigt"},
+                      UnreadableDiary{"empty",
+                                      [](const std::string& path, auto&) {
+                                          std::ofstream(path, std::ios::trunc).flush();
+                                      },
+                                      "leer"},
+                      UnreadableDiary{"wrongPassword",
+                                      [](const std::string& path, auto&) {
+                                          dao::SetDatabasePassword(path, "anders");
+                                      },
+                                      "Kennwort"},
+                      UnreadableDiary{"lockedByAnotherWriter",
+                                      [](const std::string& path, auto& holders) {
+                                          holders.push_back(std::make_unique<Sql>(path));
+                                          holders.back()->Exec("BEGIN EXCLUSIVE");
+                                      },
+                                      "gesperrt"},
+                      UnreadableDiary{"noFileToRead",
+                                      [](const std::string& path, auto&) {
+                                          std::filesystem::remove(path);
+                                          std::filesystem::create_directory(path);
+                                      },
+                                      "geöffnet"},
+                      UnreadableDiary{"withoutReadings",
+                                      [](const std::string& path, auto& holders) {
+                                          holders.push_back(std::make_unique<Sql>(path));
+                                          holders.back()->Exec("DROP TABLE GLUCOSE");
+                                          holders.clear();
+                                      },
+                                      "GLUCOSE"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// Sums beyond 32 bits (rows the entry dialogs could not write, but a foreign tool can) are
+// figures: the net stock is shown when it fits, "n/a" when it does not.
+TEST_F(ConsumptionTableTest, receivedBeyondThirtyTwoBitsIsSummedInSixtyFourBits) {
+    const auto a = AddStrip("Alpha", "|12|");
+    const auto b = AddStrip("Beta", "|7|");
+    {
+        Sql raw(ctx.StripDbPath);
+        const std::string jan2 = std::to_string(Day(2024, 1, 2));
+        raw.Exec("INSERT INTO teststrips (Date, Type, Amount) VALUES (" + jan2 + ", " +
+                 std::to_string(a) + ", 3000000000), (" + jan2 + ", 12, -2999999900), (" + jan2 +
+                 ", " + std::to_string(b) + ", 2500000000)");
+    }
+    AddReadings(12, Day(2024, 2, 1), 5);
+    AddReadings(7, Day(2024, 2, 1), 1);
+
+    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
+
+    const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
+    EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "6", "n/a", jan2},
                                 {"davon", "", "", ""},
-                                {"Alpha", "0", "max.30", jan2}}));
+                                {"Alpha", "5", "95", jan2},
+                                {"Beta", "1", "n/a", jan2}}));
+    EXPECT_EQ(table.diaryFailure, "");
 }
 
 TEST_F(ConsumptionTableTest, stripIdsBeyondSixteenBitsAreLeftOut) {

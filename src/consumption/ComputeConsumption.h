@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "data/Session.h"
+#include "host/Context.h"
+#include "text/ListEntry.h"
+
+namespace stripstock {
+
+// The figures of one row of the consumption table: the total, or one strip definition.
+struct StockFigures {
+    std::int64_t received = 0;      // summed Amount in the period (64 bits: no overflow to 0)
+    std::int32_t used = 0;          // readings counted in the period
+    double lastPrescription = 0.0;  // latest prescription date; 0 when there is none
+
+    // received - used; nullopt outside the 32-bit range.
+    std::optional<std::int32_t> Stock() const;
+    bool operator==(const StockFigures&) const = default;
+};
+
+struct ConsumptionFigures {
+    StockFigures total;
+    // One entry per entry of the strip list, in its order; nullopt for an entry whose item data
+    // is no strip identifier (outside 16 bits), which is skipped as the per-strip path skips it.
+    std::vector<std::optional<StockFigures>> strips;
+    PatientRecord owner;
+    // Why the diary could not be read (German, one line); empty when it was. Then every used
+    // figure above is 0 and means nothing.
+    std::string diaryFailure;
+};
+
+// Every figure of one refresh, exactly as ComputeStripStock gives them for the total and then
+// for each entry of stripList in turn (ctx.CalcStartDate is fixed the same way), but with one
+// read-only open of each database: the diary's readings are counted once, grouped by meter,
+// and the ledger and the meter lists are read with a few grouped queries. Nothing is kept
+// for the next refresh.
+ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList);
+
+// "Das Tagebuch konnte nicht gelesen werden: " and the reason for a database error number.
+std::string DiaryFailureText(int errorNumber, const std::string& detail);
+
+}  // namespace stripstock
