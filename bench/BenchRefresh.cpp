@@ -1,0 +1,259 @@
+// A full refresh of the consumption table against one plain scan of the readings, on hosts of
+// 10,000, 100,000 and 1,000,000 readings, and the meter list loaded from registry stores with
+// 30, 300 and 3,000 import modules against one read of the store's bytes. Every figure is a
+// ratio to its floor, measured in the same run.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "consumption/ConsumptionTable.h"
+#include "data/Dao.h"
+#include "data/Schema.h"
+#include "host/Context.h"
+#include "host/Registry.h"
+#include "host/RegistryBackend.h"
+#include "strips/Catalogue.h"
+#include "strips/StripProperties.h"
+#include "text/OleDate.h"
+#include "tools/HostSim.h"
+
+namespace {
+
+using namespace stripstock;
+namespace fs = std::filesystem;
+
+constexpr int kMeters[] = {3, 7, 12, 15, 22, 30, 41, 58};
+constexpr int kStrips = 30;
+constexpr int kLedgerRows = 2000;
+constexpr int kDays = 9090;  // close to 25 years
+
+fs::path Folder() {
+    static const fs::path dir = [] {
+        std::string pattern = (fs::temp_directory_path() / "stripstock-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+        return fs::path(pattern);
+    }();
+    return dir;
+}
+
+std::string AppliesTo(const std::vector<int>& codes) {
+    std::string text;
+    for (int c : codes) text += "|" + std::to_string(c) + "|";
+    return text;
+}
+
+struct Host {
+    double now = ToOleDate({2024, 6, 15, 12, 30, 0});
+    Context ctx;
+    std::vector<ListEntry> stripList;
+};
+
+// readings over 25 years from 8 meters, 30 strip definitions with one to three meters each,
+// 2,000 ledger rows. The 100,000 host is laid out as the program finds it (diary heavy.vld,
+// companion HEAVY.VLT in the same folder, a registry store naming the diary), so the
+// command-line twin can be timed on it as well.
+Host& HostOf(int readings) {
+    static std::map<int, std::unique_ptr<Host>> hosts;
+    auto& slot = hosts[readings];
+    if (slot) return *slot;
+    slot = std::make_unique<Host>();
+    Host& h = *slot;
+    const fs::path dir = Folder() / std::to_string(readings);
+    fs::create_directories(dir);
+    Context& ctx = h.ctx;
+    ctx.engines = std::make_shared<dao::EngineFactory>();
+    ctx.DbPassword = hostsim::kDemoPassword;
+    ctx.clock = [&h] { return h.now; };
+    ctx.DiaryDbPath = (dir / "heavy.vld").string();
+    ctx.StripDbPath = (dir / "HEAVY.VLT").string();
+
+    const double today = OleDateOnly(h.now);
+    const double first = today - (kDays - 1);
+    const std::vector<int> meters(std::begin(kMeters), std::end(kMeters));
+    hostsim::CreateDiary(ctx.DiaryDbPath, "Erika", "Mustermann", hostsim::kDemoPassword);
+    const int perDay = readings / kDays;
+    if (perDay > 0) hostsim::Generate(ctx.DiaryDbPath, first, today, perDay, meters, 42);
+    const int rest = readings - perDay * kDays;
+    if (rest > 0) hostsim::AddReadings(ctx.DiaryDbPath, kMeters[0], first, rest);
+
+    CreateCompanionDatabase(ctx, ctx.StripDbPath);
+    std::mt19937 rng(7);
+    auto db = ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(ctx.StripDbPath, false, false);
+    auto strips = db->OpenRecordset("strips", dao::dbOpenDynaset);
+    for (int s = 0; s < kStrips; ++s) {
+        std::vector<int> codes;
+        for (int k = 0; k < 1 + s % 3; ++k) codes.push_back(kMeters[(s + 3 * k) % 8]);
+        strips->AddNew();
+        strips->SetField("Desc", "Streifen " + std::to_string(s + 1));
+        strips->SetField("AppliesTo", AppliesTo(codes));
+        strips->Update();
+    }
+    strips->Close();
+    db->Close();
+    // The ledger in one transaction, straight through SQLite.
+    sqlite3* raw = nullptr;
+    sqlite3_open(ctx.StripDbPath.c_str(), &raw);
+    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+    for (int i = 0; i < kLedgerRows; ++i) {
+        const double date = first + std::floor(i * (kDays - 1.0) / kLedgerRows);
+        const bool faulty = i % 7 == 3;
+        const long long type = faulty ? kMeters[rng() % 8] : 1 + rng() % kStrips;
+        const long long amount = faulty ? -static_cast<long long>(1 + rng() % 3)
+                                        : 50 * static_cast<long long>(1 + rng() % 2);
+        const std::string sql = "INSERT INTO teststrips (Date, Type, Amount) VALUES (" +
+                                std::to_string(date) + "," + std::to_string(type) + "," +
+                                std::to_string(amount) + ")";
+        sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+
+    // What the host writes: the diary it has open.
+    std::ofstream(dir / "registry.reg")
+        << "Windows Registry Editor Version 5.00\r\n\r\n"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4]\r\n"
+           "\"DataBaseName\"=\""
+        << ctx.DiaryDbPath << "\"\r\n\r\n";
+    h.stripList = LoadStripList(ctx, ctx.StripDbPath);
+    if (h.stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
+    return h;
+}
+
+// The floor: one plain count over every reading, on a fresh connection.
+void BM_PlainScan(benchmark::State& state) {
+    Host& h = HostOf(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(h.ctx.DiaryDbPath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT count(vdate) FROM GLUCOSE", -1, &st, nullptr);
+        sqlite3_step(st);
+        benchmark::DoNotOptimize(sqlite3_column_int64(st, 0));
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+    }
+}
+
+void BM_Refresh(benchmark::State& state) {
+    Host& h = HostOf(static_cast<int>(state.range(0)));
+    FillConsumptionList(h.ctx, h.stripList);  // fixes the start date, as start-up does
+    for (auto _ : state) {
+        ConsumptionTable table = FillConsumptionList(h.ctx, h.stripList);
+        benchmark::DoNotOptimize(table);
+    }
+}
+
+// A store with the host's diary and modules import modules, about 120 bytes each.
+std::string StoreWith(int modules) {
+    const fs::path path = Folder() / ("modules-" + std::to_string(modules) + ".reg");
+    if (!fs::exists(path)) {
+        std::ostringstream text;
+        text << "Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4]\r\n"
+                "\"DataBaseName\"=\"C:\\\\Daten\\\\heavy.vld\"\r\n\r\n";
+        for (int m = 0; m < modules; ++m) {
+            text << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4\\MODULES\\Modul" << m
+                 << "]\r\n\"type\"=\"" << (m % 5 == 4 ? 1 : 0) << "\"\r\n\"parameter\"=\"x|y|z|"
+                 << 1 + m % 60 << "\"\r\n\"desc\"=\"Messgerät " << m << "\"\r\n\r\n";
+        }
+        std::ofstream(path, std::ios::binary) << text.str();
+    }
+    return path.string();
+}
+
+void BM_ReadStore(benchmark::State& state) {
+    const std::string path = StoreWith(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        benchmark::DoNotOptimize(text.str());
+    }
+}
+
+// What strip-meters does: a fresh registry (as each command starts with), then the list.
+void BM_MeterList(benchmark::State& state) {
+    const int modules = static_cast<int>(state.range(0));
+    const std::string path = StoreWith(modules);
+    std::size_t listed = 0;
+    for (auto _ : state) {
+        Context ctx;
+        ctx.HostRegKey = "SOFTWARE\\Tarvenholme\\VELLIND4";
+        ctx.registry = std::make_shared<Registry>(MakeFileRegistryBackend(path));
+        listed = LoadMeterList(ctx).size();
+        benchmark::DoNotOptimize(listed);
+    }
+    if (listed != static_cast<std::size_t>(modules - modules / 5))
+        state.SkipWithError("unexpected number of meters");
+}
+
+BENCHMARK(BM_PlainScan)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Refresh)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadStore)->Arg(30)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeterList)->Arg(30)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+
+// Keeps the CPU time per iteration of each run for the table at the end.
+class TableReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations == 0) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            m_ms[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::pair<double, double> Ms(const std::string& name) const {
+        const auto it = m_ms.find(name);
+        return it == m_ms.end() ? std::pair{0.0, 0.0} : it->second;
+    }
+
+  private:
+    std::map<std::string, std::pair<double, double>> m_ms;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\n%-34s %10s %10s %8s\n", "figure", "ms (wall)", "floor ms", "ratio");
+    auto row = [&](const std::string& what, const std::string& bench, const std::string& floor) {
+        const auto [ms, msCpu] = reporter.Ms(bench);
+        const auto [floorMs, floorCpu] = reporter.Ms(floor);
+        if (ms <= 0 || floorMs <= 0) return;
+        std::printf("%-34s %10.2f %10.2f %8.2f\n", what.c_str(), ms, floorMs, ms / floorMs);
+    };
+    for (const char* n : {"10000", "100000", "1000000"})
+        row(std::string("refresh, ") + n + " readings", std::string("BM_Refresh/") + n,
+            std::string("BM_PlainScan/") + n);
+    for (const char* n : {"30", "300", "3000"})
+        row(std::string("meter list, ") + n + " modules", std::string("BM_MeterList/") + n,
+            std::string("BM_ReadStore/") + n);
+    const char* keep = std::getenv("STRIPSTOCK_BENCH_KEEP");
+    if (keep && std::string(keep) == "1") {
+        std::printf("Hosts kept in %s\n", Folder().c_str());
+    } else {
+        std::error_code ignored;
+        fs::remove_all(Folder(), ignored);
+    }
+    return 0;
+}
