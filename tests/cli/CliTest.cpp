@@ -169,6 +169,19 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
     EXPECT_THAT(out.str(), HasSubstr("\t01.02.2010  Fehlmessung: 2x   Accutrend Compact\n"));
 }
 
+TEST_F(CliTest, anUnreadableDiaryGivesNoStockButTheReasonAndStatusFour) {
+    MakeHost();
+    ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
+    ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone);
+    dao::SetDatabasePassword((m_dir / "meier.vld").string(), "anders");
+
+    EXPECT_EQ(Run({"consumption"}), kExitStorageFailure);
+    EXPECT_THAT(out.str(), HasSubstr("Insgesamt\t\t\t01.02.2010\n"));
+    EXPECT_THAT(out.str(), HasSubstr("Ultra Teststreifen\t\t\t01.02.2010\n"));
+    EXPECT_THAT(err.str(), HasSubstr("Das Tagebuch konnte nicht gelesen werden: das Kennwort"));
+    EXPECT_EQ(err.str().find('\n'), err.str().size() - 1);
+}
+
 TEST_F(CliTest, anIdBeyond32BitsIsRefusedRatherThanWrappedToAnotherRow) {
     MakeHost();
     ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
