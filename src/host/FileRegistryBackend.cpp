@@ -164,8 +164,13 @@ long FileRegistryBackend::Snapshot(std::shared_ptr<const RegDocument>& doc) cons
         return rc;
     }
     doc = fresh;
+    // A file changed within the last moments may change again within the same tick of the
+    // file system's clock, with the same size and a reused inode; only an older one is kept.
+    const auto sinceChange = std::chrono::system_clock::now().time_since_epoch() -
+                             std::chrono::nanoseconds(identity ? identity->modified : 0);
+    const bool settled = sinceChange > std::chrono::seconds(2);
     const std::lock_guard<std::mutex> guard(m_cacheMutex);
-    if (identity) {
+    if (identity && settled) {
         m_cached = std::move(fresh);
         m_cachedIdentity = *identity;
     } else {
@@ -398,11 +403,11 @@ long FileRegistryBackend::EnumKey(RegKey key, std::uint32_t index, std::string& 
     if (const long rc = ReadOpenKey(key, kKeyEnumerateSubKeys, handle, doc); rc != kErrorSuccess) {
         return rc;
     }
-    const auto names = doc->SubKeys(handle.hive, handle.path);
-    if (index >= names.size()) {
+    const std::vector<std::string>* names = doc->SubKeyList(handle.hive, handle.path);
+    if (names == nullptr || index >= names->size()) {
         return kErrorNoMoreItems;
     }
-    name = names[index];
+    name = (*names)[index];
     return kErrorSuccess;
 }
 

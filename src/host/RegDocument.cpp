@@ -352,6 +352,7 @@ void RegDocument::BuildIndex() {
     m_existing.clear();
     m_blocksOf.clear();
     m_children.clear();
+    std::unordered_map<std::string, std::map<std::string, std::string>> children;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         const Block& b = m_blocks[i];
         if (b.hive == 0) {
@@ -367,13 +368,20 @@ void RegDocument::BuildIndex() {
             const std::size_t end = slash == std::string::npos ? b.fold.size() : slash;
             const std::string parent =
                 Tagged(b.hive, std::string_view(b.fold).substr(0, start == 0 ? 0 : start - 1));
-            m_children[parent].emplace(b.fold.substr(start, end - start),
-                                       b.path.substr(start, end - start));
+            children[parent].emplace(b.fold.substr(start, end - start),
+                                     b.path.substr(start, end - start));
             m_existing.insert(Tagged(b.hive, std::string_view(b.fold).substr(0, end)));
             if (slash == std::string::npos) {
                 break;
             }
             start = slash + 1;
+        }
+    }
+    for (auto& [parent, names] : children) {
+        std::vector<std::string>& list = m_children[parent];
+        list.reserve(names.size());
+        for (auto& entry : names) {
+            list.push_back(std::move(entry.second));
         }
     }
 }
@@ -521,16 +529,14 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
 }
 
 std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::string& path) const {
-    std::vector<std::string> names;
+    const std::vector<std::string>* names = SubKeyList(hive, path);
+    return names == nullptr ? std::vector<std::string>{} : *names;
+}
+
+const std::vector<std::string>* RegDocument::SubKeyList(std::uint32_t hive,
+                                                        const std::string& path) const {
     const auto it = m_children.find(Tagged(hive, UCaseCp1252(path)));
-    if (it == m_children.end()) {
-        return names;
-    }
-    names.reserve(it->second.size());
-    for (const auto& entry : it->second) {
-        names.push_back(entry.second);
-    }
-    return names;
+    return it == m_children.end() ? nullptr : &it->second;
 }
 
 const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,

@@ -66,6 +66,8 @@ class RegDocument {
     std::optional<std::string> KeyClass(std::uint32_t hive, const std::string& path) const;
     // Names of the direct subkeys, sorted case-insensitively.
     std::vector<std::string> SubKeys(std::uint32_t hive, const std::string& path) const;
+    // The same names without a copy, for enumerating them one by one; null when there are none.
+    const std::vector<std::string>* SubKeyList(std::uint32_t hive, const std::string& path) const;
     // A value given more than once counts with its last line.
     std::optional<Value> FindValue(std::uint32_t hive, const std::string& path,
                                    const std::string& name) const;
@@ -125,8 +127,8 @@ class RegDocument {
     std::vector<Block> m_blocks;
     std::unordered_set<std::string> m_existing;  // every key with a line or on the way to one
     std::unordered_map<std::string, std::vector<std::size_t>> m_blocksOf;  // key -> its blocks
-    // key -> folded name of each direct subkey -> its first spelling in the text
-    std::unordered_map<std::string, std::map<std::string, std::string>> m_children;
+    // key -> its direct subkeys, each in its first spelling, sorted by folded name
+    std::unordered_map<std::string, std::vector<std::string>> m_children;
 };
 
 }  // namespace stripstock
