@@ -12,6 +12,7 @@
 #include "consumption/ComputeStripStock.h"
 #include "consumption/StockReads.h"
 #include "data/Dao.h"
+#include "data/ScopedDatabase.h"
 #include "strips/Catalogue.h"
 #include "text/TextHelpers.h"
 
@@ -207,9 +208,12 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     std::shared_ptr<dao::Recordset> rs;
 
     // The diary: opened once, read-only; its readings are counted per meter for a period start.
-    std::shared_ptr<dao::DBEngine> diaryEngine;
-    std::shared_ptr<dao::Database> diary;
-    const int diaryStatus = db_init(ctx, diaryEngine, diary, ctx.DiaryDbPath, true, false);
+    // Through a session of its own, so that the shared one stays free for the meter lists.
+    SessionObjects diarySession;
+    const ScopedDatabase diaryDb =
+        ScopedDatabase::ThroughSession(ctx, diarySession, ctx.DiaryDbPath, true, kWhere);
+    const std::shared_ptr<dao::Database>& diary = diarySession.Db;
+    const int diaryStatus = diaryDb.status();
     if (diaryStatus != 0) {
         out.diaryFailure = DiaryFailureText(diaryStatus, {});
     }
@@ -310,10 +314,10 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     } else {
         // A companion the plain open refuses may still give its meter lists to the session's
         // open, as GetMeterInList would.
-        SessionObjects& s = ctx.session;
-        SessionGuard guard(s);
-        if (db_init(ctx, s.DbEngine, s.Db, ctx.StripDbPath, true, false) == 0) {
-            appliesTo = ReadAppliesTo(s.Db);
+        const ScopedDatabase session =
+            ScopedDatabase::ThroughSession(ctx, ctx.StripDbPath, true, kWhere);
+        if (session) {
+            appliesTo = ReadAppliesTo(ctx.session.Db);
         }
     }
     const Grouped latest = ReadGrouped(
@@ -397,8 +401,6 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     if (diary) {
         ReadPatient(diary, out.owner);
     }
-    std::shared_ptr<dao::Recordset> noRecordset;
-    db_cleanup(diaryEngine, diary, noRecordset);
     db_cleanup(engine, companion, rs);
     return out;
 }

@@ -75,18 +75,6 @@ int db_GetPatient(Context& ctx, const std::string& diaryPath, PatientRecord& rec
 // reads the owner through the one open it makes of the diary).
 int ReadPatient(const std::shared_ptr<dao::Database>& diary, PatientRecord& record);
 
-// Closes the shared session (db_cleanup) however the operation that opened it returns.
-class SessionGuard {
-  public:
-    explicit SessionGuard(SessionObjects& session) : m_session(session) {}
-    ~SessionGuard() { db_cleanup(m_session.DbEngine, m_session.Db, m_session.Rs); }
-    SessionGuard(const SessionGuard&) = delete;
-    SessionGuard& operator=(const SessionGuard&) = delete;
-
-  private:
-    SessionObjects& m_session;
-};
-
 // #m/d/yyyy# without leading zeros; the time of day is dropped.
 std::string SqlDate(double oleDate);
 

@@ -15,10 +15,9 @@ namespace stripstock {
 // while the program runs. Reads parse the file once and again only when its size, modification
 // time or identity (device and inode) changed, so a long-running window still sees the host's
 // changes while a command that reads a large store many times parses it once. A change takes
-// an exclusive lock
-// on "<file>.lock", reads again, edits only the lines concerned and replaces the file through
-// a synced temporary file. A missing file is an empty registry; the first write creates it
-// and its folder.
+// an exclusive lock on "<file>.lock", reads again, edits only the lines concerned and replaces
+// the file through a synced temporary file. A missing file is an empty registry; the first
+// write creates it and its folder.
 //
 // Only HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER exist: another hive gives kErrorInvalidHandle.
 // Key paths are read as advapi32 reads them: repeated and trailing "\" count for nothing, a
