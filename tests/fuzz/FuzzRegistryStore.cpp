@@ -15,6 +15,7 @@
 
 #include "host/FileRegistryBackend.h"
 #include "host/RegDocument.h"
+#include "text/CaseFold.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int step = 0; step < 24 && in.more(); ++step) {
         const std::uint32_t hive = (in.byte() & 1) != 0 ? kHkeyLocalMachine : kHkeyCurrentUser;
         const std::string key = KeyPath(in);
-        const std::string fold = RegDocument::Fold(key);
+        const std::string fold = UCaseCp1252(key);
         switch (in.byte() % 3) {
             case 0: {
                 RegKey handle = 0;
@@ -120,14 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (store.SetValue(handle, name, value.type, value.data) != kErrorSuccess)
                     std::abort();
                 store.CloseKey(handle);
-                model.values[{hive, fold, RegDocument::Fold(name)}] = value;
+                model.values[{hive, fold, UCaseCp1252(name)}] = value;
                 break;
             }
             default: {
                 RegKey handle = 0;
                 if (store.OpenKey(hive, key, kAccessAll, handle) != kErrorSuccess) break;
                 const std::string name = kNames[in.byte() % kNameCount];
-                const auto it = model.values.find({hive, fold, RegDocument::Fold(name)});
+                const auto it = model.values.find({hive, fold, UCaseCp1252(name)});
                 const long rc = store.DeleteValue(handle, name);
                 if ((rc == kErrorSuccess) != (it != model.values.end())) std::abort();
                 if (it != model.values.end()) model.values.erase(it);
