@@ -1,45 +1,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
 #include "cli/Cli.h"
-#include "data/Dao.h"
-#include "host/Registry.h"
-#include "text/OleDate.h"
-#include "tools/HostSim.h"
+#include "support/HostFixture.h"
 
-namespace fs = std::filesystem;
 using namespace stripstock;
 using ::testing::HasSubstr;
 
 namespace {
 
-class CliTest : public ::testing::Test {
+class CliTest : public test::HostFixture {
   protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                (std::string("stripstock-cli-") +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir / "program");
-        m_registry =
-            std::make_shared<Registry>(MakeFileRegistryBackend((m_dir / "registry.reg").string()));
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    void MakeHost() {
-        hostsim::InitOptions options;
-        options.diaryPath = (m_dir / "meier.vld").string();
-        options.password = "quomba";
-        hostsim::InitHost(*m_registry, options);
-    }
-
     // Two meters the strip definitions can name: positions 0 and 1.
     void AddMeters() {
-        hostsim::RegisterModule(*m_registry, hostsim::kDefaultHostKey, "A", "0", "a|b|c|24", "A");
-        hostsim::RegisterModule(*m_registry, hostsim::kDefaultHostKey, "B", "0", "a|b|c|25", "B");
+        AddModule("A", "0", "a|b|c|24", "A");
+        AddModule("B", "0", "a|b|c|25", "B");
     }
 
     std::string Output(const std::vector<std::string>& args) {
@@ -47,20 +24,14 @@ class CliTest : public ::testing::Test {
         return out.str();
     }
 
+    // One run of the command line, in a context of its own as each process has.
     int Run(const std::vector<std::string>& args) {
-        Context ctx;
-        ctx.registry = m_registry;
-        ctx.engines = std::make_shared<dao::EngineFactory>();
-        ctx.programDir = (m_dir / "program").string();
-        ctx.pathSeparator = '/';
-        ctx.clock = [] { return ToOleDate(CivilDateTime{2010, 3, 1, 12, 0, 0}); };
+        Context runCtx = MakeContext();
         out.str({});
         err.str({});
-        return RunCliWithContext(ctx, args, out, err);
+        return RunCliWithContext(runCtx, args, out, err);
     }
 
-    fs::path m_dir;
-    std::shared_ptr<Registry> m_registry;
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -89,7 +60,7 @@ TEST_F(CliTest, commandHelpAndVersionAreGeneratedWithoutStarting) {
 }
 
 TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
-    MakeHost();
+    OpenDiary();
     const std::vector<std::vector<std::string>> wrong = {
         {"prescription-list", "--type", "1", "--type", "2"},
         {"strip-save", "--name", "A", "--name=B"},
@@ -108,7 +79,7 @@ TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
 }
 
 TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
-    MakeHost();
+    OpenDiary();
     EXPECT_EQ(Run({}), kExitUsage);
     EXPECT_EQ(Run({"no-such-command"}), kExitUsage);
     EXPECT_EQ(Run({"--host"}), kExitUsage);
@@ -120,20 +91,19 @@ TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
 }
 
 TEST_F(CliTest, statusNamesTheHostKeysPathsAndMeter) {
-    MakeHost();
+    OpenDiary();
     ASSERT_EQ(Run({"--host", "VELLIND4|abc", "status"}), kExitDone) << err.str();
     const std::string text = out.str();
     EXPECT_THAT(text, HasSubstr("HostKeyName=VELLIND4\n"));
     EXPECT_THAT(text, HasSubstr("HostRegKey=SOFTWARE\\Tarvenholme\\VELLIND4\n"));
     EXPECT_THAT(text, HasSubstr("AddonRegKey=SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip\n"));
-    EXPECT_THAT(text, HasSubstr("DiaryDbPath=" + (m_dir / "meier.vld").string() + "\n"));
-    EXPECT_THAT(text,
-                HasSubstr("StripDbPath=" + (m_dir / "program" / "MEIER.VLT").string() + "\n"));
+    EXPECT_THAT(text, HasSubstr("DiaryDbPath=" + diary + "\n"));
+    EXPECT_THAT(text, HasSubstr("StripDbPath=" + programDir + "/MEIER.VLT\n"));
     EXPECT_THAT(text, HasSubstr("Meter=0\tAscensia DEX, BREEZE\t1\n"));
 }
 
 TEST_F(CliTest, entryChecksFailWithTheSystemsMessage) {
-    MakeHost();
+    OpenDiary();
     EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", "30.12.1899"}),
               kExitInputRefused);
     EXPECT_EQ(err.str(), "Bitte geben Sie ein gültiges Datum ein !\n");
@@ -144,7 +114,7 @@ TEST_F(CliTest, entryChecksFailWithTheSystemsMessage) {
 }
 
 TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
-    MakeHost();
+    OpenDiary();
     ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
     ASSERT_EQ(Run({"strips"}), kExitDone);
     EXPECT_EQ(out.str(), "1\tUltra Teststreifen\n");
@@ -183,7 +153,7 @@ TEST_F(CliTest, anUnreadableDiaryGivesNoStockButTheReasonAndStatusFour) {
 }
 
 TEST_F(CliTest, anIdBeyond32BitsIsRefusedRatherThanWrappedToAnotherRow) {
-    MakeHost();
+    OpenDiary();
     ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
     ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
         << err.str();
@@ -203,7 +173,7 @@ TEST_F(CliTest, anIdBeyond32BitsIsRefusedRatherThanWrappedToAnotherRow) {
 }
 
 TEST_F(CliTest, stripSaveKeepsTheStoredValuesOfOptionsLeftOut) {
-    MakeHost();
+    OpenDiary();
     AddMeters();
     ASSERT_EQ(Run({"strip-save", "--name", "Ultra", "--manufacturer", "LifeScan", "--pzn", "0123",
                    "--select", "0,1"}),
@@ -225,7 +195,7 @@ TEST_F(CliTest, stripSaveKeepsTheStoredValuesOfOptionsLeftOut) {
 }
 
 TEST_F(CliTest, missingIdsAreNotFoundAndChangeNothing) {
-    MakeHost();
+    OpenDiary();
     ASSERT_EQ(Run({"strip-save", "--name", "Ultra"}), kExitDone) << err.str();
     ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
         << err.str();

@@ -174,7 +174,7 @@ TEST_F(ComputeStripStockTest, unreadableDiaryCountsNoReadingsButKeepsTheLedger) 
 
 TEST_F(ComputeStripStockTest, missingCompanionReceivesNothing) {
     AddReadings(12, Day(2024, 2, 1), 5);
-    ctx.StripDbPath = (m_dir / "missing.vlt").string();
+    ctx.StripDbPath = Path("missing.vlt");
 
     const Figures total = Compute(kAll);
 

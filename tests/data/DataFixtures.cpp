@@ -11,45 +11,9 @@
 #include <random>
 #include <sstream>
 
-#include "data/Schema.h"
 #include "text/OleDate.h"
 
 namespace stripstock::test {
-
-TempDir::TempDir() {
-    std::random_device rd;
-    m_path = std::filesystem::temp_directory_path() /
-             ("stripstock-data-" + std::to_string(rd()) + std::to_string(rd()));
-    std::filesystem::create_directories(m_path);
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-Context MakeTestContext() {
-    Context ctx;
-    ctx.engines = std::make_shared<dao::EngineFactory>();
-    ctx.DbPassword = "quomba";
-    return ctx;
-}
-
-double Date(int year, int month, int day, int hour, int minute) {
-    return ToOleDate(CivilDateTime{year, month, day, hour, minute, 0});
-}
 
 void MakeDiary(const std::string& path, const std::vector<PatientRow>& patients,
                const std::vector<Reading>& readings, const std::string& password) {
@@ -138,27 +102,6 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
 
 bool HaveProgram(const std::string& name) {
     return RunProcess({"sh", "-c", "command -v " + ShellQuote(name)}).status == 0;
-}
-
-void AddLedgerRow(dao::Database& db, double date, std::int16_t type, std::int16_t amount) {
-    auto rs = db.OpenRecordset("teststrips", dao::dbOpenDynaset);
-    rs->AddNew();
-    rs->SetField("date", date);
-    rs->SetField("type", std::int64_t{type});
-    rs->SetField("amount", std::int64_t{amount});
-    rs->Update();
-    rs->Close();
-}
-
-std::shared_ptr<dao::Database> OpenCompanion(const std::string& path, bool readOnly) {
-    dao::EngineFactory engines;
-    return engines.Create("DAO.DBEngine.35")->OpenDatabase(path, false, readOnly);
-}
-
-dao::Value FirstValue(dao::Database& db, const std::string& sql, const std::string& field) {
-    auto rs = db.OpenRecordset(sql, dao::dbOpenDynaset);
-    rs->MoveFirst();
-    return rs->GetField(field);
 }
 
 }  // namespace stripstock::test

@@ -9,27 +9,17 @@
 namespace stripstock::dao {
 namespace {
 
-using test::Date;
+using test::Day;
+using test::ErrorOf;
 using test::ReadBytes;
-using test::TempDir;
 using test::WriteBytes;
 
-using test::ErrorOf;
-
-class EngineTest : public ::testing::Test {
+class EngineTest : public test::CompanionFixture {
   protected:
-    void SetUp() override {
-        ctx = test::MakeTestContext();
-        path = dir.File("diary.VLT");
-        CreateCompanionDatabase(ctx, path);
-        ASSERT_TRUE(std::filesystem::exists(path));
-    }
     std::shared_ptr<DBEngine> Engine() { return engines.Create("DAO.DBEngine.36"); }
 
-    TempDir dir;
-    Context ctx;
     EngineFactory engines;
-    std::string path;
+    std::string path = ctx.StripDbPath;
 };
 
 TEST_F(EngineTest, factoryServesBothClassNamesUntilWithdrawn) {
@@ -42,7 +32,7 @@ TEST_F(EngineTest, factoryServesBothClassNamesUntilWithdrawn) {
 }
 
 TEST_F(EngineTest, missingFileRaises3024WithItsName) {
-    const std::string missing = dir.File("none.VLD");
+    const std::string missing = Path("none.VLD");
     try {
         Engine()->OpenDatabase(missing, false, true);
         FAIL();
@@ -56,7 +46,7 @@ TEST_F(EngineTest, missingFileRaises3024WithItsName) {
 class ForeignFileTest : public EngineTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(ForeignFileTest, isRefusedWith3343AndLeftByteForByte) {
-    const std::string foreign = dir.File("foreign.VLT");
+    const std::string foreign = Path("foreign.VLT");
     WriteBytes(foreign, GetParam());
     for (bool readOnly : {true, false}) {
         EXPECT_EQ(ErrorOf([&] { Engine()->OpenDatabase(foreign, false, readOnly); }),
@@ -74,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ForeignFileTest,
                                                std::string(4000, '\x7f')));
 
 TEST_F(EngineTest, createRefusesAnExistingPathAndLeavesIt) {
-    const std::string existing = dir.File("taken.VLT");
+    const std::string existing = Path("taken.VLT");
     WriteBytes(existing, "");
     EXPECT_EQ(ErrorOf([&] { Engine()->CreateDatabase(existing, dbLangGeneral, dbVersion30); }),
               kErrDatabaseExists);
@@ -101,7 +91,7 @@ TEST_F(EngineTest, passwordMustMatchExactlyWhenTheFileHasOne) {
 TEST_F(EngineTest, readOnlyDatabaseNeverWrites) {
     {
         auto db = Engine()->OpenDatabase(path, false, false);
-        test::AddLedgerRow(*db, Date(2010, 1, 1), 1, 50);
+        test::AddLedgerRow(*db, Day(2010, 1, 1), 1, 50);
     }
     const std::string before = ReadBytes(path);
     const auto mtime = std::filesystem::last_write_time(path);
@@ -112,7 +102,7 @@ TEST_F(EngineTest, readOnlyDatabaseNeverWrites) {
     EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrReadOnly);
     rs = db->OpenRecordset("teststrips", dbOpenDynaset);
     rs->AddNew();
-    rs->SetField("Date", Date(2010, 2, 1));
+    rs->SetField("Date", Day(2010, 2, 1));
     EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrReadOnly);
     EXPECT_EQ(ErrorOf([&] { db->Execute("DELETE * FROM teststrips"); }), kErrReadOnly);
     EXPECT_EQ(ErrorOf([&] { AppendStripsTable(*db); }), kErrReadOnly);
@@ -157,7 +147,7 @@ TEST_F(EngineTest, emptyRecordsetHasNoCurrentRecord) {
 
 TEST_F(EngineTest, recordCountCountsVisitedRecordsUntilMoveLast) {
     auto db = Engine()->OpenDatabase(path, false, false);
-    for (int i = 1; i <= 5; ++i) test::AddLedgerRow(*db, Date(2010, 1, i), 1, 10);
+    for (int i = 1; i <= 5; ++i) test::AddLedgerRow(*db, Day(2010, 1, i), 1, 10);
     auto rs = db->OpenRecordset("Select * FROM teststrips ORDER by date DESC", dbOpenDynaset);
     EXPECT_EQ(rs->RecordCount(), 1);
     rs->MoveNext();
@@ -167,7 +157,7 @@ TEST_F(EngineTest, recordCountCountsVisitedRecordsUntilMoveLast) {
     EXPECT_EQ(rs->RecordCount(), 5);
     rs->MoveFirst();
     EXPECT_EQ(rs->RecordCount(), 5);
-    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("DATE")), Date(2010, 1, 5));
+    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("DATE")), Day(2010, 1, 5));
     for (int i = 0; i < 5; ++i) rs->MoveNext();
     EXPECT_TRUE(rs->Eof());
     EXPECT_EQ(ErrorOf([&] { rs->GetField("date"); }), kErrNoCurrentRecord);
@@ -186,7 +176,7 @@ TEST_F(EngineTest, addNewFillsDefaultsAndTheEngineNumbersRows) {
     EXPECT_EQ(ToInteger(rs->GetField("Amount")), 0);
     EXPECT_EQ(ToText(rs->GetField("Compatibility")), "");
     EXPECT_EQ(ErrorOf([&] { rs->Update(); }), kErrRequired);  // Date is required
-    rs->SetField("Date", Date(2010, 3, 4));
+    rs->SetField("Date", Day(2010, 3, 4));
     EXPECT_EQ(ErrorOf([&] { rs->SetField("ID", std::int64_t{99}); }), kErrFieldCannotBeUpdated);
     rs->Update();
     EXPECT_EQ(rs->RecordCount(), 1);
@@ -195,11 +185,11 @@ TEST_F(EngineTest, addNewFillsDefaultsAndTheEngineNumbersRows) {
     EXPECT_EQ(ToLong(rs->GetField("id")), 1);
     EXPECT_EQ(ToInteger(rs->GetField("type")), 0);
     EXPECT_EQ(ToText(rs->GetField("comments")), "");
-    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("date")), Date(2010, 3, 4));
+    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("date")), Day(2010, 3, 4));
 
     // Auto-increment numbers are not reused, not even after every row is gone.
     db->Execute("DELETE * FROM teststrips");
-    test::AddLedgerRow(*db, Date(2010, 3, 5), 2, 5);
+    test::AddLedgerRow(*db, Day(2010, 3, 5), 2, 5);
     EXPECT_EQ(ToLong(test::FirstValue(*db, "Select * FROM teststrips", "ID")), 2);
 }
 
@@ -215,7 +205,7 @@ TEST_P(FieldLimitTest, refusesValuesTheFieldCannotHold) {
     auto db = Engine()->OpenDatabase(path, false, false);
     auto rs = db->OpenRecordset("teststrips", dbOpenDynaset);
     rs->AddNew();
-    rs->SetField("Date", Date(2010, 1, 1));
+    rs->SetField("Date", Day(2010, 1, 1));
     const Value before = rs->GetField(GetParam().field);
     EXPECT_EQ(ErrorOf([&] { rs->SetField(GetParam().field, GetParam().value); }), GetParam().error);
     if (GetParam().error != 0) {
@@ -279,7 +269,7 @@ TEST_F(EngineTest, datesStayRealAfterRoundTrip) {
 
 TEST_F(EngineTest, aggregateAndJoinResultsCannotBeChanged) {
     auto db = Engine()->OpenDatabase(path, false, false);
-    test::AddLedgerRow(*db, Date(2010, 1, 1), 1, 1);
+    test::AddLedgerRow(*db, Day(2010, 1, 1), 1, 1);
     auto rs = db->OpenRecordset("Select type FROM teststrips WHERE amount > 0 group by type",
                                 dbOpenDynaset);
     EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrReadOnly);
@@ -301,8 +291,7 @@ TEST_F(EngineTest, lockedFileReportsInUseAfterAShortWait) {
     // Another connection holds the write lock for the whole check.
     auto holder = Engine()->OpenDatabase(path, true, false);
     holder->Execute("DELETE * FROM teststrips");  // takes the exclusive lock and keeps it
-    EXPECT_EQ(ErrorOf([&] { test::AddLedgerRow(*writer, Date(2010, 1, 1), 1, 1); }),
-              kErrFileLocked);
+    EXPECT_EQ(ErrorOf([&] { test::AddLedgerRow(*writer, Day(2010, 1, 1), 1, 1); }), kErrFileLocked);
 }
 
 }  // namespace

@@ -24,9 +24,9 @@ const std::string kData = STRIPSTOCK_JET_DATA;
 class JetProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(dir.File("program"));
-        fs::create_directories(dir.File("host"));
-        Registry reg(MakeFileRegistryBackend(dir.File("registry.reg")));
+        fs::create_directories(dir.file("program"));
+        fs::create_directories(dir.file("host"));
+        Registry reg(MakeFileRegistryBackend(dir.file("registry.reg")));
         for (const std::string code : {"24", "25", "73"})
             hostsim::RegisterModule(reg, hostsim::kDefaultHostKey, "M" + code, "0", "a|b|c|" + code,
                                     "Messgerät " + code);
@@ -34,19 +34,19 @@ class JetProgramTest : public ::testing::Test {
 
     // The host has a copy of the fixture open as its diary, named as the host names them.
     std::string UseDiary(const std::string& fixture) {
-        const std::string path = (fs::path(dir.File("host")) / "MUELLER.VLD").string();
+        const std::string path = (fs::path(dir.file("host")) / "MUELLER.VLD").string();
         fs::copy_file(kData + "/" + fixture, path, fs::copy_options::overwrite_existing);
-        Registry reg(MakeFileRegistryBackend(dir.File("registry.reg")));
+        Registry reg(MakeFileRegistryBackend(dir.file("registry.reg")));
         return hostsim::UseDiary(reg, path);
     }
 
     test::ProcessResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {STRIPSTOCK_CLI, "--program-dir", dir.File("program")});
+        args.insert(args.begin(), {STRIPSTOCK_CLI, "--program-dir", dir.file("program")});
         return test::RunProcess(
-            args, {{"STRIPSTOCK_REGISTRY", dir.File("registry.reg")}, {"STRIPSTOCK_DEBUG", "1"}},
-            dir.File("cli.err"));
+            args, {{"STRIPSTOCK_REGISTRY", dir.file("registry.reg")}, {"STRIPSTOCK_DEBUG", "1"}},
+            dir.file("cli.err"));
     }
-    std::string Err() const { return test::ReadBytes(dir.File("cli.err")); }
+    std::string Err() const { return test::ReadBytes(dir.file("cli.err")); }
 
     // The position of a meter code in the list strip-save's --select counts in.
     std::string MeterPosition(const std::string& code) {

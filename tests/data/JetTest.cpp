@@ -20,17 +20,16 @@ namespace stripstock::dao {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Date;
 using test::ErrorOf;
 
 const std::string kData = STRIPSTOCK_JET_DATA;
 constexpr const char* kConnect = "MS Access;pwd=quomba";
 
-class JetTest : public ::testing::Test {
+class JetTest : public test::HostFixture {
   protected:
     // A copy of a fixture in the test's own folder: the originals are never opened.
     std::string Copy(const std::string& fixture, const std::string& as = "diary.vld") {
-        const std::string path = dir.File(as);
+        const std::string path = dir.file(as);
         fs::copy_file(kData + "/" + fixture, path, fs::copy_options::overwrite_existing);
         return path;
     }
@@ -41,7 +40,6 @@ class JetTest : public ::testing::Test {
         return ToLong(test::FirstValue(db, sql, "inum"));
     }
 
-    test::TempDir dir;
     EngineFactory engines;
 };
 
@@ -107,17 +105,16 @@ TEST_P(JetDiaryTest, ownerIsTheFirstPatdatRowWithItsTypes) {
     auto rs = db->OpenRecordset("SELECT * FROM patdat", dbOpenSnapshot);
     EXPECT_EQ(ToText(rs->GetField("firstname")), "Erika");
     EXPECT_EQ(ToText(rs->GetField("name")), "Müller");
-    EXPECT_EQ(std::get<double>(rs->GetField("birthday")), Date(1961, 5, 17));
+    EXPECT_EQ(std::get<double>(rs->GetField("birthday")), test::Day(1961, 5, 17));
     EXPECT_TRUE(IsNull(rs->GetField("cpeptid")));
     db->Close();
 
     // The program's own reading, through the shared session (its status is that of the last
     // column it missed: this patdat has only four).
-    Context ctx = test::MakeTestContext();
     PatientRecord owner;
     db_GetPatient(ctx, path, owner);
     EXPECT_EQ(owner.DisplayName(), "Erika Müller");
-    EXPECT_EQ(owner.birthday, Date(1961, 5, 17));
+    EXPECT_EQ(owner.birthday, test::Day(1961, 5, 17));
 }
 
 TEST_P(JetDiaryTest, countsPerYearAndMeterAgreeWithTheFixturesTable) {
@@ -209,7 +206,6 @@ TEST_F(JetTest, passwordMustMatchExactlyWhenTheFileHasOne) {
     EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;PWD=quomba"); }), 0);
 
     // The program's session reports the refusal and opens nothing.
-    Context ctx = test::MakeTestContext();
     PatientRecord owner;
     EXPECT_EQ(db_GetPatient(ctx, other, owner), kErrNotValidPassword);
     EXPECT_EQ(owner.DisplayName(), " ");
@@ -308,7 +304,7 @@ TEST_F(JetTest, damagedFilesAreRefusedWith3343AndLeftAlone) {
         lostMap,
     };
     for (std::size_t i = 0; i < damaged.size(); ++i) {
-        const std::string path = dir.File("damaged" + std::to_string(i) + ".vld");
+        const std::string path = dir.file("damaged" + std::to_string(i) + ".vld");
         test::WriteBytes(path, damaged[i]);
         const int error = ErrorOf([&] {
             auto db = Open(path);
@@ -325,7 +321,7 @@ TEST_F(JetTest, damagedFilesAreRefusedWith3343AndLeftAlone) {
 TEST_F(JetTest, randomDamageNeverCrashes) {
     for (const char* fixture : {"diary-jet3.mdb", "diary-jet4.mdb"}) {
         const std::string good = test::ReadBytes(kData + "/" + fixture);
-        const std::string path = dir.File("random.vld");
+        const std::string path = dir.file("random.vld");
         for (unsigned seed = 0; seed < 150; ++seed) {
             std::mt19937 rng(seed);
             std::string bytes = good;

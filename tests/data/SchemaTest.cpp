@@ -8,15 +8,11 @@
 namespace stripstock {
 namespace {
 
-class SchemaTest : public ::testing::Test {
+// The companion goes to ctx.StripDbPath, alone in the program folder.
+class SchemaTest : public test::HostFixture {
   protected:
-    void SetUp() override {
-        ctx = test::MakeTestContext();
-        path = dir.File("Tagebuch.VLT");
-    }
-    test::TempDir dir;
-    Context ctx;
-    std::string path;
+    SchemaTest() { ctx.StripDbPath = path; }
+    std::string path = programDir + "/MEIER.VLT";
 };
 
 // Column name and declared type, in table order.
@@ -32,7 +28,7 @@ std::vector<std::pair<std::string, std::string>> Layout(dao::Database& db,
 
 TEST_F(SchemaTest, createsBothTablesEmptyWithTheirLayout) {
     CreateCompanionDatabase(ctx, path);
-    auto db = test::OpenCompanion(path, true);
+    auto db = OpenCompanion();
     using Cols = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(Layout(*db, "teststrips"), (Cols{{"ID", "INTEGER"},
                                                {"Date", "DATETIME_REAL"},
@@ -49,7 +45,7 @@ TEST_F(SchemaTest, createsBothTablesEmptyWithTheirLayout) {
         EXPECT_TRUE(db->OpenRecordset(table, dao::dbOpenDynaset)->Eof());
     db->Close();
     // Only the file itself is left: no journal, no temporary file.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("")),
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(programDir),
                             std::filesystem::directory_iterator()),
               1);
 }
@@ -77,14 +73,14 @@ TEST_F(SchemaTest, eitherEngineClassCreatesTheFile) {
 }
 
 TEST_F(SchemaTest, unwritableFolderLeavesNothingBehind) {
-    const std::string inMissingFolder = dir.File("fehlt/Tagebuch.VLT");
+    const std::string inMissingFolder = Path("fehlt/Tagebuch.VLT");
     CreateCompanionDatabase(ctx, inMissingFolder);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("fehlt")));
+    EXPECT_FALSE(std::filesystem::exists(Path("fehlt")));
 }
 
 TEST_F(SchemaTest, stripsTableIsAddedToAnOlderFileOnce) {
     CreateCompanionDatabase(ctx, path);
-    auto db = test::OpenCompanion(path);
+    auto db = OpenCompanion();
     db->Execute("DROP TABLE strips");
     AppendStripsTable(*db);
     auto rs = db->OpenRecordset("Select * FROM strips", dao::dbOpenDynaset);

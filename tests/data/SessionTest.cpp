@@ -9,22 +9,16 @@
 namespace stripstock {
 namespace {
 
-using test::Date;
+using test::Day;
 
-class SessionTest : public ::testing::Test {
+class SessionTest : public test::HostFixture {
   protected:
-    void SetUp() override {
-        ctx = test::MakeTestContext();
-        diaryPath = dir.File("Tagebuch.VLD");
-    }
     void MakeDiary(const std::vector<test::PatientRow>& patients,
                    const std::string& password = "quomba") {
         test::MakeDiary(diaryPath, patients, {}, password);
     }
 
-    test::TempDir dir;
-    Context ctx;
-    std::string diaryPath;
+    std::string diaryPath = Path("Tagebuch.VLD");
     std::shared_ptr<dao::DBEngine> engine;
     std::shared_ptr<dao::Database> db;
 };
@@ -42,11 +36,11 @@ TEST_F(SessionTest, emptyPathReturns53AndTouchesNothing) {
 
 TEST_F(SessionTest, missingFileFailsBeforeAnEngineIsMade) {
     engine = ctx.engines->Create("DAO.DBEngine.36");
-    const int status = db_init(ctx, engine, db, dir.File("fehlt.VLD"), true, false);
+    const int status = db_init(ctx, engine, db, Path("fehlt.VLD"), true, false);
     EXPECT_NE(status, 0);
     EXPECT_EQ(engine, nullptr);
     EXPECT_EQ(db, nullptr);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("fehlt.VLD")));
+    EXPECT_FALSE(std::filesystem::exists(Path("fehlt.VLD")));
 }
 
 TEST_F(SessionTest, shortPasswordOpensWithTheBuiltInOne) {
@@ -81,7 +75,7 @@ TEST_F(SessionTest, foreignFileFailsAndStaysUnchanged) {
 }
 
 TEST_F(SessionTest, companionWithoutPasswordOpensWithTheDiaryPassword) {
-    const std::string companion = dir.File("Tagebuch.VLT");
+    const std::string companion = Path("Tagebuch.VLT");
     CreateCompanionDatabase(ctx, companion);
     ctx.DbPassword = "irgendwas";
     ASSERT_EQ(db_init(ctx, engine, db, companion, true, false), 0);
@@ -103,7 +97,7 @@ TEST_F(SessionTest, patientIsTheFirstRowAndKeepsTheCallersNumber) {
     MakeDiary({{{{"firstname", dao::Value(std::string("Erika"))},
                  {"name", dao::Value(std::string("Mustermann"))},
                  {"zip", dao::Value(std::string("12345"))},
-                 {"birthday", dao::Value(Date(1960, 8, 12))},
+                 {"birthday", dao::Value(Day(1960, 8, 12))},
                  {"height", dao::Value(std::int64_t{172})},
                  {"DiabetesSince", dao::Value(std::int64_t{1999})}}},
                {{{"firstname", dao::Value(std::string("Max"))},
@@ -115,7 +109,7 @@ TEST_F(SessionTest, patientIsTheFirstRowAndKeepsTheCallersNumber) {
     db_GetPatient(ctx, diaryPath, record);
     EXPECT_EQ(record.DisplayName(), "Erika Mustermann");
     EXPECT_EQ(record.zip, "12345");
-    EXPECT_DOUBLE_EQ(record.birthday, Date(1960, 8, 12));
+    EXPECT_DOUBLE_EQ(record.birthday, Day(1960, 8, 12));
     EXPECT_EQ(record.height, 172);
     EXPECT_EQ(record.DiabetesSince, 1999);
     EXPECT_EQ(record.reserved1, 4711);
@@ -161,7 +155,7 @@ TEST_F(SessionTest, unreadableDiaryGivesAnEmptyRecordAndAnError) {
     PatientRecord record;
     record.reserved1 = 7;
     record.name = "alt";
-    EXPECT_NE(db_GetPatient(ctx, dir.File("fehlt.VLD"), record), 0);
+    EXPECT_NE(db_GetPatient(ctx, Path("fehlt.VLD"), record), 0);
     EXPECT_EQ(record.DisplayName(), " ");
     EXPECT_EQ(record.reserved1, 7);
 }
@@ -178,9 +172,9 @@ TEST_P(SqlDateTest, writesMonthDayYearWithoutLeadingZeros) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dates, SqlDateTest,
-                         ::testing::Values(SqlDateCase{Date(2009, 12, 31, 23, 59), "#12/31/2009#"},
-                                           SqlDateCase{Date(2010, 1, 1), "#1/1/2010#"},
-                                           SqlDateCase{Date(2010, 3, 4, 12, 0), "#3/4/2010#"},
+                         ::testing::Values(SqlDateCase{Day(2009, 12, 31, 23, 59), "#12/31/2009#"},
+                                           SqlDateCase{Day(2010, 1, 1), "#1/1/2010#"},
+                                           SqlDateCase{Day(2010, 3, 4, 12, 0), "#3/4/2010#"},
                                            SqlDateCase{0.0, "#12/30/1899#"}));
 
 }  // namespace

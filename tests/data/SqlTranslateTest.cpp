@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "data/Dao.h"
+#include "support/TestHost.h"
 
 namespace stripstock::dao {
 namespace {
@@ -89,12 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TranslateSql, refusesTextWithANulThatSqliteWouldCutOff) {
     const std::string sql("SELECT 1\0; DELETE FROM t", 24);
-    try {
-        TranslateSql(sql);
-        FAIL();
-    } catch (const JetError& e) {
-        EXPECT_EQ(e.number(), kErrSyntax);
-    }
+    EXPECT_EQ(test::ErrorOf([&] { TranslateSql(sql); }), kErrSyntax);
 }
 
 }  // namespace

@@ -1,45 +1,55 @@
 #include "GuiFixture.h"
 
-#include "data/Dao.h"
-#include "text/OleDate.h"
-#include "tools/HostSim.h"
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/MessageBox.h"
+#include "app/Startup.h"
+#include "prescriptions/EntryDialog.h"
+#include "prescriptions/LedgerList.h"
 
 namespace stripstock::test {
 
-GuiHost::GuiHost()
-    : registry(std::make_shared<Registry>(
-          MakeFileRegistryBackend(dir.filePath(QStringLiteral("registry.reg")).toStdString()))),
-      diary(Path("meier.vld")) {}
-
-std::string GuiHost::Path(const char* name) const {
-    return dir.filePath(QString::fromUtf8(name)).toStdString();
+void Confirm(QDialog* dialog, const QString& amount, const QString& date) {
+    Find<QLineEdit>(dialog, "txtAmount")->setText(amount);
+    Find<QLineEdit>(dialog, "txtDate")->setText(date);
+    Find<QPushButton>(dialog, "Command1_0")->click();
 }
 
-void GuiHost::OpenDiary() {
-    hostsim::InitOptions options;
-    options.diaryPath = diary;
-    hostsim::InitHost(*registry, options);
+void DialogTest::StartHost() {
+    MessageBox::SetTestMode(true);
+    host = std::make_unique<TestHost>();
+    host->OpenDiary();
+    ctx = host->MakeContext();
+    QVERIFY(!RunStartup(ctx, "").refused);
 }
 
-void GuiHost::SetLastMeter(const std::string& value) {
-    registry->RegWriteString(
-        kHkeyLocalMachine, hostsim::HostRegKeyFor(hostsim::kDefaultHostKey) + "\\bonus\\TestStrip",
-        "LastMeter", value);
+QStringList DialogTest::EntryTexts() {
+    QStringList texts;
+    for (const ListEntry& entry : FillEntryList(ctx)) {
+        texts.append(QString::fromStdString(entry.text));
+    }
+    return texts;
 }
 
-void GuiHost::RegisterMeter(const std::string& name, int code, const std::string& desc) {
-    hostsim::RegisterModule(*registry, hostsim::kDefaultHostKey, name, "0",
-                            "COM1|9600|8N1|" + std::to_string(code), desc);
+QString DialogTest::LastMeter() const {
+    const std::string value = host->LastMeter();
+    return value == "<none>" ? QString() : QString::fromStdString(value);
 }
 
-Context GuiHost::MakeCtx() const {
-    Context ctx;
-    ctx.registry = registry;
-    ctx.engines = std::make_shared<dao::EngineFactory>();
-    ctx.programDir = dir.path().toStdString();
-    ctx.pathSeparator = '/';
-    ctx.clock = [] { return ToOleDate(CivilDateTime{2010, 3, 1, 12, 0, 0}); };
-    return ctx;
+void DialogTest::CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName) {
+    dialog.show();
+    const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].text, message);
+    QCOMPARE(shown[0].title, QStringLiteral("Teststreifenverwaltung"));
+    QCOMPARE(shown[0].icon, MessageBox::Icon::None);
+    QCOMPARE(shown[0].buttons, QList<MessageBox::Button>{MessageBox::Button::Ok});
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
+    QCOMPARE(dialog.focusWidget(), Find<QWidget>(&dialog, focusName));
+    QVERIFY(EntryTexts().isEmpty());
 }
 
 ModalWatcher::ModalWatcher() {

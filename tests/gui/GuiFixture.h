@@ -6,39 +6,44 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <memory>
-#include <string>
 
 #include "host/Context.h"
-#include "host/Registry.h"
+#include "support/TestHost.h"
+
+namespace stripstock {
+class EntryDialog;
+}
 
 namespace stripstock::test {
-
-// A host in a temporary folder: registry store, diary and the program folder, and a context
-// over them with a fixed clock (1.3.2010 12:00).
-class GuiHost {
-  public:
-    GuiHost();
-
-    std::string Path(const char* name) const;
-    // The diary meier.vld of Erika Mustermann, registered as open in the host.
-    void OpenDiary();
-    void SetLastMeter(const std::string& value);
-    void RegisterMeter(const std::string& name, int code, const std::string& desc);
-    Context MakeCtx() const;
-
-    QTemporaryDir dir;
-    std::shared_ptr<Registry> registry;
-    std::string diary;
-};
 
 template <class T>
 T* Find(const QObject* root, const char* name) {
     return root->findChild<T*>(QString::fromUtf8(name));
 }
+
+// Fills an entry dialog's fields and presses "&OK".
+void Confirm(QDialog* dialog, const QString& amount, const QString& date);
+
+// What a dialog's test functions share: message boxes are recorded instead of shown, and each
+// function gets a fresh host with its diary open that the program has started on.
+class DialogTest {
+  protected:
+    // Call from the test's init().
+    void StartHost();
+    // The ledger list's texts, newest first.
+    QStringList EntryTexts();
+    // The stored "LastMeter", empty when it was never written.
+    QString LastMeter() const;
+    // An entry dialog's refusal: the message in a plain OK box, the focus on the field, the
+    // dialog still open and nothing stored.
+    void CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName);
+
+    std::unique_ptr<TestHost> host;
+    Context ctx;
+};
 
 // Answers the modal dialogs that exec() shows while it lives: each queued step runs on the
 // dialog that is on top at that moment; without a step the dialog is rejected. Dialogs a test

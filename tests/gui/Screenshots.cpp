@@ -29,16 +29,12 @@ using namespace stripstock::test;
 
 namespace {
 
-double Day(int year, int month, int day) {
-    return ToOleDate(CivilDateTime{year, month, day, 0, 0, 0});
-}
-
-void SeedLongNames(GuiHost& host) {
-    host.RegisterMeter("COMPACT", 24, "Accu-Chek Compact");
-    host.RegisterMeter("PLUS", 74, "Accu-Chek Compact Plus");
-    host.RegisterMeter("CONTOUR", 33, "Ascensia CONTOUR");
-    Context ctx = host.MakeCtx();
-    ctx.StripDbPath = host.Path("MEIER.VLT");
+void SeedLongNames(TestHost& host) {
+    host.AddModule("COMPACT", "0", "COM1|9600|8N1|24", "Accu-Chek Compact");
+    host.AddModule("PLUS", "0", "COM1|9600|8N1|74", "Accu-Chek Compact Plus");
+    host.AddModule("CONTOUR", "0", "COM1|9600|8N1|33", "Ascensia CONTOUR");
+    Context ctx = host.MakeContext();
+    ctx.StripDbPath = host.programDir + "/MEIER.VLT";
     CreateCompanionDatabase(ctx, ctx.StripDbPath);
     SaveStrip(ctx, 0, "Accu-Chek Compact Teststreifen", "Roche Diagnostics", "01234567",
               {{"Compact", 24}}, {true});
@@ -78,10 +74,10 @@ int main(int argc, char* argv[]) {
     const QString folder = args[1];
     QDir().mkpath(folder);
 
-    GuiHost host;
+    TestHost host;
     host.OpenDiary();
     SeedLongNames(host);
-    Context ctx = host.MakeCtx();
+    Context ctx = host.MakeContext();
     const auto window = MainWindow::Start(ctx, QString());
     if (!window) {
         return 1;
@@ -120,9 +116,9 @@ int main(int argc, char* argv[]) {
     }
 
     // The first run: no strip definitions yet.
-    GuiHost fresh;
+    TestHost fresh;
     fresh.OpenDiary();
-    Context freshCtx = fresh.MakeCtx();
+    Context freshCtx = fresh.MakeContext();
     const auto first = MainWindow::Start(freshCtx, QString());
     first->show();
     Save(first.get(), folder, "main-first-run");

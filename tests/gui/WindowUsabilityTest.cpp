@@ -32,17 +32,13 @@ namespace {
 
 const QString kLongName = u"Accu-Chek Compact Teststreifen"_s;  // 30 characters
 
-double Day(int year, int month, int day) {
-    return ToOleDate(CivilDateTime{year, month, day, 0, 0, 0});
-}
-
 // Definitions 1 (kLongName, meter 24) and 2 ("Contour", meter 33), one prescription of each,
 // readings of both meters.
-void SeedLedger(GuiHost& host) {
-    host.RegisterMeter("COMPACT", 24, "Accu-Chek Compact");
-    host.RegisterMeter("CONTOUR", 33, "Ascensia CONTOUR");
-    Context ctx = host.MakeCtx();
-    ctx.StripDbPath = host.Path("MEIER.VLT");
+void SeedLedger(TestHost& host) {
+    host.AddModule("COMPACT", "0", "COM1|9600|8N1|24", "Accu-Chek Compact");
+    host.AddModule("CONTOUR", "0", "COM1|9600|8N1|33", "Ascensia CONTOUR");
+    Context ctx = host.MakeContext();
+    ctx.StripDbPath = host.programDir + "/MEIER.VLT";
     CreateCompanionDatabase(ctx, ctx.StripDbPath);
     SaveStrip(ctx, 0, kLongName.toStdString(), "Roche", "111", {{"Compact", 24}}, {true});
     SaveStrip(ctx, 0, "Contour", "Ascensia", "222", {{"Contour", 33}}, {true});
@@ -108,11 +104,11 @@ class WindowUsabilityTest : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<GuiHost> m_host;
+    std::unique_ptr<TestHost> m_host;
     Context m_ctx;
 
     std::unique_ptr<MainWindow> Start() {
-        m_ctx = m_host->MakeCtx();
+        m_ctx = m_host->MakeContext();
         std::unique_ptr<MainWindow> window = MainWindow::Start(m_ctx, QString());
         if (window) {
             window->show();
@@ -130,7 +126,7 @@ class WindowUsabilityTest : public QObject {
     void init() {
         MessageBox::SetTestMode(true);
         MessageBox::TakeRecords();
-        m_host = std::make_unique<GuiHost>();
+        m_host = std::make_unique<TestHost>();
     }
 
     // 1. Every view shows what the databases hold after each change.
@@ -375,8 +371,8 @@ class WindowUsabilityTest : public QObject {
     void ledgerDialogGrowsEntryDialogsStayFixed() {
         m_host->OpenDiary();
         SeedLedger(*m_host);
-        m_ctx = m_host->MakeCtx();
-        m_ctx.StripDbPath = m_host->Path("MEIER.VLT");
+        m_ctx = m_host->MakeContext();
+        m_ctx.StripDbPath = m_host->programDir + "/MEIER.VLT";
         LedgerListDialog ledger(m_ctx);
         ledger.show();
         QCOMPARE(ledger.size(), QSize(505, 277));

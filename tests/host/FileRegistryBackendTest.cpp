@@ -11,31 +11,21 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/Registry.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace stripstock {
 namespace {
 
 using namespace std::string_literals;
+using test::ReadBytes;
 using test::TempDir;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Spit(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using test::WriteBytes;
 
 class FileRegistryBackendTest : public ::testing::Test {
   protected:
@@ -52,7 +42,7 @@ TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt
     EXPECT_FALSE(std::filesystem::exists(m_file));
 
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\X", "v", "1"));
-    EXPECT_EQ(Slurp(m_file),
+    EXPECT_EQ(ReadBytes(m_file),
               "Windows Registry Editor Version 5.00\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n;class=\"string\"\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]\r\n;class=\"string\"\r\n\"v\"=\"1\"\r\n\r\n");
@@ -60,20 +50,22 @@ TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt
 
 TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
     std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
-    Spit(m_file, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"old\"\n");
+    WriteBytes(m_file,
+               "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"old\"\n");
     FileRegistryBackend backend(m_file);
     RegKey key = 0;
     ASSERT_EQ(backend.OpenKey(kHkeyCurrentUser, "K", kAccessAll, key), kErrorSuccess);
 
     // The host rewrites the file while the key is open.
-    Spit(m_file, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"new\"\n");
+    WriteBytes(m_file,
+               "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"new\"\n");
     std::uint32_t type = 0;
     std::uint32_t size = 100;
     std::string data;
     EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorSuccess);
     EXPECT_EQ(data, "new\0"s);
 
-    Spit(m_file, "Windows Registry Editor Version 5.00\n");
+    WriteBytes(m_file, "Windows Registry Editor Version 5.00\n");
     EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorKeyDeleted);
     EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorKeyDeleted);
     EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
@@ -119,7 +111,7 @@ TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouch
         "[HKEY_LOCAL_MACHINE\\K]\n"
         "garbage that is no registry line\n"
         "\"v\"=\"same\"\n";
-    Spit(m_file, text);
+    WriteBytes(m_file, text);
     Registry reg(MakeFileRegistryBackend(m_file));
 #ifndef _WIN32
     struct stat before {};
@@ -131,22 +123,32 @@ TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouch
     ASSERT_EQ(::stat(m_file.c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino) << "the file was replaced";
 #endif
-    EXPECT_EQ(Slurp(m_file), text);
+    EXPECT_EQ(ReadBytes(m_file), text);
 
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "new"));
-    EXPECT_EQ(Slurp(m_file), text + "\"w\"=\"new\"\n");
+    EXPECT_EQ(ReadBytes(m_file), text + "\"w\"=\"new\"\n");
+}
+
+// Quoted text in the store is UTF-8; other bytes keep their exact value as hex(1).
+TEST_F(FileRegistryBackendTest, writesStringThatIsNoUtf8AsHexBytes) {
+    Registry reg(MakeFileRegistryBackend(m_file));
+    EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "M\xFCller"));
+    EXPECT_THAT(ReadBytes(m_file), ::testing::HasSubstr("\"v\"=hex(1):4d,fc,6c,6c,65,72,00\r\n"));
+    std::string value;
+    EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
+    EXPECT_EQ(value, "M\xFCller");
 }
 
 TEST_F(FileRegistryBackendTest, neverRewritesAFileThatIsNoStore) {
     std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
     for (const std::string& text :
          {"\xFF\xFEW\0i\0n\0"s, "\xFF\xFEW\0"s, "garbage\n[HKLM\\K]\n"s}) {
-        Spit(m_file, text);
+        WriteBytes(m_file, text);
         Registry reg(MakeFileRegistryBackend(m_file));
         EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, ""));
         EXPECT_FALSE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "x"));
         EXPECT_FALSE(reg.RegAddKey(kHkeyLocalMachine, "K", ""));
-        EXPECT_EQ(Slurp(m_file), text);
+        EXPECT_EQ(ReadBytes(m_file), text);
         EXPECT_THAT(reg.backend().StoreProblem(), ::testing::HasSubstr(m_file));
     }
 }
@@ -173,13 +175,13 @@ TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
             }
             return out;
         }();
-        Spit(m_file, utf16);
+        WriteBytes(m_file, utf16);
         Registry reg(MakeFileRegistryBackend(m_file));
         std::string value;
         EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
         EXPECT_EQ(value, "Gr\xC3\xB6\xC3\x9F\x65");
         EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "neu"));
-        const std::string written = Slurp(m_file);
+        const std::string written = ReadBytes(m_file);
         EXPECT_EQ(written.substr(0, 2), utf16.substr(0, 2));
         EXPECT_EQ(written.substr(0, utf16.size()), utf16);
         value.clear();
@@ -193,9 +195,9 @@ TEST_F(FileRegistryBackendTest, removesTemporariesLeftByKilledWritersOnTheNextWr
     std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
     Registry reg(MakeFileRegistryBackend(m_file));
     ASSERT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "1"));
-    for (const char* suffix : {".tmp-a1B2c3", ".tmp-ZZZZZZ"}) Spit(m_file + suffix, "half");
+    for (const char* suffix : {".tmp-a1B2c3", ".tmp-ZZZZZZ"}) WriteBytes(m_file + suffix, "half");
     for (const char* suffix : {".lock2", ".backup", ".tmp-a1B2c", ".tmp-a1B2c3d", ".tmp-a-B2c3"})
-        Spit(m_file + suffix, "not ours");
+        WriteBytes(m_file + suffix, "not ours");
     ASSERT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "2"));
     EXPECT_FALSE(std::filesystem::exists(m_file + ".tmp-a1B2c3"));
     EXPECT_FALSE(std::filesystem::exists(m_file + ".tmp-ZZZZZZ"));

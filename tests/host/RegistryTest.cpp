@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "RecordingBackend.h"
 #include "RegistryBackends.h"
 #include "ScratchHives.h"
 #include "host/RegistryBackend.h"
+#include "support/RecordingBackend.h"
 #include "support/TempDir.h"
 
 namespace stripstock {
@@ -340,30 +340,6 @@ TEST(Win32RegistryTest, replacesCharactersOutsideWindows1252WithQuestionMarks) {
     EXPECT_EQ(value, "?mega");
 }
 #endif
-
-struct VtrimCase {
-    std::string text;
-    std::string expected;
-};
-
-void PrintTo(const VtrimCase& c, std::ostream* os) {
-    *os << ::testing::PrintToString(c.text) << " -> " << ::testing::PrintToString(c.expected);
-}
-
-class VtrimTest : public ::testing::TestWithParam<VtrimCase> {};
-
-TEST_P(VtrimTest, stripsControlsBelowTwentyAndBlanksAtBothEnds) {
-    EXPECT_EQ(vtrim(GetParam().text), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, VtrimTest,
-                         ::testing::Values(VtrimCase{" \tabc\r\n\0 "s, "abc"},
-                                           VtrimCase{"\0abc"s, ""}, VtrimCase{"\0"s, ""},
-                                           VtrimCase{"", ""}, VtrimCase{"\x14x", "\x14x"},
-                                           VtrimCase{"x\x1F", "x\x1F"}, VtrimCase{"a b", "a b"},
-                                           VtrimCase{"\x13 a\tb \x13", "a\tb"},
-                                           VtrimCase{" \xC3\xA4 ", "\xC3\xA4"},
-                                           VtrimCase{"   ", ""}));
 
 }  // namespace
 }  // namespace stripstock

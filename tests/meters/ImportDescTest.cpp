@@ -1,101 +1,43 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "meters/ImportDesc.h"
-#include "support/TempDir.h"
+#include "support/HostFixture.h"
+#include "support/RecordingBackend.h"
 #include "tools/HostSim.h"
 
 namespace stripstock {
 namespace {
 
-using hostsim::RegisterModule;
 using hostsim::WriteImportIni;
 
-// Passes every call on and counts them, to see whether a lookup looked at the registry.
-class CountingBackend : public RegistryBackend {
-  public:
-    explicit CountingBackend(std::shared_ptr<RegistryBackend> inner) : m_inner(std::move(inner)) {}
-    long OpenKey(std::uint32_t hive, const std::string& path, std::uint32_t access,
-                 RegKey& key) override {
-        ++calls;
-        return m_inner->OpenKey(hive, path, access, key);
-    }
-    long CreateKey(std::uint32_t hive, const std::string& path, const std::string& className,
-                   std::uint32_t access, RegKey& key, std::uint32_t& disposition) override {
-        ++calls;
-        return m_inner->CreateKey(hive, path, className, access, key, disposition);
-    }
-    long QueryValue(RegKey key, const std::string& name, std::uint32_t& type, std::string* data,
-                    std::uint32_t& size) override {
-        ++calls;
-        return m_inner->QueryValue(key, name, type, data, size);
-    }
-    long SetValue(RegKey key, const std::string& name, std::uint32_t type,
-                  const std::string& data) override {
-        ++calls;
-        return m_inner->SetValue(key, name, type, data);
-    }
-    long DeleteValue(RegKey key, const std::string& name) override {
-        ++calls;
-        return m_inner->DeleteValue(key, name);
-    }
-    long FlushKey(RegKey key) override { return m_inner->FlushKey(key); }
-    long CloseKey(RegKey key) override { return m_inner->CloseKey(key); }
-    long QueryInfoKey(RegKey key, std::uint32_t& subKeys, std::uint32_t& maxSubKeyLen,
-                      std::uint32_t& maxClassLen) override {
-        ++calls;
-        return m_inner->QueryInfoKey(key, subKeys, maxSubKeyLen, maxClassLen);
-    }
-    long EnumKey(RegKey key, std::uint32_t index, std::string& name) override {
-        ++calls;
-        return m_inner->EnumKey(key, index, name);
-    }
-    long QueryKeyClass(RegKey key, std::string& className) override {
-        ++calls;
-        return m_inner->QueryKeyClass(key, className);
-    }
-
-    int calls = 0;
-
-  private:
-    std::shared_ptr<RegistryBackend> m_inner;
-};
-
-class ImportDescTest : public ::testing::Test {
+// A host whose registry counts the calls, with a folder of its own named by "path".
+class ImportDescTest : public test::HostFixture {
   protected:
     void SetUp() override {
         m_backend =
-            std::make_shared<CountingBackend>(MakeFileRegistryBackend(m_tmp / "registry.reg"));
-        m_ctx.registry = std::make_shared<Registry>(m_backend);
-        m_ctx.HostKeyName = hostsim::kDefaultHostKey;
-        m_ctx.HostRegKey = hostsim::HostRegKeyFor(m_ctx.HostKeyName);
-        m_hostDir = m_tmp / "host";
+            std::make_shared<test::RecordingBackend>(MakeFileRegistryBackend(Path("registry.reg")));
+        registry = ctx.registry = std::make_shared<Registry>(m_backend);
         std::filesystem::create_directories(m_hostDir);
-        reg().RegWriteString(kHkeyLocalMachine, m_ctx.HostRegKey, "path", m_hostDir);
+        reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir);
     }
 
-    Registry& reg() { return *m_ctx.registry; }
+    Registry& reg() { return *registry; }
     void Module(const std::string& name, std::optional<std::string> desc) {
-        RegisterModule(reg(), m_ctx.HostKeyName, name, "0", "COM1|9600|0|25", std::move(desc));
+        AddModule(name, "0", "COM1|9600|0|25", std::move(desc));
     }
     void Ini(const std::string& section, const std::string& key, const std::string& value) {
-        WriteImportIni(reg(), m_ctx.HostKeyName, section, key, value);
+        WriteImportIni(reg(), ctx.HostKeyName, section, key, value);
     }
-    void RawIni(const std::string& bytes) {
-        std::ofstream(m_hostDir + "/import.ini", std::ios::binary) << bytes;
-    }
+    void RawIni(const std::string& bytes) { test::WriteBytes(m_hostDir + "/import.ini", bytes); }
     std::string Desc(std::int16_t family, std::int16_t id, bool flag = true) {
-        return GetImportDesc(m_ctx, family, id, flag);
+        return GetImportDesc(ctx, family, id, flag);
     }
 
-    test::TempDir m_tmp;
-    std::string m_hostDir;
-    std::shared_ptr<CountingBackend> m_backend;
-    Context m_ctx;
+    std::string m_hostDir = Path("host");
+    std::shared_ptr<test::RecordingBackend> m_backend;
 };
 
 TEST_F(ImportDescTest, tableNameWhenNoModuleIsRegistered) {
@@ -146,7 +88,7 @@ TEST_F(ImportDescTest, fileSectionFollowsTheFamily) {
 
 TEST_F(ImportDescTest, missingPathSkipsTheFile) {
     Ini("BG", "120", "glucose 120");
-    reg().RegWriteString(kHkeyLocalMachine, m_ctx.HostRegKey, "path", "");
+    reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", "");
     EXPECT_EQ(Desc(0, 120), "");
     Module("120", "module 120");
     EXPECT_EQ(Desc(0, 120), "module 120");
@@ -154,7 +96,7 @@ TEST_F(ImportDescTest, missingPathSkipsTheFile) {
 
 TEST_F(ImportDescTest, doubledSeparatorsInPathAreCollapsed) {
     Ini("BG", "120", "glucose 120");
-    reg().RegWriteString(kHkeyLocalMachine, m_ctx.HostRegKey, "path", m_hostDir + "//");
+    reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir + "//");
     EXPECT_EQ(Desc(0, 120), "glucose 120");
 }
 
@@ -227,15 +169,14 @@ TEST_P(FamilyWithoutNames, isEmptyWithoutLookingAnywhere) {
 INSTANTIATE_TEST_SUITE_P(Families, FamilyWithoutNames, ::testing::Values(7, -1, 8, 32767));
 
 TEST_F(ImportDescTest, moduleDescLookup) {
-    EXPECT_EQ(GetModuleDesc(m_ctx, "Unknown", true), "Unknown");
-    EXPECT_EQ(GetModuleDesc(m_ctx, "Unknown", false), "");
+    EXPECT_EQ(GetModuleDesc(ctx, "Unknown", true), "Unknown");
+    EXPECT_EQ(GetModuleDesc(ctx, "Unknown", false), "");
     Module("Known", "  Described  ");
-    EXPECT_EQ(GetModuleDesc(m_ctx, "known", false), "Described");
+    EXPECT_EQ(GetModuleDesc(ctx, "known", false), "Described");
 }
 
 TEST_F(ImportDescTest, demoHostNamesItsMeters) {
-    test::TempDir demo;
-    hostsim::CreateDemo(reg(), demo / "host", 40000.0, m_ctx.HostKeyName);
+    hostsim::CreateDemo(reg(), Path("demo"), 40000.0, ctx.HostKeyName);
     EXPECT_EQ(Desc(0, 24), "Accu-Chek Compact");
     EXPECT_EQ(Desc(0, 25), "OneTouch Ultra, UltraSmart");
     EXPECT_EQ(Desc(0, 28), "Accu-Chek Active");

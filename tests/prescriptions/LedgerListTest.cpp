@@ -10,12 +10,7 @@ namespace stripstock::test {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::Field;
 using ::testing::UnorderedElementsAre;
-
-auto Entry(const std::string& text, std::int32_t id) {
-    return AllOf(Field(&ListEntry::text, text), Field(&ListEntry::itemData, id));
-}
 
 class LedgerListTest : public LedgerFixture {};
 
@@ -32,8 +27,8 @@ TEST_F(LedgerListTest, labelsPrescriptionsWithStripAndFaultyMeasurementsWithMete
     const auto alpha = AddStrip("Alpha");
     // The prescription's Type is a strip ID; 1 would name a meter if looked up as one.
     ASSERT_EQ(alpha, 1);
-    const auto prescription = AddRow(Day(2010, 2, 1), alpha, 50);
-    const auto faulty = AddRow(Day(2010, 2, 1), 24, -2);
+    const auto prescription = AddLedger(Day(2010, 2, 1), alpha, 50);
+    const auto faulty = AddLedger(Day(2010, 2, 1), 24, -2);
 
     EXPECT_THAT(
         FillEntryList(ctx),
@@ -44,9 +39,9 @@ TEST_F(LedgerListTest, labelsPrescriptionsWithStripAndFaultyMeasurementsWithMete
 TEST_F(LedgerListTest, listsNewestFirstWithDatesOnly) {
     const auto alpha = AddStrip("Alpha");
     const auto gone = AddStrip("Gone");
-    const auto old = AddRow(Day(2009, 12, 24), alpha, 100);
-    const auto latest = AddRow(Day(2010, 3, 5, 18, 45), gone, 0);
-    const auto middle = AddRow(Day(2010, 1, 2), 0, 20);
+    const auto old = AddLedger(Day(2009, 12, 24), alpha, 100);
+    const auto latest = AddLedger(Day(2010, 3, 5, 18, 45), gone, 0);
+    const auto middle = AddLedger(Day(2010, 1, 2), 0, 20);
     DeleteStrip(gone);
 
     EXPECT_THAT(FillEntryList(ctx),
@@ -56,18 +51,18 @@ TEST_F(LedgerListTest, listsNewestFirstWithDatesOnly) {
 }
 
 TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatId) {
-    const auto first = AddRow(Day(2010, 1, 1), 1, 10);
-    const auto second = AddRow(Day(2010, 1, 2), 24, -1);
-    const auto third = AddRow(Day(2010, 1, 3), 1, 30);
+    const auto first = AddLedger(Day(2010, 1, 1), 1, 10);
+    const auto second = AddLedger(Day(2010, 1, 2), 24, -1);
+    const auto third = AddLedger(Day(2010, 1, 3), 1, 30);
 
     EXPECT_TRUE(DeleteEntry(ctx, second));
-    auto rows = Rows();
+    auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].id, first);
     EXPECT_EQ(rows[1].id, third);
 
     EXPECT_TRUE(DeleteEntry(ctx, 999));  // no such row: nothing removed
-    EXPECT_EQ(Rows().size(), 2u);
+    EXPECT_EQ(LedgerRows().size(), 2u);
 }
 
 TEST_F(LedgerListTest, selectionGivesTheEntryIdOrNothing) {

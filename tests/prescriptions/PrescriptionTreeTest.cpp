@@ -26,7 +26,7 @@ TEST_F(PrescriptionTreeTest, emptyTableGivesOnlyTheAllNodeAndNoRows) {
 }
 
 TEST_F(PrescriptionTreeTest, unreadableDatabaseGivesOnlyTheAllNodeAndNoRows) {
-    AddRow(Day(2010, 2, 1), 1, 50);
+    AddLedger(Day(2010, 2, 1), 1, 50);
     std::filesystem::remove(ctx.StripDbPath);
     EXPECT_THAT(FillPrescriptionTree(ctx, stripList), ElementsAre(Node("K0", "Alle")));
     EXPECT_TRUE(FillPrescriptionList(ctx, stripList, 0).empty());
@@ -38,12 +38,12 @@ TEST_F(PrescriptionTreeTest, nodesOnlyForTypesWithPositiveAmounts) {
     const auto beta = AddStrip("Beta");
     const auto gamma = AddStrip("Gamma");
     ReloadStripList();
-    AddRow(Day(2010, 1, 5), alpha, 50);
-    AddRow(Day(2010, 1, 6), alpha, 25);          // same type: one node
-    AddRow(Day(2010, 1, 7), beta, 0);            // zero amount: no node
-    AddRow(Day(2010, 1, 8), gamma, -3);          // faulty measurement: no node
-    AddRow(Day(2010, 1, 9), 0, 10);              // no strip chosen: would repeat the root key
-    AddRow(Day(2010, 1, 10), std::nullopt, 10);  // Null type forms no key
+    AddLedger(Day(2010, 1, 5), alpha, 50);
+    AddLedger(Day(2010, 1, 6), alpha, 25);          // same type: one node
+    AddLedger(Day(2010, 1, 7), beta, 0);            // zero amount: no node
+    AddLedger(Day(2010, 1, 8), gamma, -3);          // faulty measurement: no node
+    AddLedger(Day(2010, 1, 9), 0, 10);              // no strip chosen: would repeat the root key
+    AddLedger(Day(2010, 1, 10), std::nullopt, 10);  // Null type forms no key
 
     const auto nodes = FillPrescriptionTree(ctx, stripList);
     EXPECT_THAT(nodes, ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "Alpha")));
@@ -51,7 +51,7 @@ TEST_F(PrescriptionTreeTest, nodesOnlyForTypesWithPositiveAmounts) {
 
 TEST_F(PrescriptionTreeTest, deletedDefinitionGivesEmptyTexts) {
     const auto alpha = AddStrip("Alpha");
-    AddRow(Day(2010, 1, 5), alpha, 50);
+    AddLedger(Day(2010, 1, 5), alpha, 50);
     DeleteStrip(alpha);
     ReloadStripList();
 
@@ -66,11 +66,11 @@ TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) 
     const auto alpha = AddStrip("Alpha");
     const auto beta = AddStrip("Beta");
     ReloadStripList();
-    const auto oldAlpha = AddRow(Day(2009, 11, 3), alpha, 50);
-    const auto newBeta = AddRow(Day(2010, 2, 1, 14, 30), beta, 100);
-    const auto midAlpha = AddRow(Day(2010, 1, 15), alpha, 25);
-    AddRow(Day(2010, 3, 1), alpha, -2);
-    AddRow(Day(2010, 3, 2), beta, 0);
+    const auto oldAlpha = AddLedger(Day(2009, 11, 3), alpha, 50);
+    const auto newBeta = AddLedger(Day(2010, 2, 1, 14, 30), beta, 100);
+    const auto midAlpha = AddLedger(Day(2010, 1, 15), alpha, 25);
+    AddLedger(Day(2010, 3, 1), alpha, -2);
+    AddLedger(Day(2010, 3, 2), beta, 0);
 
     const auto all = FillPrescriptionList(ctx, stripList, 0);
     ASSERT_EQ(all.size(), 3u);

@@ -22,18 +22,7 @@ class DeleteStripTest : public StripsFixture {};
 TEST_F(DeleteStripTest, deletesOnlyTheDefinitionNotItsLedgerRows) {
     const auto keep = AddStrip("Keep");
     const auto gone = AddStrip("Gone");
-    {
-        auto db = Open(ctx.StripDbPath);
-        auto rs = db->OpenRecordset("Select * FROM teststrips", dao::dbOpenDynaset);
-        rs->AddNew();
-        rs->SetField("Date", 40000.0);
-        rs->SetField("Type", std::int64_t{gone});
-        rs->SetField("Amount", std::int64_t{50});
-        rs->Update();
-        rs->Close();
-        db->Close();
-    }
-    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    AddLedger(40000.0, gone, 50);
     EXPECT_TRUE(DeleteStripDefinition(ctx, SelectedStripId(stripList, 1)));
     stripList = LoadStripList(ctx, ctx.StripDbPath);
 
@@ -41,20 +30,14 @@ TEST_F(DeleteStripTest, deletesOnlyTheDefinitionNotItsLedgerRows) {
     EXPECT_EQ(stripList[0].itemData, keep);
     EXPECT_EQ(StripNameIn(stripList, gone), "");
     EXPECT_TRUE(SessionClosed());
-
-    auto db = Open(ctx.StripDbPath);
-    auto rs = db->OpenRecordset("Select * FROM teststrips", dao::dbOpenDynaset);
-    ASSERT_FALSE(rs->Eof());
-    EXPECT_EQ(dao::ToLong(rs->GetField("Type")), gone);
-    rs->Close();
-    db->Close();
+    ASSERT_EQ(LedgerRows().size(), 1u);
+    EXPECT_EQ(dao::ToLong(LedgerRows()[0].type), gone);
 }
 
 TEST_F(DeleteStripTest, nothingSelectedDeletesNothing) {
     AddStrip("Keep");
     DeleteStripDefinition(ctx, SelectedStripId({}, -1));
-    stripList = LoadStripList(ctx, ctx.StripDbPath);
-    EXPECT_EQ(stripList.size(), 1u);
+    EXPECT_EQ(LoadStripList(ctx, ctx.StripDbPath).size(), 1u);
 
     DeleteStripDefinition(ctx, stripList[0].itemData);
     EXPECT_TRUE(LoadStripList(ctx, ctx.StripDbPath).empty());

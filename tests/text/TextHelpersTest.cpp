@@ -8,6 +8,8 @@
 #include <string>
 
 #include "text/CaseFold.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
 
 namespace stripstock {
 namespace {
@@ -41,28 +43,23 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- ReplaceAll ---------------------------------------------------------------------------
 
-TEST(ReplaceAllTest, collapsesRunOfBackslashesAndCountsEachReplacement) {
-    std::string text = "a\\\\\\\\b";
-    EXPECT_EQ(ReplaceAll(text, "\\\\", "\\"), 3);
-    EXPECT_EQ(text, "a\\b");
-}
-
-TEST(ReplaceAllTest, replacesEveryOccurrenceCaseSensitively) {
-    std::string text = "Abc abc ABC abc";
-    EXPECT_EQ(ReplaceAll(text, "abc", "x"), 2);
-    EXPECT_EQ(text, "Abc x ABC x");
-}
-
-TEST(ReplaceAllTest, replacesOccurrencesCreatedByEarlierReplacements) {
-    std::string text = "aaab";
-    EXPECT_EQ(ReplaceAll(text, "ab", "b"), 3);
-    EXPECT_EQ(text, "b");
-}
-
-TEST(ReplaceAllTest, deletesWithEmptyReplacement) {
-    std::string text = "x-y-z";
-    EXPECT_EQ(ReplaceAll(text, "-", ""), 2);
-    EXPECT_EQ(text, "xyz");
+TEST(ReplaceAllTest, replacesEveryOccurrenceCaseSensitivelyAndCountsThem) {
+    const struct {
+        std::string text, find, replacement, expected;
+        int count;
+    } cases[] = {
+        {"a\\\\\\\\b", "\\\\", "\\", "a\\b", 3},  // a run of backslashes collapses
+        {"Abc abc ABC abc", "abc", "x", "Abc x ABC x", 2},
+        {"aaab", "ab", "b", "b", 3},  // occurrences an earlier replacement made
+        {"x-y-z", "-", "", "xyz", 2},
+        {"abc", "x", "y", "abc", 0},
+        {"", "x", "y", "", 0},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(ReplaceAll(text, c.find, c.replacement), c.count) << c.text;
+        EXPECT_EQ(text, c.expected);
+    }
 }
 
 // These would loop for ever when taken literally.
@@ -77,14 +74,6 @@ TEST(ReplaceAllTest, leavesTextAloneWhenReplacementCouldNeverFinish) {
     EXPECT_EQ(text, original);
     EXPECT_EQ(ReplaceAll(text, "b", "abc"), 0);
     EXPECT_EQ(text, original);
-}
-
-TEST(ReplaceAllTest, returnsZeroWhenNothingFound) {
-    std::string text = "abc";
-    EXPECT_EQ(ReplaceAll(text, "x", "y"), 0);
-    EXPECT_EQ(text, "abc");
-    std::string empty;
-    EXPECT_EQ(ReplaceAll(empty, "x", "y"), 0);
 }
 
 // --- RemoveSlashes -------------------------------------------------------------------------
@@ -155,30 +144,15 @@ INSTANTIATE_TEST_SUITE_P(Slash, ExtractFromPathTest,
 
 class FileExistsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("stripstock_text_" +
-                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
+    test::TempDir m_tmp;
+    fs::path m_dir = m_tmp.path();
 };
 
-TEST_F(FileExistsTest, trueForReadableFile) {
-    const fs::path file = m_dir / "owner.VLD";
-    std::ofstream(file) << "x";
-    EXPECT_TRUE(FileExists(file.string()));
-}
-
-TEST_F(FileExistsTest, trueForEmptyFile) {
-    const fs::path file = m_dir / "empty.VLT";
-    std::ofstream{file};
-    EXPECT_TRUE(FileExists(file.string()));
+TEST_F(FileExistsTest, trueForAnyFileEvenAnEmptyOne) {
+    test::WriteBytes(m_tmp / "owner.VLD", "x");
+    test::WriteBytes(m_tmp / "empty.VLT", "");
+    EXPECT_TRUE(FileExists(m_tmp / "owner.VLD"));
+    EXPECT_TRUE(FileExists(m_tmp / "empty.VLT"));
 }
 
 TEST_F(FileExistsTest, falseForEmptyPathFolderAndMissingFile) {

@@ -12,6 +12,7 @@
 #include "host/Registry.h"
 #include "host/RegistryBackend.h"
 #include "meters/PrivateProfile.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 #include "text/OleDate.h"
 #include "tools/HostCli.h"
@@ -54,18 +55,8 @@ std::vector<Row> Readings(const std::string& path, const std::string& password =
     return rows;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class HostSimTest : public ::testing::Test {
   protected:
-    HostSimTest()
-        : m_registryFile(m_tmp / "registry.reg"),
-          m_reg(MakeFileRegistryBackend(m_registryFile)),
-          m_hostKey(HostRegKeyFor(kDefaultHostKey)) {}
-
     std::string Read(std::uint32_t hive, const std::string& key, const std::string& name) {
         std::string value;
         m_reg.RegReadValue(hive, key, name, value);
@@ -80,9 +71,9 @@ class HostSimTest : public ::testing::Test {
     }
 
     test::TempDir m_tmp;
-    std::string m_registryFile;
-    Registry m_reg;
-    std::string m_hostKey;
+    std::string m_registryFile = m_tmp / "registry.reg";
+    Registry m_reg{MakeFileRegistryBackend(m_registryFile)};
+    std::string m_hostKey = HostRegKeyFor(kDefaultHostKey);
 };
 
 TEST_F(HostSimTest, initRegistersAReadableDiary) {
@@ -161,8 +152,8 @@ TEST_F(HostSimTest, readingsNeedAnExistingDiary) {
 TEST_F(HostSimTest, generateIsDeterministicForASeed) {
     std::vector<std::vector<Row>> runs;
     for (unsigned seed : {7u, 7u, 8u}) {
-        test::TempDir dir;
-        const std::string diary = dir / "g.vld";
+        test::TempDir scratch;
+        const std::string diary = scratch / "g.vld";
         CreateDiary(diary, "A", "B", kDemoPassword);
         Generate(diary, kDay1, kDay1 + 9.9, 4, {25, 24, 33}, seed);
         runs.push_back(Readings(diary));
@@ -222,7 +213,7 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     EXPECT_THROW(WriteImportIni(m_reg, "NOHOST", "BG", "1", "x"), HostSimError);
 
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "Zähler");
-    EXPECT_EQ(ReadBytes(ini), "[BG]\r\n115=Z\xE4hler\r\n");
+    EXPECT_EQ(test::ReadBytes(ini), "[BG]\r\n115=Z\xE4hler\r\n");
 
     std::ofstream(ini, std::ios::binary)
         << "; host names\r\n[bg]\r\n 115 = old\r\n116=keep\r\n\r\n[BP]\r\n9=Tensio\r\n";
@@ -230,7 +221,7 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "117", "added");
     WriteImportIni(m_reg, kDefaultHostKey, "BP", "10", "Tensio 10");
     WriteImportIni(m_reg, kDefaultHostKey, "Other", "1", "\"quoted\"");
-    EXPECT_EQ(ReadBytes(ini),
+    EXPECT_EQ(test::ReadBytes(ini),
               "; host names\r\n[bg]\r\n115=new\r\n116=keep\r\n117=added\r\n\r\n"
               "[BP]\r\n9=Tensio\r\n10=Tensio 10\r\n\r\n[Other]\r\n1=\"quoted\"\r\n");
 
@@ -311,7 +302,7 @@ TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
     fs::create_directories(m_tmp / "copied");
     CreateDiary(diary, "Erika", "Meier", kDemoPassword);
     AddReadings(diary, 25, kDay1, 2);
-    const std::string before = ReadBytes(diary);
+    const std::string before = test::ReadBytes(diary);
 
     std::string out;
     std::string err;
@@ -319,7 +310,7 @@ TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
     EXPECT_EQ(out, "diary: " + diary + "\n");
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), "");
-    EXPECT_EQ(ReadBytes(diary), before);
+    EXPECT_EQ(test::ReadBytes(diary), before);
     EXPECT_EQ(Readings(diary).size(), 2u);
 
     // A missing file is refused and not created; the open diary stays registered.
@@ -405,13 +396,13 @@ int RunExecutable(const std::string& args, const std::string& env = {}) {
 }
 
 TEST_F(HostSimTest, executableCreatesADemoHost) {
-    const std::string dir = m_tmp / "demo";
+    const std::string demo = m_tmp / "demo";
     ASSERT_EQ(
-        RunExecutable("--registry '" + m_registryFile + "' demo '" + dir + "' --today 28.2.2011"),
+        RunExecutable("--registry '" + m_registryFile + "' demo '" + demo + "' --today 28.2.2011"),
         0);
 
     const std::string diary = RegisteredDiary(m_reg);
-    EXPECT_EQ(diary, (fs::path(dir) / "mustermann.vld").string());
+    EXPECT_EQ(diary, (fs::path(demo) / "mustermann.vld").string());
     const auto rows = Readings(diary);
     EXPECT_GE(rows.size(), 365u * 3);
     EXPECT_LE(rows.size(), 365u * 5);
@@ -427,7 +418,7 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
     const std::string parameter =
         Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\OneTouch Ultra", "parameter");
     EXPECT_EQ(parameter.substr(parameter.rfind('|') + 1), "25");
-    const std::string ini = ReadBytes(dir + "/import.ini");
+    const std::string ini = test::ReadBytes(demo + "/import.ini");
     EXPECT_NE(ini.find("[BG]\r\n"), std::string::npos);
     EXPECT_NE(ini.find("[BP]\r\n"), std::string::npos);
 
