@@ -66,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"24.12.2023x", std::nullopt}, DateCase{"12:00", std::nullopt},
         DateCase{"1.1.099", std::nullopt}, DateCase{"1.1.10000", std::nullopt},
         DateCase{"2024-02-30", std::nullopt}, DateCase{"2024-03", std::nullopt},
-        DateCase{"-1.1.2024", std::nullopt},
+        DateCase{"-1.1.2024", std::nullopt}, DateCase{"1.001.2010", std::nullopt},
+        DateCase{"001.1.2010", std::nullopt},
         DateCase{"99999999999999999999.1.2024", std::nullopt}));
 
 TEST(ParseDateTest, followsTheTwoDigitYearWindowOfTheRegion) {
