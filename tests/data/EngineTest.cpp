@@ -131,6 +131,7 @@ TEST_F(EngineTest, executeRefusesSelectsOnlyWhenTheTableExists) {
 
 TEST_F(EngineTest, emptyRecordsetHasNoCurrentRecord) {
     auto db = Engine()->OpenDatabase(path, false, true);
+    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("teststrips", 3); }), kErrInvalidArgument);
     auto rs = db->OpenRecordset("Select * FROM teststrips", dbOpenDynaset);
     EXPECT_TRUE(rs->Eof());
     EXPECT_TRUE(rs->Bof());
