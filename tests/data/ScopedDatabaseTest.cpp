@@ -9,24 +9,20 @@
 namespace stripstock {
 namespace {
 
-class ScopedDatabaseTest : public ::testing::Test {
+class ScopedDatabaseTest : public test::HostFixture {
   protected:
     void SetUp() override {
-        ctx = test::MakeTestContext();
-        diaryPath = dir.File("Tagebuch.VLD");
         test::MakeDiary(diaryPath, {{{{"name", dao::Value{std::string("Meier")}}}}}, {}, "quomba");
-        companionPath = dir.File("TAGEBUCH.VLT");
-        CreateCompanionDatabase(ctx, companionPath);
+        ctx.StripDbPath = companionPath;
+        CreateCompanion();
     }
     std::int32_t LedgerRows() {
-        auto db = test::OpenCompanion(companionPath, true);
+        auto db = OpenCompanion();
         return dao::ToLong(test::FirstValue(*db, "SELECT count(*) AS n FROM teststrips", "n"));
     }
 
-    test::TempDir dir;
-    Context ctx;
-    std::string diaryPath;
-    std::string companionPath;
+    std::string diaryPath = Path("Tagebuch.VLD");
+    std::string companionPath = Path("TAGEBUCH.VLT");
 };
 
 TEST_F(ScopedDatabaseTest, sessionWayFillsTheSharedObjectsAndClosesThemAtScopeEnd) {
@@ -67,7 +63,7 @@ TEST_F(ScopedDatabaseTest, ownEngineWayLeavesTheSessionAloneAndClosesOnEveryExit
 }
 
 TEST_F(ScopedDatabaseTest, aDatabaseThatCannotBeOpenedSaysWhy) {
-    auto missing = ScopedDatabase::WithOwnEngine(ctx, dir.File("fehlt.VLT"), true, "test");
+    auto missing = ScopedDatabase::WithOwnEngine(ctx, Path("fehlt.VLT"), true, "test");
     EXPECT_FALSE(missing);
     EXPECT_EQ(missing.status(), dao::kErrFileNotFound);
     EXPECT_FALSE(missing.error().empty());
@@ -88,15 +84,15 @@ TEST_F(ScopedDatabaseTest, changesInATransactionCountOnlyWhenCommitted) {
     {
         auto companion = ScopedDatabase::WithOwnEngine(ctx, companionPath, false, "test");
         companion->BeginTrans();
-        test::AddLedgerRow(companion.database(), test::Date(2024, 3, 1), 1, 50);
+        test::AddLedgerRow(companion.database(), test::Day(2024, 3, 1), 1, 50);
         EXPECT_EQ(test::ErrorOf([&] { companion->BeginTrans(); }), dao::kErrInvalidOperation);
     }
     EXPECT_EQ(LedgerRows(), 0);
     {
         auto companion = ScopedDatabase::WithOwnEngine(ctx, companionPath, false, "test");
         companion->BeginTrans();
-        test::AddLedgerRow(companion.database(), test::Date(2024, 3, 1), 1, 50);
-        test::AddLedgerRow(companion.database(), test::Date(2024, 3, 2), 1, 60);
+        test::AddLedgerRow(companion.database(), test::Day(2024, 3, 1), 1, 50);
+        test::AddLedgerRow(companion.database(), test::Day(2024, 3, 2), 1, 60);
         companion->CommitTrans();
     }
     EXPECT_EQ(LedgerRows(), 2);

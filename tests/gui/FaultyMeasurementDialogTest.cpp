@@ -63,7 +63,9 @@ class FaultyMeasurementDialogTest : public QObject, public DialogTest {
         const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
         QCOMPARE(shown.size(), 1);
         // The message, and the cause on a second line.
-        QVERIFY2(shown[0].text.startsWith(u"Die Fehlmessungen konnten nicht gespeichert werden !\n"_s), qPrintable(shown[0].text));
+        QVERIFY2(
+            shown[0].text.startsWith(u"Die Fehlmessungen konnten nicht gespeichert werden !\n"_s),
+            qPrintable(shown[0].text));
         QCOMPARE(LastMeter(), QString());
     }
 };

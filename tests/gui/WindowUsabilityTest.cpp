@@ -66,12 +66,6 @@ QStringList NodeTexts(const QTreeWidget* tree) {
     return texts;
 }
 
-void Confirm(QDialog* dialog, const QString& amount, const QString& date) {
-    Find<QLineEdit>(dialog, "txtAmount")->setText(amount);
-    Find<QLineEdit>(dialog, "txtDate")->setText(date);
-    Find<QPushButton>(dialog, "Command1_0")->click();
-}
-
 bool InSight(const QWidget* widget, const QWidget* root) {
     return widget->isVisibleTo(root) &&
            root->rect().intersects(QRect(widget->mapTo(root, QPoint(0, 0)), widget->size()));

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <string>
 
-#include "text/CaseFold.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "text/CaseFold.h"
 
 namespace stripstock {
 namespace {
