@@ -161,14 +161,14 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryTest, ::testing::Values(kJet3Diary, k
 // The tables serve a single sort term themselves; the order must be the one SQLite gives when
 // it sorts (an expression it cannot hand over).
 TEST_F(JetTest, servedOrderIsSqlitesOwnOrder) {
-    auto diary = Open(Copy("diary-jet3.mdb"));
+    auto jet3 = Open(Copy("diary-jet3.mdb"));
     auto dates = Open(Copy("access-made-jet4-datetest.mdb", "dates.mdb"));
     struct Case {
         Database* db;
         std::string table, column, same;
     };
-    for (const Case& c : {Case{diary.get(), "GLUCOSE", "method", "method + 0"},
-                          Case{diary.get(), "GLUCOSE", "vdate", "vdate + 0"},
+    for (const Case& c : {Case{jet3.get(), "GLUCOSE", "method", "method + 0"},
+                          Case{jet3.get(), "GLUCOSE", "vdate", "vdate + 0"},
                           Case{dates.get(), "DateTest", "ShortTextCol", "ShortTextCol || ''"},
                           Case{dates.get(), "DateTest", "DateCol", "DateCol + 0"}}) {
         for (const char* direction : {"", " DESC"}) {

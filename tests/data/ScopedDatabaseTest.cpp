@@ -28,10 +28,10 @@ class ScopedDatabaseTest : public test::HostFixture {
 TEST_F(ScopedDatabaseTest, sessionWayFillsTheSharedObjectsAndClosesThemAtScopeEnd) {
     std::shared_ptr<dao::Recordset> kept;
     {
-        auto diary = ScopedDatabase::ThroughSession(ctx, diaryPath, true, "test");
-        ASSERT_TRUE(diary.IsOpen());
-        EXPECT_EQ(diary.status(), 0);
-        kept = diary.OpenRecordset("SELECT * FROM patdat", dao::dbOpenSnapshot);
+        auto scoped = ScopedDatabase::ThroughSession(ctx, diaryPath, true, "test");
+        ASSERT_TRUE(scoped.IsOpen());
+        EXPECT_EQ(scoped.status(), 0);
+        kept = scoped.OpenRecordset("SELECT * FROM patdat", dao::dbOpenSnapshot);
         ASSERT_NE(kept, nullptr);
         EXPECT_EQ(kept, ctx.session.Rs);
         EXPECT_EQ(dao::ToText(kept->GetField("name")), "Meier");
@@ -42,8 +42,8 @@ TEST_F(ScopedDatabaseTest, sessionWayFillsTheSharedObjectsAndClosesThemAtScopeEn
 
     SessionObjects own;
     {
-        auto diary = ScopedDatabase::ThroughSession(ctx, own, diaryPath, true, "test");
-        EXPECT_TRUE(diary.IsOpen());
+        auto scoped = ScopedDatabase::ThroughSession(ctx, own, diaryPath, true, "test");
+        EXPECT_TRUE(scoped.IsOpen());
         EXPECT_NE(own.Db, nullptr);
     }
     EXPECT_FALSE(own.Db->IsOpen());
