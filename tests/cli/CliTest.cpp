@@ -140,10 +140,10 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
 }
 
 TEST_F(CliTest, anUnreadableDiaryGivesNoStockButTheReasonAndStatusFour) {
-    MakeHost();
+    OpenDiary();
     ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
     ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone);
-    dao::SetDatabasePassword((m_dir / "meier.vld").string(), "anders");
+    dao::SetDatabasePassword(diary, "anders");
 
     EXPECT_EQ(Run({"consumption"}), kExitStorageFailure);
     EXPECT_THAT(out.str(), HasSubstr("Insgesamt\t\t\t01.02.2010\n"));
