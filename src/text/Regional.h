@@ -38,7 +38,6 @@ std::optional<std::int16_t> ParseInt16(std::string_view text,
 // number is 0. Too small for a double reads as 0, too large as infinity.
 double BasicVal(std::string_view text);
 
-
 // OLE date -> short date text (dd.MM.yyyy), the time dropped; "" for a value outside the
 // OLE date range.
 std::string FormatShortDate(double oleDate, const RegionalSettings& region = CurrentRegion());
