@@ -116,20 +116,6 @@ std::int32_t AsCount(std::int64_t count) {
     return count <= std::numeric_limits<std::int32_t>::max() ? static_cast<std::int32_t>(count) : 0;
 }
 
-// The companion database carries no password, so it is opened without a connect string.
-std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine>& engine,
-                                             const std::string& path) {
-    if (!engine) {
-        return nullptr;
-    }
-    try {
-        return engine->OpenDatabase(path, false, true);
-    } catch (const dao::JetError& e) {
-        DebugLog(kWhere, "open " + path + ": " + std::to_string(e.number()) + " " + e.what());
-    }
-    return nullptr;
-}
-
 // AppliesTo by strip ID, first row of each ID as "WHERE id=N" finds it.
 std::map<std::int64_t, std::string> ReadAppliesTo(const std::shared_ptr<dao::Database>& database) {
     std::map<std::int64_t, std::string> byId;
@@ -204,7 +190,7 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     const double now = ctx.clock ? ctx.clock() : 0.0;
 
     std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
-    std::shared_ptr<dao::Database> companion = OpenCompanion(engine, ctx.StripDbPath);
+    std::shared_ptr<dao::Database> companion = stockreads::OpenCompanion(engine, ctx.StripDbPath);
     std::shared_ptr<dao::Recordset> rs;
 
     // The diary: opened once, read-only; its readings are counted per meter for a period start.

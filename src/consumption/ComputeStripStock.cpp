@@ -27,20 +27,6 @@ namespace {
 
 constexpr const char* kWhere = "ComputeStripStock";
 
-// The companion database carries no password, so it is opened without a connect string.
-std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine>& engine,
-                                             const std::string& path) {
-    if (!engine) {
-        return nullptr;
-    }
-    try {
-        return engine->OpenDatabase(path, false, true);
-    } catch (const dao::JetError& e) {
-        DebugLog(kWhere, "open " + path + ": " + std::to_string(e.number()) + " " + e.what());
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 bool IsMeterInList(const std::string& list) {
@@ -76,7 +62,7 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
     const bool hasMeters = oneStrip && IsMeterInList(meterList);
 
     std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
-    std::shared_ptr<dao::Database> database = OpenCompanion(engine, ctx.StripDbPath);
+    std::shared_ptr<dao::Database> database = stockreads::OpenCompanion(engine, ctx.StripDbPath);
     std::shared_ptr<dao::Recordset> rs;
 
     // A strip's rows are its prescriptions and the faulty measurements made with its meters.
@@ -153,7 +139,7 @@ std::int32_t ComputeStripStock(Context& ctx, std::int16_t& stripType, double& st
     if (!engine) {
         engine = CreateOwnEngine(ctx);
     }
-    database = OpenCompanion(engine, ctx.StripDbPath);
+    database = stockreads::OpenCompanion(engine, ctx.StripDbPath);
     std::string lastSql = "Select max(date) as vd FROM teststrips where amount >0";
     if (oneStrip) {
         lastSql += " AND Type=" + id;

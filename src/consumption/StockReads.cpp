@@ -31,6 +31,19 @@ auto Converted(const std::optional<dao::Value>& value, std::string_view what, Co
 
 }  // namespace
 
+std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine>& engine,
+                                             const std::string& path) {
+    if (!engine) {
+        return nullptr;
+    }
+    try {
+        return engine->OpenDatabase(path, false, true);
+    } catch (const dao::JetError& e) {
+        DebugLog(kWhere, "open " + path + ": " + std::to_string(e.number()) + " " + e.what());
+    }
+    return nullptr;
+}
+
 std::shared_ptr<dao::Recordset> OpenFirstRow(const std::shared_ptr<dao::Database>& database,
                                              std::shared_ptr<dao::Recordset>& rs,
                                              const std::string& sql) {

@@ -13,6 +13,11 @@
 
 namespace stripstock::stockreads {
 
+// The companion database read-only and without a connect string (it carries no password);
+// null, logged, when the engine is missing or the open fails.
+std::shared_ptr<dao::Database> OpenCompanion(const std::shared_ptr<dao::DBEngine>& engine,
+                                             const std::string& path);
+
 // Opens a dynaset on sql and moves to its first row. The record set is handed to rs (closing
 // the one before) so that db_cleanup closes the last one. Null when either step fails.
 std::shared_ptr<dao::Recordset> OpenFirstRow(const std::shared_ptr<dao::Database>& database,
