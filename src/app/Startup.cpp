@@ -78,9 +78,7 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
     if (IsTheDiaryItself(ctx.StripDbPath, ctx.DiaryDbPath)) {
         DebugLog("RunStartup", "the companion would be the diary itself: " + ctx.StripDbPath);
     } else {
-        if (!FileExists(ctx.StripDbPath)) {
-            CreateCompanionDatabase(ctx, ctx.StripDbPath);
-        }
+        CreateCompanionDatabase(ctx, ctx.StripDbPath);
         EnsureStripsTable(ctx);
     }
     if (std::string problem = CompanionProblem(ctx); !problem.empty()) {

@@ -150,14 +150,16 @@ void AppendStripsTable(dao::Database& db) {
 void CreateCompanionDatabase(Context& ctx, const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (path.empty() || fs::exists(fs::symlink_status(Utf8Path(path), ec))) return;
+    if (path.empty()) return;
+    // Built under a name of its own ("<file>.new<pid>-<random>") and moved into place when
+    // complete: a failure leaves no half-made companion file behind, and the next start tries
+    // again. What killed builders left is removed on every start, also when another builder
+    // won the race; a name in use is passed over.
+    RemoveStaleBuilds(Utf8Path(path));
+    if (fs::exists(fs::symlink_status(Utf8Path(path), ec))) return;
     const std::shared_ptr<dao::DBEngine> engine = CreateOwnEngine(ctx);
     if (!engine) return;
 
-    // Built under a name of its own ("<file>.new<pid>-<random>") and moved into place when
-    // complete: a failure leaves no half-made companion file behind, and the next start tries
-    // again. What killed builders left is removed first; a name in use is passed over.
-    RemoveStaleBuilds(Utf8Path(path));
     std::random_device seed;
     std::mt19937_64 random(seed());
     std::string temp;

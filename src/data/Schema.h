@@ -10,8 +10,9 @@ namespace stripstock {
 // Adds the table "strips" with its five columns to an open database.
 void AppendStripsTable(dao::Database& db);
 
-// Creates the companion database with the empty tables "teststrips" and "strips". Used only
-// when no file exists at path; an existing file is never touched.
+// Creates the companion database with the empty tables "teststrips" and "strips" when no file
+// exists at path; an existing file is never touched. Half-made builds of killed processes
+// beside it are removed either way.
 void CreateCompanionDatabase(Context& ctx, const std::string& path);
 
 // Adds whichever of "teststrips" and "strips" the companion database (StripDbPath) lacks. A

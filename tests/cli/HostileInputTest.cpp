@@ -206,6 +206,20 @@ TEST_F(HostileInputTest, buildsTheCompanionDespiteLeftoversOfKilledBuilds) {
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
 }
 
+TEST_F(HostileInputTest, clearsLeftoversOfKilledBuildsBesideAnExistingCompanion) {
+    MakeHost();
+    ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
+        << err.str();
+    // Two builders raced; the one that lost was killed mid-build, or a cleaner was killed
+    // between removing a build and its journal.
+    WriteBytes(m_program / "MEIER.VLT.new999999999-00000000deadbeef", "half");
+    WriteBytes(m_program / "MEIER.VLT.new999999998-00000000deadbeef-journal", "half");
+    ASSERT_EQ(Run({"ledger"}), kExitDone);
+    EXPECT_THAT(out.str(), HasSubstr("5x"));
+    for (const auto& entry : fs::directory_iterator(m_program))
+        EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
+}
+
 // --- The registry store ----------------------------------------------------------------------
 
 TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
