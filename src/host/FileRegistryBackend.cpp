@@ -139,7 +139,9 @@ long FileRegistryBackend::Snapshot(std::shared_ptr<const RegDocument>& doc) cons
     if (!ec) {
         identity = FileIdentity{
             size,
-            std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch())
+            // On the system clock's epoch, as the settling check below compares with it.
+            std::chrono::duration_cast<std::chrono::nanoseconds>(
+                std::chrono::file_clock::to_sys(modified).time_since_epoch())
                 .count(),
             0, 0};
     }
