@@ -23,25 +23,11 @@ using stockreads::AsSum;
 using stockreads::OpenFirstRow;
 using stockreads::ReadColumn;
 using stockreads::SumAmount;
+using stockreads::WholeKey;
 
 namespace {
 
 constexpr const char* kWhere = "ComputeConsumption";
-
-// A Type, method or ID as the per-strip queries compare it with a number in the SQL text:
-// whole numbers only; text, fractions and Null never equal one.
-std::optional<std::int64_t> WholeKey(const dao::Value& v) {
-    if (const auto* i = std::get_if<std::int64_t>(&v)) {
-        return *i;
-    }
-    if (const auto* d = std::get_if<double>(&v)) {
-        if (std::isfinite(*d) && std::trunc(*d) == *d && *d >= -9223372036854775808.0 &&
-            *d < 9223372036854775808.0) {
-            return static_cast<std::int64_t>(*d);
-        }
-    }
-    return std::nullopt;
-}
 
 // The distinct codes of an IN list that IsMeterInList accepts; IN counts a repeated code once.
 std::set<std::int64_t> CodesOf(const std::string& inList) {
@@ -184,7 +170,8 @@ std::string DiaryFailureText(int errorNumber, const std::string& detail) {
            std::to_string(errorNumber) + ")";
 }
 
-ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList) {
+ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList,
+                                      const AlsoRead& alsoRead) {
     ConsumptionFigures out;
     double& startDate = ctx.CalcStartDate;
     const double now = ctx.clock ? ctx.clock() : 0.0;
@@ -311,12 +298,14 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
         "Type", "vd");
 
     out.strips.reserve(stripList.size());
+    out.meterCodes.reserve(stripList.size());
     for (const ListEntry& entry : stripList) {
         // Past 16 bits it names no strip type.
         if (entry.itemData < std::numeric_limits<std::int16_t>::min() ||
             entry.itemData > std::numeric_limits<std::int16_t>::max()) {
             DebugLog(kWhere, "strip id out of range: " + std::to_string(entry.itemData));
             out.strips.emplace_back(std::nullopt);
+            out.meterCodes.emplace_back();
             continue;
         }
         StockFigures figures;
@@ -328,6 +317,7 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
             figures.used = countOf(readingsFrom(startDate), nullptr);
             figures.lastPrescription = out.total.lastPrescription;
             out.strips.emplace_back(figures);
+            out.meterCodes.emplace_back();
             continue;
         }
         const std::int64_t id = entry.itemData;
@@ -382,10 +372,14 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
                     .value_or(0.0);
         }
         out.strips.emplace_back(figures);
+        out.meterCodes.push_back(codes);
     }
 
     if (diary) {
         ReadPatient(diary, out.owner);
+    }
+    if (alsoRead) {
+        alsoRead(diary, companion);
     }
     db_cleanup(engine, companion, rs);
     return out;

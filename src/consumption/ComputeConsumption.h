@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,9 @@ struct ConsumptionFigures {
     // One entry per entry of the strip list, in its order; nullopt for an entry whose item data
     // is no strip identifier (outside 16 bits), which is skipped as the per-strip path skips it.
     std::vector<std::optional<StockFigures>> strips;
+    // The meter codes each entry's readings and faulty measurements are counted by, parallel to
+    // strips; empty for a definition without meters or a skipped entry.
+    std::vector<std::set<std::int64_t>> meterCodes;
     PatientRecord owner;
     // Why the diary could not be read (German, one line); empty when it was. Then every used
     // figure above is 0 and means nothing.
@@ -38,7 +44,14 @@ struct ConsumptionFigures {
 // read-only open of each database: the diary's readings are counted once, grouped by meter,
 // and the ledger and the meter lists are read with a few grouped queries. Nothing is kept
 // for the next refresh.
-ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList);
+//
+// alsoRead, when given, runs last on the same opens (either may be null when it failed), once
+// ctx.CalcStartDate is fixed, so that further figures of the same refresh need no opens of their
+// own.
+using AlsoRead = std::function<void(const std::shared_ptr<dao::Database>& diary,
+                                    const std::shared_ptr<dao::Database>& companion)>;
+ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList,
+                                      const AlsoRead& alsoRead = {});
 
 // "Das Tagebuch konnte nicht gelesen werden: " and the reason for a database error number.
 std::string DiaryFailureText(int errorNumber, const std::string& detail);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "consumption/ConsumptionTable.h"
 #include "host/Context.h"
 #include "text/ListEntry.h"
 
@@ -107,5 +108,17 @@ struct History {
 
 // The last row's stockAtEnd equals the consumption table's stock of the same definition.
 History ComputeHistory(Context& ctx, const std::vector<ListEntry>& stripList, HistoryStep step);
+
+// --- Everything of one refresh at once ---------------------------------------------------------
+
+// The "Verbrauch" table, the forecast and the history from one open of each database, with the
+// same figures the functions above give one by one.
+struct StockOutlook {
+    ConsumptionTable consumption;
+    Forecast forecast;
+    History history;
+};
+StockOutlook ComputeStockOutlook(Context& ctx, const std::vector<ListEntry>& stripList,
+                                 const ForecastSettings& settings, HistoryStep step);
 
 }  // namespace stripstock
