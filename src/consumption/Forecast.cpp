@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <memory>
@@ -85,7 +86,9 @@ ForecastRow MakeForecastRow(std::int32_t id, std::string name, std::optional<std
     // The whole days before today, but none before the period began.
     const double windowFirst = std::max(today - settings.rateDays, periodStartDay);
     row.windowDays = windowFirst < today ? static_cast<int>(today - windowFirst) : 0;
-    row.usedInWindow = row.windowDays > 0 ? UsedIn(reads, selector, windowFirst, today - 1) : 0;
+    // Faulty measurements alone would make a rate of a diary that could not be read.
+    const bool counted = row.windowDays > 0 && reads.diaryFailure.empty();
+    row.usedInWindow = counted ? UsedIn(reads, selector, windowFirst, today - 1) : 0;
     row.perDay = RatePerDay(row.usedInWindow, row.windowDays);
     row.runOut = RunOutDate(today, row.stock, row.perDay);
     row.warn = NeedsPrescription(row.runOut, today, settings.warnDays);
@@ -317,6 +320,25 @@ RunOut RunOutDate(double today, std::optional<std::int32_t> stock, double perDay
 
 bool NeedsPrescription(const RunOut& runOut, double today, int warnDays) {
     return runOut.usedUp || (runOut.date && *runOut.date <= today + warnDays);
+}
+
+std::string RunOutText(const RunOut& runOut) {
+    if (runOut.usedUp) return "aufgebraucht";
+    if (!runOut.date) return {};
+    const CivilDateTime dt = FromOleDate(*runOut.date);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04d", dt.day, dt.month, dt.year);
+    return text;
+}
+
+std::string PerDayText(double perDay, char decimalSeparator) {
+    // to_chars: the same text whatever locale the process runs in.
+    char text[400];
+    const auto [end, ec] =
+        std::to_chars(text, text + sizeof text, perDay, std::chars_format::fixed, 1);
+    std::string out(text, ec == std::errc() ? end : text);
+    if (const auto dot = out.find('.'); dot != std::string::npos) out[dot] = decimalSeparator;
+    return out;
 }
 
 std::string WarningLine(const Forecast& forecast) {

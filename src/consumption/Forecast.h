@@ -71,6 +71,11 @@ struct Forecast {
 Forecast ComputeForecast(Context& ctx, const std::vector<ListEntry>& stripList,
                          const ForecastSettings& settings);
 
+// "dd.MM.yyyy", "aufgebraucht", or "" when there is no run-out date.
+std::string RunOutText(const RunOut& runOut);
+// The rate with one decimal, the decimal separator given ('.' for the command line).
+std::string PerDayText(double perDay, char decimalSeparator);
+
 // "Neue Verordnung nötig für: A, B" or "Alle Teststreifen reichen länger als 14 Tage."
 std::string WarningLine(const Forecast& forecast);
 

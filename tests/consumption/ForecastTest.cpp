@@ -183,6 +183,7 @@ TEST_F(ForecastTest, usedUpAndTheBoundaryDayWarnInStripListOrder) {
 TEST_F(ForecastTest, aDiaryThatCannotBeReadLeavesEveryStockUnknown) {
     const auto a = AddStrip("A", "|12|");
     AddLedger(Day(2024, 1, 1), a, 5);
+    AddLedger(Day(2024, 6, 1), 12, -3);  // no rate from the ledger alone
     WriteBytes(diary, "kein Tagebuch");
 
     const Forecast f = Compute();
@@ -190,6 +191,7 @@ TEST_F(ForecastTest, aDiaryThatCannotBeReadLeavesEveryStockUnknown) {
     EXPECT_THAT(f.diaryFailure, ::testing::StartsWith("Das Tagebuch konnte nicht gelesen werden"));
     EXPECT_EQ(f.total.stock, std::nullopt);
     EXPECT_EQ(f.strips.at(0).stock, std::nullopt);
+    EXPECT_EQ(f.strips.at(0).perDay, 0.0);
     EXPECT_FALSE(f.strips.at(0).warn);
 }
 
