@@ -42,32 +42,98 @@ int SettingDays(const Context& ctx, const char* name, int fallback) {
     return days;
 }
 
+// Readings by day as running totals, so that the readings of any span are two lookups.
+class ReadingSeries {
+  public:
+    void Add(double day, std::int64_t count) { m_days.emplace_back(day, count); }
+    void Finish() {
+        std::sort(m_days.begin(), m_days.end());
+        std::int64_t sum = 0;
+        m_through.reserve(m_days.size());
+        for (const auto& entry : m_days) m_through.push_back(sum += entry.second);
+    }
+    // Readings on days up to and including day.
+    std::int64_t Through(double day) const {
+        const auto it = std::upper_bound(
+            m_days.begin(), m_days.end(), day,
+            [](double d, const std::pair<double, std::int64_t>& entry) { return d < entry.first; });
+        if (it == m_days.begin()) return 0;
+        return m_through[static_cast<std::size_t>(it - m_days.begin() - 1)];
+    }
+    std::int64_t Total() const { return m_through.empty() ? 0 : m_through.back(); }
+    double FirstDay(double otherwise) const {
+        return m_days.empty() ? otherwise : m_days.front().first;
+    }
+
+  private:
+    std::vector<std::pair<double, std::int64_t>> m_days;
+    std::vector<std::int64_t> m_through;
+};
+
+// The readings of one refresh: in all, and per whole-numbered meter.
+struct ReadingIndex {
+    ReadingSeries all;
+    std::map<std::int64_t, ReadingSeries> byMethod;
+
+    explicit ReadingIndex(const std::vector<ReadingCount>& readings) {
+        for (const ReadingCount& group : readings) {
+            all.Add(group.day, group.count);
+            if (group.method) byMethod[*group.method].Add(group.day, group.count);
+        }
+        all.Finish();
+        for (auto& entry : byMethod) entry.second.Finish();
+    }
+};
+
 // The strips a row of the forecast or history counts: all of them, or one definition's
 // prescriptions and the readings and faulty measurements of its meters.
-struct Selector {
-    bool all = true;
-    std::int64_t id = -1;
-    const std::set<std::int64_t>* codes = nullptr;
+class Selector {
+  public:
+    // No entry, or an entry with a negative identifier (as in the consumption table): all strips.
+    Selector(const ReadingIndex& readings, const ListEntry* entry,
+             const std::set<std::int64_t>* codes)
+        : m_index(&readings) {
+        if (entry == nullptr || entry->itemData < 0) return;
+        m_all = false;
+        m_id = entry->itemData;
+        m_codes = codes;
+        for (const std::int64_t code : *codes) {
+            if (const auto it = readings.byMethod.find(code); it != readings.byMethod.end()) {
+                m_meters.push_back(&it->second);
+            }
+        }
+    }
 
     bool Received(const LedgerEntry& row) const {
-        return row.amount > 0 && (all || row.type == id);
+        return row.amount > 0 && (m_all || row.type == m_id);
     }
     bool Faulty(const LedgerEntry& row) const {
-        return row.amount < 0 && (all || (row.type && codes->count(*row.type) != 0));
+        return row.amount < 0 && (m_all || (row.type && m_codes->count(*row.type) != 0));
     }
-    bool Reading(const ReadingCount& group) const {
-        return all || (group.method && codes->count(*group.method) != 0);
+    std::int64_t ReadingsThrough(double day) const {
+        if (m_all) return m_index->all.Through(day);
+        std::int64_t sum = 0;
+        for (const ReadingSeries* series : m_meters) sum += series->Through(day);
+        return sum;
     }
+    std::int64_t Readings() const {
+        if (m_all) return m_index->all.Total();
+        std::int64_t sum = 0;
+        for (const ReadingSeries* series : m_meters) sum += series->Total();
+        return sum;
+    }
+
+  private:
+    const ReadingIndex* m_index;
+    bool m_all = true;
+    std::int64_t m_id = -1;
+    const std::set<std::int64_t>* m_codes = nullptr;
+    std::vector<const ReadingSeries*> m_meters;  // the series of the codes that have readings
 };
 
 // Strips used by the selector in whole days first..last.
 std::int64_t UsedIn(const LedgerReads& reads, const Selector& selector, double first, double last) {
-    std::int64_t used = 0;
-    for (const ReadingCount& group : reads.readings) {
-        if (group.day >= first && group.day <= last && selector.Reading(group)) {
-            used += group.count;
-        }
-    }
+    std::int64_t used = selector.ReadingsThrough(last) - selector.ReadingsThrough(first - 1);
     for (const LedgerEntry& row : reads.ledger) {
         if (row.day >= first && row.day <= last && selector.Faulty(row)) {
             used -= row.amount;
@@ -96,7 +162,8 @@ ForecastRow MakeForecastRow(std::int32_t id, std::string name, std::optional<std
 }
 
 Forecast MakeForecast(const ConsumptionFigures& figures, const LedgerReads& reads,
-                      const std::vector<ListEntry>& stripList, const ForecastSettings& settings) {
+                      const ReadingIndex& index, const std::vector<ListEntry>& stripList,
+                      const ForecastSettings& settings) {
     Forecast out;
     out.settings = settings;
     out.today = reads.today;
@@ -106,16 +173,15 @@ Forecast MakeForecast(const ConsumptionFigures& figures, const LedgerReads& read
     auto stockOf = [&](const StockFigures& f) {
         return diaryRead ? f.Stock() : std::optional<std::int32_t>();
     };
-    out.total = MakeForecastRow(-1, "Gesamt", stockOf(figures.total), reads, Selector{},
-                                reads.today, settings, reads.periodStartDay);
+    out.total = MakeForecastRow(-1, "Gesamt", stockOf(figures.total), reads,
+                                Selector(index, nullptr, nullptr), reads.today, settings,
+                                reads.periodStartDay);
     for (std::size_t i = 0; i < stripList.size() && i < figures.strips.size(); ++i) {
         if (!figures.strips[i]) {
             continue;  // no strip identifier
         }
         const ListEntry& entry = stripList[i];
-        const Selector selector = entry.itemData < 0
-                                      ? Selector{}
-                                      : Selector{false, entry.itemData, &figures.meterCodes[i]};
+        const Selector selector(index, &entry, &figures.meterCodes[i]);
         out.strips.push_back(MakeForecastRow(entry.itemData, entry.text,
                                              stockOf(*figures.strips[i]), reads, selector,
                                              reads.today, settings, reads.periodStartDay));
@@ -154,62 +220,51 @@ std::string PeriodName(int index, HistoryStep step) {
 
 // The first day the history covers: the period's start, or without one the earliest day
 // anything was counted on; never after today.
-double HistoryFirstDay(const LedgerReads& reads) {
+double HistoryFirstDay(const LedgerReads& reads, const ReadingIndex& index) {
     double first = reads.periodStartDay;
     if (!std::isfinite(first)) {
-        first = reads.today;
-        for (const ReadingCount& group : reads.readings) first = std::min(first, group.day);
+        first = index.all.FirstDay(reads.today);
         for (const LedgerEntry& row : reads.ledger) first = std::min(first, row.day);
     }
     return std::min(first, reads.today);
 }
 
 StripHistory MakeStripHistory(std::int32_t id, std::string name, const LedgerReads& reads,
-                              const Selector& selector, HistoryStep step) {
+                              const Selector& selector, double firstDay, HistoryStep step) {
     StripHistory out;
     out.id = id;
     out.name = std::move(name);
-    const double firstDay = HistoryFirstDay(reads);
     const double today = reads.today;
     const int firstIndex = PeriodIndex(firstDay, step);
     const int lastIndex = PeriodIndex(today, step);
+    // Readings dated after today are counted only while the period has no start, as the
+    // consumption table counts them then: they go into the running period. None can lie
+    // before the first day.
+    const double inf = std::numeric_limits<double>::infinity();
     for (int index = firstIndex; index <= lastIndex; ++index) {
         HistoryRow row;
         row.period = PeriodName(index, step);
         row.first = index == firstIndex ? firstDay : FirstDayOf(index, step);
         row.last = index == lastIndex ? today : FirstDayOf(index + 1, step) - 1;
+        row.readings = selector.ReadingsThrough(index == lastIndex ? inf : row.last) -
+                       selector.ReadingsThrough(index == firstIndex ? -inf : row.first - 1);
         out.rows.push_back(std::move(row));
     }
-    auto rowOf = [&](double day) -> HistoryRow* {
-        // Readings dated after today count only while the period has no start, as the
-        // consumption table counts them then: they go into the running period.
-        const int index = std::clamp(PeriodIndex(day, step), firstIndex, lastIndex);
-        return &out.rows[static_cast<std::size_t>(index - firstIndex)];
-    };
 
-    // Day by day: the ledger's step of each day, the readings of each day, and the month ends
-    // the chart marks.
-    struct DayDelta {
-        std::int64_t ledger = 0;
-        std::int64_t readings = 0;
-        bool ledgerDay = false;
-        bool marked = false;
-    };
-    std::map<double, DayDelta> days;
-    for (const ReadingCount& group : reads.readings) {
-        if (!selector.Reading(group)) continue;
-        rowOf(group.day)->readings += group.count;
-        days[std::min(group.day, today)].readings += group.count;
-    }
+    // The ledger's step of each day it has rows on.
+    std::map<double, std::int64_t> steps;
     for (const LedgerEntry& row : reads.ledger) {
         const bool received = selector.Received(row);
         const bool faulty = selector.Faulty(row);
         if (!received && !faulty) continue;
-        HistoryRow* period = rowOf(row.day);
-        (received ? period->received : period->faulty) += received ? row.amount : -row.amount;
-        DayDelta& delta = days[std::min(row.day, today)];
-        delta.ledger += row.amount;
-        delta.ledgerDay = true;
+        const int index = std::clamp(PeriodIndex(row.day, step), firstIndex, lastIndex);
+        HistoryRow& period = out.rows[static_cast<std::size_t>(index - firstIndex)];
+        if (received) {
+            period.received += row.amount;
+        } else {
+            period.faulty -= row.amount;
+        }
+        steps[std::min(row.day, today)] += row.amount;
     }
     std::int64_t stock = 0;
     for (HistoryRow& row : out.rows) {
@@ -217,11 +272,13 @@ StripHistory MakeStripHistory(std::int32_t id, std::string name, const LedgerRea
         row.stockAtEnd = stock;
     }
 
+    // The chart: the start, each ledger day as a step (the day's readings before it), each
+    // month's end and today; no point per reading day.
+    std::vector<double> monthEnds;
     for (int month = PeriodIndex(firstDay, HistoryStep::Month);
-         month <= PeriodIndex(today, HistoryStep::Month); ++month) {
-        days[std::min(today, FirstDayOf(month + 1, HistoryStep::Month) - 1)].marked = true;
+         month < PeriodIndex(today, HistoryStep::Month); ++month) {
+        monthEnds.push_back(FirstDayOf(month + 1, HistoryStep::Month) - 1);
     }
-    days[today].marked = true;
     auto addPoint = [&](double date, std::int64_t value) {
         if (!out.curve.empty() && out.curve.back().date == date &&
             out.curve.back().stock == value) {
@@ -230,31 +287,40 @@ StripHistory MakeStripHistory(std::int32_t id, std::string name, const LedgerRea
         out.curve.push_back({date, value});
     };
     addPoint(firstDay, 0);
-    stock = 0;
-    for (const auto& [day, delta] : days) {
-        stock -= delta.readings;
-        if (delta.ledgerDay) {
-            addPoint(day, stock);
-            stock += delta.ledger;
-            addPoint(day, stock);
+    std::int64_t ledger = 0;
+    auto nextStep = steps.begin();
+    auto nextMonthEnd = monthEnds.begin();
+    while (nextStep != steps.end() || nextMonthEnd != monthEnds.end()) {
+        if (nextMonthEnd == monthEnds.end() ||
+            (nextStep != steps.end() && nextStep->first <= *nextMonthEnd)) {
+            const std::int64_t used = selector.ReadingsThrough(nextStep->first);
+            addPoint(nextStep->first, ledger - used);
+            ledger += nextStep->second;
+            addPoint(nextStep->first, ledger - used);
+            ++nextStep;
+        } else {
+            addPoint(*nextMonthEnd, ledger - selector.ReadingsThrough(*nextMonthEnd));
+            ++nextMonthEnd;
         }
-        if (delta.marked) addPoint(day, stock);
     }
+    addPoint(today, ledger - selector.Readings());
     return out;
 }
 
 History MakeHistory(const ConsumptionFigures& figures, const LedgerReads& reads,
-                    const std::vector<ListEntry>& stripList, HistoryStep step) {
+                    const ReadingIndex& index, const std::vector<ListEntry>& stripList,
+                    HistoryStep step) {
     History out;
     out.diaryFailure = reads.diaryFailure;
-    out.total = MakeStripHistory(-1, "Gesamt", reads, Selector{}, step);
+    const double firstDay = HistoryFirstDay(reads, index);
+    out.total =
+        MakeStripHistory(-1, "Gesamt", reads, Selector(index, nullptr, nullptr), firstDay, step);
     for (std::size_t i = 0; i < stripList.size() && i < figures.strips.size(); ++i) {
         if (!figures.strips[i]) continue;
         const ListEntry& entry = stripList[i];
-        const Selector selector = entry.itemData < 0
-                                      ? Selector{}
-                                      : Selector{false, entry.itemData, &figures.meterCodes[i]};
-        out.strips.push_back(MakeStripHistory(entry.itemData, entry.text, reads, selector, step));
+        const Selector selector(index, &entry, &figures.meterCodes[i]);
+        out.strips.push_back(
+            MakeStripHistory(entry.itemData, entry.text, reads, selector, firstDay, step));
     }
     return out;
 }
@@ -356,12 +422,14 @@ std::string WarningLine(const Forecast& forecast) {
 Forecast ComputeForecast(Context& ctx, const std::vector<ListEntry>& stripList,
                          const ForecastSettings& settings) {
     const Pass pass = ReadOnce(ctx, stripList);
-    return MakeForecast(pass.figures, pass.reads, stripList, settings);
+    const ReadingIndex index(pass.reads.readings);
+    return MakeForecast(pass.figures, pass.reads, index, stripList, settings);
 }
 
 History ComputeHistory(Context& ctx, const std::vector<ListEntry>& stripList, HistoryStep step) {
     const Pass pass = ReadOnce(ctx, stripList);
-    return MakeHistory(pass.figures, pass.reads, stripList, step);
+    const ReadingIndex index(pass.reads.readings);
+    return MakeHistory(pass.figures, pass.reads, index, stripList, step);
 }
 
 StockOutlook ComputeStockOutlook(Context& ctx, const std::vector<ListEntry>& stripList,
@@ -369,8 +437,9 @@ StockOutlook ComputeStockOutlook(Context& ctx, const std::vector<ListEntry>& str
     const Pass pass = ReadOnce(ctx, stripList);
     StockOutlook out;
     out.consumption = ConsumptionTableOf(ctx.CalcStartDate, stripList, pass.figures);
-    out.forecast = MakeForecast(pass.figures, pass.reads, stripList, settings);
-    out.history = MakeHistory(pass.figures, pass.reads, stripList, step);
+    const ReadingIndex index(pass.reads.readings);
+    out.forecast = MakeForecast(pass.figures, pass.reads, index, stripList, settings);
+    out.history = MakeHistory(pass.figures, pass.reads, index, stripList, step);
     return out;
 }
 
