@@ -14,6 +14,7 @@
 #include "data/Dao.h"
 #include "data/ScopedDatabase.h"
 #include "strips/Catalogue.h"
+#include "text/OleDate.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {
@@ -80,6 +81,41 @@ Grouped ReadGrouped(const std::shared_ptr<dao::Database>& database, const std::s
         out = Grouped{};
         out.error = e.number();
         out.errorText = e.what();
+    }
+    return out;
+}
+
+// The counts per meter, as ReadGrouped gives them, from
+// "SELECT method, vdate, count(vdate) as inum ... GROUP BY method, vdate", keeping each day's.
+Grouped ReadGroupedByDay(const std::shared_ptr<dao::Database>& database, const std::string& sql,
+                         std::vector<ReadingCount>& days) {
+    Grouped out;
+    if (!database) {
+        out.error = dao::kErrObjectClosed;
+        return out;
+    }
+    try {
+        std::map<std::int64_t, std::int64_t> sums;
+        std::int64_t all = 0;
+        const std::shared_ptr<dao::Recordset> rs = database->OpenRecordset(sql, dao::dbOpenDynaset);
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const dao::Value vdate = rs->GetField("vdate");
+            if (dao::IsNull(vdate)) continue;  // count(vdate) counts none of them
+            const std::int64_t count = dao::ToLong64(rs->GetField("inum"));
+            const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"));
+            if (method) sums[*method] += count;
+            all += count;
+            days.push_back({OleDateOnly(dao::ToDate(vdate)), method, count});
+        }
+        rs->Close();
+        for (const auto& [method, count] : sums) out.byKey.emplace(method, dao::Value(count));
+        out.all.emplace_back(all);
+    } catch (const dao::JetError& e) {
+        DebugLog(kWhere, sql + ": " + std::to_string(e.number()) + " " + e.what());
+        out = Grouped{};
+        out.error = e.number();
+        out.errorText = e.what();
+        days.clear();
     }
     return out;
 }
@@ -171,7 +207,7 @@ std::string DiaryFailureText(int errorNumber, const std::string& detail) {
 }
 
 ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList,
-                                      const AlsoRead& alsoRead) {
+                                      const AlsoRead& alsoRead, bool byDay) {
     ConsumptionFigures out;
     double& startDate = ctx.CalcStartDate;
     const double now = ctx.clock ? ctx.clock() : 0.0;
@@ -192,15 +228,20 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     }
     // The start can only change while it is zero, so at most two periods are ever asked for.
     std::map<double, Grouped> readings;
+    std::map<double, std::vector<ReadingCount>> days;
     auto readingsFrom = [&](double start) -> const Grouped& {
         auto it = readings.find(start);
         if (it == readings.end()) {
-            std::string sql = "SELECT method, count(vdate) as inum FROM GLUCOSE";
+            std::string sql = byDay ? "SELECT method, vdate, count(vdate) as inum FROM GLUCOSE"
+                                    : "SELECT method, count(vdate) as inum FROM GLUCOSE";
             if (start != 0.0) {
                 sql += " WHERE vdate between " + SqlDate(start) + " AND " + SqlDate(now);
             }
-            sql += " GROUP BY method";
-            it = readings.emplace(start, ReadGrouped(diary, sql, "method", "inum")).first;
+            sql += byDay ? " GROUP BY method, vdate" : " GROUP BY method";
+            it = readings
+                     .emplace(start, byDay ? ReadGroupedByDay(diary, sql, days[start])
+                                           : ReadGrouped(diary, sql, "method", "inum"))
+                     .first;
             if (diaryStatus == 0 && it->second.error != 0 && out.diaryFailure.empty()) {
                 out.diaryFailure = DiaryFailureText(it->second.error, it->second.errorText);
             }
@@ -378,8 +419,13 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     if (diary) {
         ReadPatient(diary, out.owner);
     }
+    if (byDay) {
+        // The period's final start; read now if no figure above needed it.
+        readingsFrom(startDate);
+        out.readingsByDay = std::move(days[startDate]);
+    }
     if (alsoRead) {
-        alsoRead(diary, companion);
+        alsoRead(diary, companion, out);
     }
     db_cleanup(engine, companion, rs);
     return out;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "consumption/LedgerReads.h"
 #include "data/Session.h"
 #include "host/Context.h"
 #include "text/ListEntry.h"
@@ -33,6 +34,8 @@ struct ConsumptionFigures {
     // The meter codes each entry's readings and faulty measurements are counted by, parallel to
     // strips; empty for a definition without meters or a skipped entry.
     std::vector<std::set<std::int64_t>> meterCodes;
+    // When asked for: the readings counted above per meter and day, from the same query.
+    std::optional<std::vector<ReadingCount>> readingsByDay;
     PatientRecord owner;
     // Why the diary could not be read (German, one line); empty when it was. Then every used
     // figure above is 0 and means nothing.
@@ -45,13 +48,15 @@ struct ConsumptionFigures {
 // and the ledger and the meter lists are read with a few grouped queries. Nothing is kept
 // for the next refresh.
 //
-// alsoRead, when given, runs last on the same opens (either may be null when it failed), once
-// ctx.CalcStartDate is fixed, so that further figures of the same refresh need no opens of their
-// own.
+// byDay asks for readingsByDay: the diary's readings are then grouped by meter and day (and
+// summed per meter here). alsoRead, when given, runs last on the same opens (either may be null
+// when it failed) with the figures made so far, once ctx.CalcStartDate is fixed, so that further
+// figures of the same refresh need no opens of their own.
 using AlsoRead = std::function<void(const std::shared_ptr<dao::Database>& diary,
-                                    const std::shared_ptr<dao::Database>& companion)>;
+                                    const std::shared_ptr<dao::Database>& companion,
+                                    const ConsumptionFigures& figures)>;
 ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList,
-                                      const AlsoRead& alsoRead = {});
+                                      const AlsoRead& alsoRead = {}, bool byDay = false);
 
 // "Das Tagebuch konnte nicht gelesen werden: " and the reason for a database error number.
 std::string DiaryFailureText(int errorNumber, const std::string& detail);

@@ -332,11 +332,14 @@ struct Pass {
 
 Pass ReadOnce(Context& ctx, const std::vector<ListEntry>& stripList) {
     Pass pass;
-    pass.figures = ComputeConsumption(ctx, stripList,
-                                      [&](const std::shared_ptr<dao::Database>& diary,
-                                          const std::shared_ptr<dao::Database>& companion) {
-                                          pass.reads = ReadLedgerAndReadings(ctx, diary, companion);
-                                      });
+    // The readings per day come with the consumption table's own count of them.
+    pass.figures = ComputeConsumption(
+        ctx, stripList,
+        [&](const std::shared_ptr<dao::Database>& diary,
+            const std::shared_ptr<dao::Database>& companion, const ConsumptionFigures& figures) {
+            pass.reads = ReadLedgerAndReadings(ctx, diary, companion, figures.readingsByDay);
+        },
+        /*byDay=*/true);
     if (pass.reads.diaryFailure.empty()) {
         pass.reads.diaryFailure = pass.figures.diaryFailure;
     }

@@ -1,6 +1,7 @@
 #include "consumption/LedgerReads.h"
 
 #include <limits>
+#include <utility>
 
 #include "consumption/ComputeConsumption.h"
 #include "consumption/StockReads.h"
@@ -71,14 +72,19 @@ void ReadLedger(const std::shared_ptr<dao::Database>& companion, double start, d
 }  // namespace
 
 LedgerReads ReadLedgerAndReadings(const Context& ctx, const std::shared_ptr<dao::Database>& diary,
-                                  const std::shared_ptr<dao::Database>& companion) {
+                                  const std::shared_ptr<dao::Database>& companion,
+                                  std::optional<std::vector<ReadingCount>> readings) {
     LedgerReads out;
     const double start = ctx.CalcStartDate;
     const double now = ctx.clock ? ctx.clock() : 0.0;
     out.today = OleDateOnly(now);
     out.periodStartDay =
         start != 0.0 ? OleDateOnly(start) : -std::numeric_limits<double>::infinity();
-    ReadReadings(diary, start, now, out);
+    if (readings) {
+        out.readings = std::move(*readings);
+    } else {
+        ReadReadings(diary, start, now, out);
+    }
     ReadLedger(companion, start, now, out);
     return out;
 }

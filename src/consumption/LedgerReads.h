@@ -38,9 +38,11 @@ struct LedgerReads {
     std::string diaryFailure;  // why the grouped read of the diary failed; "" when it did not
 };
 
-// Reads both over ctx.CalcStartDate..now exactly as the consumption table bounds its queries,
-// with one grouped query each on databases already open (a null one gives no rows).
+// Reads the ledger over ctx.CalcStartDate..now exactly as the consumption table bounds its
+// queries, with one query on the companion already open (null: no rows). The readings are the
+// ones given, or when none are given read with one grouped query on the diary.
 LedgerReads ReadLedgerAndReadings(const Context& ctx, const std::shared_ptr<dao::Database>& diary,
-                                  const std::shared_ptr<dao::Database>& companion);
+                                  const std::shared_ptr<dao::Database>& companion,
+                                  std::optional<std::vector<ReadingCount>> readings = {});
 
 }  // namespace stripstock
