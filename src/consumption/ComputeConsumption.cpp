@@ -88,7 +88,7 @@ Grouped ReadGrouped(const std::shared_ptr<dao::Database>& database, const std::s
 // The counts per meter, as ReadGrouped gives them, from
 // "SELECT method, vdate, count(vdate) as inum ... GROUP BY method, vdate", keeping each day's.
 Grouped ReadGroupedByDay(const std::shared_ptr<dao::Database>& database, const std::string& sql,
-                         std::vector<ReadingCount>& days) {
+                         double today, std::vector<ReadingCount>& days) {
     Grouped out;
     if (!database) {
         out.error = dao::kErrObjectClosed;
@@ -105,7 +105,7 @@ Grouped ReadGroupedByDay(const std::shared_ptr<dao::Database>& database, const s
             const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"));
             if (method) sums[*method] += count;
             all += count;
-            days.push_back({OleDateOnly(dao::ToDate(vdate)), method, count});
+            days.push_back({ReadingDay(vdate, today), method, count});
         }
         rs->Close();
         for (const auto& [method, count] : sums) out.byKey.emplace(method, dao::Value(count));
@@ -239,8 +239,9 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
             }
             sql += byDay ? " GROUP BY method, vdate" : " GROUP BY method";
             it = readings
-                     .emplace(start, byDay ? ReadGroupedByDay(diary, sql, days[start])
-                                           : ReadGrouped(diary, sql, "method", "inum"))
+                     .emplace(start,
+                              byDay ? ReadGroupedByDay(diary, sql, OleDateOnly(now), days[start])
+                                    : ReadGrouped(diary, sql, "method", "inum"))
                      .first;
             if (diaryStatus == 0 && it->second.error != 0 && out.diaryFailure.empty()) {
                 out.diaryFailure = DiaryFailureText(it->second.error, it->second.errorText);

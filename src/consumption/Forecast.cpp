@@ -411,6 +411,8 @@ std::string PerDayText(double perDay, char decimalSeparator) {
 }
 
 std::string WarningLine(const Forecast& forecast) {
+    // Without the diary nothing is known to last.
+    if (!forecast.diaryFailure.empty()) return forecast.diaryFailure;
     std::string names;
     for (const ForecastRow& row : forecast.strips) {
         if (!row.warn) continue;

@@ -76,7 +76,8 @@ std::string RunOutText(const RunOut& runOut);
 // The rate with one decimal, the decimal separator given ('.' for the command line).
 std::string PerDayText(double perDay, char decimalSeparator);
 
-// "Neue Verordnung nötig für: A, B" or "Alle Teststreifen reichen länger als 14 Tage."
+// "Neue Verordnung nötig für: A, B" or "Alle Teststreifen reichen länger als 14 Tage." (the
+// warning period in use; "1 Tag." for one day); the diary failure when the diary was not read.
 std::string WarningLine(const Forecast& forecast);
 
 // --- History ----------------------------------------------------------------------------------

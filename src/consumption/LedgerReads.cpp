@@ -29,7 +29,7 @@ void ReadReadings(const std::shared_ptr<dao::Database>& diary, double start, dou
             const dao::Value vdate = rs->GetField("vdate");
             if (dao::IsNull(vdate)) continue;  // counted by no count(vdate)
             ReadingCount group;
-            group.day = OleDateOnly(dao::ToDate(vdate));
+            group.day = ReadingDay(vdate, out.today);
             group.method = stockreads::WholeKey(rs->GetField("method"));
             group.count = dao::ToLong64(rs->GetField("inum"));
             out.readings.push_back(group);
@@ -55,11 +55,12 @@ void ReadLedger(const std::shared_ptr<dao::Database>& companion, double start, d
             const dao::Value date = rs->GetField("date");
             // sum() passes over a Null amount; between never finds a Null date.
             if (dao::IsNull(amount) || dao::IsNull(date)) continue;
-            LedgerEntry row;
-            row.day = OleDateOnly(dao::ToDate(date));
-            row.type = stockreads::WholeKey(rs->GetField("Type"));
-            row.amount = dao::ToLong64(amount);
-            out.ledger.push_back(row);
+            // between finds numbers only; an amount that is no whole number adds nothing here.
+            const std::optional<double> day = stockreads::AsDate(date, "date");
+            const std::optional<std::int64_t> whole = stockreads::AsSum(amount, "amount");
+            if (!day || !whole) continue;
+            out.ledger.push_back(
+                {OleDateOnly(*day), stockreads::WholeKey(rs->GetField("Type")), *whole});
         }
         rs->Close();
     } catch (const dao::JetError& e) {
@@ -70,6 +71,16 @@ void ReadLedger(const std::shared_ptr<dao::Database>& companion, double start, d
 }
 
 }  // namespace
+
+double ReadingDay(const dao::Value& vdate, double today) {
+    try {
+        const double day = dao::ToDate(vdate);
+        if (IsOleDateInRange(day)) return OleDateOnly(day);
+    } catch (const dao::JetError& e) {
+        DebugLog(kWhere, std::string("vdate: ") + e.what());
+    }
+    return today;
+}
 
 LedgerReads ReadLedgerAndReadings(const Context& ctx, const std::shared_ptr<dao::Database>& diary,
                                   const std::shared_ptr<dao::Database>& companion,

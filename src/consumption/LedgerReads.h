@@ -38,6 +38,10 @@ struct LedgerReads {
     std::string diaryFailure;  // why the grouped read of the diary failed; "" when it did not
 };
 
+// The whole day a reading counts on. A vdate that is no date of the calendar, which count(vdate)
+// still counts while the period has no start, counts on today.
+double ReadingDay(const dao::Value& vdate, double today);
+
 // Reads the ledger over ctx.CalcStartDate..now exactly as the consumption table bounds its
 // queries, with one query on the companion already open (null: no rows). The readings are the
 // ones given, or when none are given read with one grouped query on the diary.

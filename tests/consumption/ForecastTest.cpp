@@ -193,6 +193,7 @@ TEST_F(ForecastTest, aDiaryThatCannotBeReadLeavesEveryStockUnknown) {
     EXPECT_EQ(f.strips.at(0).stock, std::nullopt);
     EXPECT_EQ(f.strips.at(0).perDay, 0.0);
     EXPECT_FALSE(f.strips.at(0).warn);
+    EXPECT_EQ(WarningLine(f), f.diaryFailure);
 }
 
 TEST(ForecastWarningLineTest, namesTheWarningPeriodInUse) {
@@ -270,6 +271,33 @@ TEST_F(HistoryTest, theCurveStepsAtEachLedgerDayAndMarksMonthEndsOnly) {
                                    point(Day(2024, 4, 30), 90), point(Day(2024, 5, 10), 78),
                                    point(Day(2024, 5, 10), 128), point(Day(2024, 5, 31), 118),
                                    point(today, 118)));
+}
+
+TEST_F(HistoryTest, undatedReadingsAndDamagedAmountsKeepTheConsumptionTablesSums) {
+    AddStrip("A", "|12|");
+    AddReadings(12, Day(2024, 5, 1), 3);
+    {
+        // Without a ledger date the period has no start: count(vdate) counts every reading.
+        Sql rawDiary(diary);
+        rawDiary.Exec(
+            "INSERT INTO GLUCOSE (vdate, vtime, value, method) VALUES ('kein Datum', 0.5, 90, 12),"
+            " (1e12, 0.5, 90, 12), (-1e9, 0.5, 90, 12)");
+    }
+    const History undated = ComputeHistory(ctx, stripList, HistoryStep::Month);
+    const ConsumptionFigures figures = ComputeConsumption(ctx, stripList);
+    ASSERT_EQ(undated.diaryFailure, "");
+    EXPECT_EQ(undated.strips.at(0).rows.front().period, "2024-05");
+    EXPECT_EQ(undated.strips.at(0).rows.back().stockAtEnd, figures.strips.at(0)->Stock());
+    EXPECT_EQ(undated.total.rows.back().stockAtEnd, -6);
+
+    AddLedger(Day(2024, 5, 2), 1, 50);
+    Sql(ctx.StripDbPath)
+        .Exec("INSERT INTO teststrips (Date, Type, Amount) VALUES (" + Num(Day(2024, 5, 3)) +
+              ", 1, 'viel')");
+    const History damaged = ComputeHistory(ctx, stripList, HistoryStep::Month);
+    const ConsumptionFigures after = ComputeConsumption(ctx, stripList);
+    EXPECT_EQ(damaged.strips.at(0).rows.back().stockAtEnd, after.strips.at(0)->Stock());
+    EXPECT_EQ(damaged.total.rows.back().stockAtEnd, after.total.Stock());
 }
 
 TEST(HistoryEquivalenceTest, lastStocksAndSumsAreTheConsumptionTablesOnRandomHosts) {
