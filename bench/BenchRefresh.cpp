@@ -1,7 +1,7 @@
-// A full refresh of the consumption table against one plain scan of the readings, on hosts of
-// 10,000, 100,000 and 1,000,000 readings, and the meter list loaded from registry stores with
-// 30, 300 and 3,000 import modules against one read of the store's bytes. Every figure is a
-// ratio to its floor, measured in the same run.
+// A full refresh of the consumption table, and of the table with the forecast and history,
+// against one plain scan of the readings, on hosts of 10,000, 100,000 and 1,000,000 readings, and
+// the meter list loaded from registry stores with 30, 300 and 3,000 import modules against one read
+// of the store's bytes. Every figure is a ratio to its floor, measured in the same run.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "consumption/ConsumptionTable.h"
+#include "consumption/Forecast.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
 #include "host/Context.h"
@@ -158,6 +159,17 @@ void BM_Refresh(benchmark::State& state) {
     }
 }
 
+// What the window refreshes now: the table with the forecast and the monthly history.
+void BM_Outlook(benchmark::State& state) {
+    Host& h = HostOf(static_cast<int>(state.range(0)));
+    FillConsumptionList(h.ctx, h.stripList);
+    for (auto _ : state) {
+        StockOutlook outlook =
+            ComputeStockOutlook(h.ctx, h.stripList, ForecastSettings{}, HistoryStep::Month);
+        benchmark::DoNotOptimize(outlook);
+    }
+}
+
 // A store with the host's diary and modules import modules, about 120 bytes each.
 std::string StoreWith(int modules) {
     const fs::path path = Folder() / ("modules-" + std::to_string(modules) + ".reg");
@@ -206,6 +218,7 @@ void BM_MeterList(benchmark::State& state) {
 
 BENCHMARK(BM_PlainScan)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Refresh)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Outlook)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadStore)->Arg(30)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeterList)->Arg(30)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
 
@@ -248,6 +261,12 @@ int main(int argc, char** argv) {
     for (const char* n : {"10000", "100000", "1000000"})
         row(std::string("refresh, ") + n + " readings", std::string("BM_Refresh/") + n,
             std::string("BM_PlainScan/") + n);
+    for (const char* n : {"10000", "100000", "1000000"})
+        row(std::string("with forecast, ") + n + " readings", std::string("BM_Outlook/") + n,
+            std::string("BM_PlainScan/") + n);
+    for (const char* n : {"10000", "100000", "1000000"})
+        row(std::string("forecast : refresh, ") + n, std::string("BM_Outlook/") + n,
+            std::string("BM_Refresh/") + n);
     for (const char* n : {"30", "300", "3000"})
         row(std::string("meter list, ") + n + " modules", std::string("BM_MeterList/") + n,
             std::string("BM_ReadStore/") + n);

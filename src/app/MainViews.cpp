@@ -1,6 +1,7 @@
 #include "app/MainViews.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "strips/Catalogue.h"
 
@@ -16,7 +17,11 @@ MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey) {
     views.selectedNodeKey = stillThere ? selectedNodeKey : kAllNodeKey;
     views.prescriptionList =
         FillPrescriptionList(ctx, views.stripList, TypeFromNodeKey(views.selectedNodeKey));
-    views.consumption = FillConsumptionList(ctx, views.stripList);
+    StockOutlook outlook =
+        ComputeStockOutlook(ctx, views.stripList, ReadForecastSettings(ctx), HistoryStep::Month);
+    views.consumption = std::move(outlook.consumption);
+    views.forecast = std::move(outlook.forecast);
+    views.history = std::move(outlook.history);
     views.consumptionHint = ConsumptionHintFor(views.stripList);
     return views;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "consumption/ConsumptionTable.h"
+#include "consumption/Forecast.h"
 #include "host/Context.h"
 #include "prescriptions/PrescriptionTree.h"
 #include "text/ListEntry.h"
@@ -22,11 +23,14 @@ struct MainViews {
     std::vector<PrescriptionRow> prescriptionList;  // lvPrescriptions
     ConsumptionTable consumption;                   // the "Verbrauch" tab and its two labels
     std::string consumptionHint;                    // the line below the table; "" for none
+    Forecast forecast;                              // the "Reichweite" tab
+    History history;                                // its chart, by month
 };
 
 // Rebuilds every view from the databases, in the start-up's order: strip list, tree, the list
 // of the node keyed selectedNodeKey (of the root when the tree no longer has that node), and
-// the consumption table. CalcStartDate, once known, stays as it is.
+// the consumption table with the forecast and history made from the same reads. CalcStartDate, once
+// known, stays as it is.
 MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey);
 
 // The hint for a first run: shown while there is no strip definition.

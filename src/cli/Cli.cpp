@@ -11,6 +11,7 @@
 #include "app/Startup.h"
 #include "cli/CommandLine.h"
 #include "consumption/ConsumptionTable.h"
+#include "consumption/Forecast.h"
 #include "meters/ImportDesc.h"
 #include "prescriptions/FaultyMeasurement.h"
 #include "prescriptions/LedgerList.h"
@@ -50,6 +51,8 @@ struct Given {
     std::optional<std::string> manufacturer;
     std::optional<std::string> pzn;
     std::optional<std::string> select;
+    std::optional<std::string> by;
+    std::optional<std::int32_t> strip;
     bool noDefault = false;
 };
 
@@ -123,6 +126,11 @@ std::vector<bool> SelectionFromPositions(const std::string& list, std::size_t co
     return selected;
 }
 
+void PrintForecastRow(std::ostream& out, const ForecastRow& row) {
+    PrintRow(out, {std::to_string(row.id), row.name, row.stock ? std::to_string(*row.stock) : "",
+                   PerDayText(row.perDay, '.'), RunOutText(row.runOut), row.warn ? "warn" : ""});
+}
+
 CLI::Option* AddId(CLI::App& command, Given& given, const std::string& description) {
     return cmdline::AddNumber(command, "ID", given.id, "ID", description)->required();
 }
@@ -180,6 +188,51 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
             }
             return kExitDone;
         });
+
+    commands.emplace_back(
+        AddCommand(app, "forecast",
+                   "shows how long the strips last (ID, name, stock, per day, lasts until, "
+                   "warn); the total first"),
+        [](Context&, const StartupResult& start, const Given&, std::ostream& out,
+           std::ostream& err) {
+            PrintForecastRow(out, start.forecast.total);
+            for (const ForecastRow& row : start.forecast.strips) PrintForecastRow(out, row);
+            if (!start.forecast.diaryFailure.empty()) {
+                err << start.forecast.diaryFailure << '\n';
+                return kExitStorageFailure;
+            }
+            return kExitDone;
+        });
+
+    CLI::App* history = AddCommand(
+        app, "history", "shows received, used and the stock at the end of each month or quarter");
+    AddText(*history, "--by", given.by, "month|quarter", "the period (default month)")
+        ->check(cmdline::OneOf({"month", "quarter"}));
+    AddNumber(*history, "--strip", given.strip, "ID", "one strip definition's; default all strips");
+    commands.emplace_back(history, [](Context& ctx, const StartupResult& start, const Given& g,
+                                      std::ostream& out, std::ostream& err) {
+        if (g.strip && !Lists(start.stripList, *g.strip))
+            return NotFound("strip definition", *g.strip, err);
+        const History quarters = g.by == "quarter"
+                                     ? ComputeHistory(ctx, start.stripList, HistoryStep::Quarter)
+                                     : History{};
+        const History& shown = g.by == "quarter" ? quarters : start.history;
+        const StripHistory* strip = g.strip ? nullptr : &shown.total;
+        for (const StripHistory& one : shown.strips) {
+            if (g.strip && one.id == *g.strip && !strip) strip = &one;
+        }
+        if (!strip) return NotFound("strip definition", *g.strip, err);
+        for (const HistoryRow& row : strip->rows) {
+            PrintRow(out,
+                     {row.period, std::to_string(row.received),
+                      std::to_string(row.readings + row.faulty), std::to_string(row.stockAtEnd)});
+        }
+        if (!shown.diaryFailure.empty()) {
+            err << shown.diaryFailure << '\n';
+            return kExitStorageFailure;
+        }
+        return kExitDone;
+    });
 
     commands.emplace_back(
         AddCommand(app, "prescription-tree", "lists the prescription tree (node key, text)"),
@@ -369,8 +422,14 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
     }
     // What is read from the companion database is not shown as an empty result when the
     // database could not be read.
-    static const std::set<std::string> readsCompanion = {
-        "strips", "consumption", "prescription-tree", "prescription-list", "strip-show", "ledger"};
+    static const std::set<std::string> readsCompanion = {"strips",
+                                                         "consumption",
+                                                         "forecast",
+                                                         "history",
+                                                         "prescription-tree",
+                                                         "prescription-list",
+                                                         "strip-show",
+                                                         "ledger"};
     if (!start.companionProblem.empty() && readsCompanion.count(chosen->get_name()) != 0) {
         err << kCompanionUnreadableMessage << start.companionProblem << '\n';
         return kExitStorageFailure;

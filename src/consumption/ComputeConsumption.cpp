@@ -14,6 +14,7 @@
 #include "data/Dao.h"
 #include "data/ScopedDatabase.h"
 #include "strips/Catalogue.h"
+#include "text/OleDate.h"
 #include "text/TextHelpers.h"
 
 namespace stripstock {
@@ -23,25 +24,11 @@ using stockreads::AsSum;
 using stockreads::OpenFirstRow;
 using stockreads::ReadColumn;
 using stockreads::SumAmount;
+using stockreads::WholeKey;
 
 namespace {
 
 constexpr const char* kWhere = "ComputeConsumption";
-
-// A Type, method or ID as the per-strip queries compare it with a number in the SQL text:
-// whole numbers only; text, fractions and Null never equal one.
-std::optional<std::int64_t> WholeKey(const dao::Value& v) {
-    if (const auto* i = std::get_if<std::int64_t>(&v)) {
-        return *i;
-    }
-    if (const auto* d = std::get_if<double>(&v)) {
-        if (std::isfinite(*d) && std::trunc(*d) == *d && *d >= -9223372036854775808.0 &&
-            *d < 9223372036854775808.0) {
-            return static_cast<std::int64_t>(*d);
-        }
-    }
-    return std::nullopt;
-}
 
 // The distinct codes of an IN list that IsMeterInList accepts; IN counts a repeated code once.
 std::set<std::int64_t> CodesOf(const std::string& inList) {
@@ -94,6 +81,41 @@ Grouped ReadGrouped(const std::shared_ptr<dao::Database>& database, const std::s
         out = Grouped{};
         out.error = e.number();
         out.errorText = e.what();
+    }
+    return out;
+}
+
+// The counts per meter, as ReadGrouped gives them, from
+// "SELECT method, vdate, count(vdate) as inum ... GROUP BY method, vdate", keeping each day's.
+Grouped ReadGroupedByDay(const std::shared_ptr<dao::Database>& database, const std::string& sql,
+                         double today, std::vector<ReadingCount>& days) {
+    Grouped out;
+    if (!database) {
+        out.error = dao::kErrObjectClosed;
+        return out;
+    }
+    try {
+        std::map<std::int64_t, std::int64_t> sums;
+        std::int64_t all = 0;
+        const std::shared_ptr<dao::Recordset> rs = database->OpenRecordset(sql, dao::dbOpenDynaset);
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const dao::Value vdate = rs->GetField("vdate");
+            if (dao::IsNull(vdate)) continue;  // count(vdate) counts none of them
+            const std::int64_t count = dao::ToLong64(rs->GetField("inum"));
+            const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"));
+            if (method) sums[*method] += count;
+            all += count;
+            days.push_back({ReadingDay(vdate, today), method, count});
+        }
+        rs->Close();
+        for (const auto& [method, count] : sums) out.byKey.emplace(method, dao::Value(count));
+        out.all.emplace_back(all);
+    } catch (const dao::JetError& e) {
+        DebugLog(kWhere, sql + ": " + std::to_string(e.number()) + " " + e.what());
+        out = Grouped{};
+        out.error = e.number();
+        out.errorText = e.what();
+        days.clear();
     }
     return out;
 }
@@ -184,7 +206,8 @@ std::string DiaryFailureText(int errorNumber, const std::string& detail) {
            std::to_string(errorNumber) + ")";
 }
 
-ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList) {
+ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>& stripList,
+                                      const AlsoRead& alsoRead, bool byDay) {
     ConsumptionFigures out;
     double& startDate = ctx.CalcStartDate;
     const double now = ctx.clock ? ctx.clock() : 0.0;
@@ -205,15 +228,21 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
     }
     // The start can only change while it is zero, so at most two periods are ever asked for.
     std::map<double, Grouped> readings;
+    std::map<double, std::vector<ReadingCount>> days;
     auto readingsFrom = [&](double start) -> const Grouped& {
         auto it = readings.find(start);
         if (it == readings.end()) {
-            std::string sql = "SELECT method, count(vdate) as inum FROM GLUCOSE";
+            std::string sql = byDay ? "SELECT method, vdate, count(vdate) as inum FROM GLUCOSE"
+                                    : "SELECT method, count(vdate) as inum FROM GLUCOSE";
             if (start != 0.0) {
                 sql += " WHERE vdate between " + SqlDate(start) + " AND " + SqlDate(now);
             }
-            sql += " GROUP BY method";
-            it = readings.emplace(start, ReadGrouped(diary, sql, "method", "inum")).first;
+            sql += byDay ? " GROUP BY method, vdate" : " GROUP BY method";
+            it = readings
+                     .emplace(start,
+                              byDay ? ReadGroupedByDay(diary, sql, OleDateOnly(now), days[start])
+                                    : ReadGrouped(diary, sql, "method", "inum"))
+                     .first;
             if (diaryStatus == 0 && it->second.error != 0 && out.diaryFailure.empty()) {
                 out.diaryFailure = DiaryFailureText(it->second.error, it->second.errorText);
             }
@@ -311,12 +340,14 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
         "Type", "vd");
 
     out.strips.reserve(stripList.size());
+    out.meterCodes.reserve(stripList.size());
     for (const ListEntry& entry : stripList) {
         // Past 16 bits it names no strip type.
         if (entry.itemData < std::numeric_limits<std::int16_t>::min() ||
             entry.itemData > std::numeric_limits<std::int16_t>::max()) {
             DebugLog(kWhere, "strip id out of range: " + std::to_string(entry.itemData));
             out.strips.emplace_back(std::nullopt);
+            out.meterCodes.emplace_back();
             continue;
         }
         StockFigures figures;
@@ -328,6 +359,7 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
             figures.used = countOf(readingsFrom(startDate), nullptr);
             figures.lastPrescription = out.total.lastPrescription;
             out.strips.emplace_back(figures);
+            out.meterCodes.emplace_back();
             continue;
         }
         const std::int64_t id = entry.itemData;
@@ -382,10 +414,19 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
                     .value_or(0.0);
         }
         out.strips.emplace_back(figures);
+        out.meterCodes.push_back(codes);
     }
 
     if (diary) {
         ReadPatient(diary, out.owner);
+    }
+    if (byDay) {
+        // The period's final start; read now if no figure above needed it.
+        readingsFrom(startDate);
+        out.readingsByDay = std::move(days[startDate]);
+    }
+    if (alsoRead) {
+        alsoRead(diary, companion, out);
     }
     db_cleanup(engine, companion, rs);
     return out;

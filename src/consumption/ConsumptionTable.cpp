@@ -24,8 +24,13 @@ bool IsFigure(const std::optional<std::int32_t>& stock) {
 }  // namespace
 
 ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>& stripList) {
-    ConsumptionTable table;
     const ConsumptionFigures figures = ComputeConsumption(ctx, stripList);
+    return ConsumptionTableOf(ctx.CalcStartDate, stripList, figures);
+}
+
+ConsumptionTable ConsumptionTableOf(double startDate, const std::vector<ListEntry>& stripList,
+                                    const ConsumptionFigures& figures) {
+    ConsumptionTable table;
     const bool diaryRead = figures.diaryFailure.empty();
     table.diaryFailure = figures.diaryFailure;
 
@@ -34,8 +39,8 @@ ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>&
     const bool totalKnown = IsFigure(totalStock) && *totalStock >= 1;
     std::int64_t remainder = figures.total.used;
 
-    if (ctx.CalcStartDate != 0.0) {
-        table.startingDate = FormatShortDate(ctx.CalcStartDate);
+    if (startDate != 0.0) {
+        table.startingDate = FormatShortDate(startDate);
     }
     table.owner = figures.owner.DisplayName();
 

@@ -53,4 +53,10 @@ inline constexpr const char* kUnassignedLabel = "Nicht zugeordnet";
 // in one pass over each database (ComputeConsumption).
 ConsumptionTable FillConsumptionList(Context& ctx, const std::vector<ListEntry>& stripList);
 
+struct ConsumptionFigures;
+// The table of figures already computed for stripList (startDate: ctx.CalcStartDate after the
+// computation).
+ConsumptionTable ConsumptionTableOf(double startDate, const std::vector<ListEntry>& stripList,
+                                    const ConsumptionFigures& figures);
+
 }  // namespace stripstock

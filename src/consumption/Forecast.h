@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "consumption/ConsumptionTable.h"
 #include "host/Context.h"
 #include "text/ListEntry.h"
 
@@ -70,7 +71,13 @@ struct Forecast {
 Forecast ComputeForecast(Context& ctx, const std::vector<ListEntry>& stripList,
                          const ForecastSettings& settings);
 
-// "Neue Verordnung nötig für: A, B" or "Alle Teststreifen reichen länger als 14 Tage."
+// "dd.MM.yyyy", "aufgebraucht", or "" when there is no run-out date.
+std::string RunOutText(const RunOut& runOut);
+// The rate with one decimal, the decimal separator given ('.' for the command line).
+std::string PerDayText(double perDay, char decimalSeparator);
+
+// "Neue Verordnung nötig für: A, B" or "Alle Teststreifen reichen länger als 14 Tage." (the
+// warning period in use; "1 Tag." for one day); the diary failure when the diary was not read.
 std::string WarningLine(const Forecast& forecast);
 
 // --- History ----------------------------------------------------------------------------------
@@ -107,5 +114,17 @@ struct History {
 
 // The last row's stockAtEnd equals the consumption table's stock of the same definition.
 History ComputeHistory(Context& ctx, const std::vector<ListEntry>& stripList, HistoryStep step);
+
+// --- Everything of one refresh at once ---------------------------------------------------------
+
+// The "Verbrauch" table, the forecast and the history from one open of each database, with the
+// same figures the functions above give one by one.
+struct StockOutlook {
+    ConsumptionTable consumption;
+    Forecast forecast;
+    History history;
+};
+StockOutlook ComputeStockOutlook(Context& ctx, const std::vector<ListEntry>& stripList,
+                                 const ForecastSettings& settings, HistoryStep step);
 
 }  // namespace stripstock

@@ -1,5 +1,6 @@
 #include "consumption/StockReads.h"
 
+#include <cmath>
 #include <limits>
 
 #include "data/Session.h"
@@ -104,6 +105,19 @@ std::optional<std::int64_t> AsSum(const std::optional<dao::Value>& value, std::s
 std::int64_t SumAmount(const std::shared_ptr<dao::Database>& database,
                        std::shared_ptr<dao::Recordset>& rs, const std::string& sql) {
     return AsSum(ReadColumn(OpenFirstRow(database, rs, sql), "iNum"), "iNum").value_or(0);
+}
+
+std::optional<std::int64_t> WholeKey(const dao::Value& v) {
+    if (const auto* i = std::get_if<std::int64_t>(&v)) {
+        return *i;
+    }
+    if (const auto* d = std::get_if<double>(&v)) {
+        if (std::isfinite(*d) && std::trunc(*d) == *d && *d >= -9223372036854775808.0 &&
+            *d < 9223372036854775808.0) {
+            return static_cast<std::int64_t>(*d);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::int32_t> StockOf(std::int64_t received, std::int64_t used) {

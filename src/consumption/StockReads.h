@@ -39,6 +39,10 @@ std::optional<std::int64_t> AsSum(const std::optional<dao::Value>& value, std::s
 std::int64_t SumAmount(const std::shared_ptr<dao::Database>& database,
                        std::shared_ptr<dao::Recordset>& rs, const std::string& sql);
 
+// A Type, method or ID as the per-strip queries compare it with a number in the SQL text:
+// whole numbers only; text, fractions and Null never equal one.
+std::optional<std::int64_t> WholeKey(const dao::Value& v);
+
 // received - used as the 32-bit stock; nullopt when it leaves that range.
 std::optional<std::int32_t> StockOf(std::int64_t received, std::int64_t used);
 
