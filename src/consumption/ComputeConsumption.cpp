@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <utility>
 
 #include "consumption/ComputeStripStock.h"
@@ -120,6 +121,57 @@ Grouped ReadGroupedByDay(const std::shared_ptr<dao::Database>& database, const s
     return out;
 }
 
+// Readings per whole-numbered meter and over all meters (Null and other values included), as
+// "SELECT method, count(vdate) ... GROUP BY method" gives them. Counted here from one
+// forward-only pass: SQLite would sort every reading to group them.
+struct Counted {
+    std::unordered_map<std::int64_t, std::int64_t> byMethod;
+    std::int64_t all = 0;
+    int error = 0;  // 0 when the readings were read
+    std::string errorText;
+};
+
+// where selects the readings counted; each has a date, as count(vdate) demands.
+Counted CountReadings(const std::shared_ptr<dao::Database>& database, const std::string& where) {
+    Counted out;
+    if (!database) {
+        out.error = dao::kErrObjectClosed;
+        return out;
+    }
+    const std::string sql = "SELECT method FROM GLUCOSE WHERE " + where;
+    try {
+        const std::shared_ptr<dao::Recordset> rs =
+            database->OpenRecordset(sql, dao::dbOpenForwardOnly);
+        for (; !rs->Eof(); rs->MoveNext()) {
+            ++out.all;
+            if (const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"))) {
+                ++out.byMethod[*method];
+            }
+        }
+        rs->Close();
+    } catch (const dao::JetError& e) {
+        DebugLog(kWhere, sql + ": " + std::to_string(e.number()) + " " + e.what());
+        out = Counted{};
+        out.error = e.number();
+        out.errorText = e.what();
+    }
+    return out;
+}
+
+// The per-meter counts of a grouped read.
+Counted CountedOf(const Grouped& grouped) {
+    Counted out;
+    out.error = grouped.error;
+    out.errorText = grouped.errorText;
+    for (const auto& [method, count] : grouped.byKey) {
+        out.byMethod[method] = std::get<std::int64_t>(count);
+    }
+    for (const dao::Value& count : grouped.all) {
+        out.all += std::get<std::int64_t>(count);
+    }
+    return out;
+}
+
 // Sum of whole-number aggregates; nullopt when one is not a whole number or the sum overflows,
 // so that the caller asks the exact question instead.
 std::optional<std::int64_t> WholeSum(const std::vector<const dao::Value*>& parts) {
@@ -227,40 +279,42 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
         out.diaryFailure = DiaryFailureText(diaryStatus, {});
     }
     // The start can only change while it is zero, so at most two periods are ever asked for.
-    std::map<double, Grouped> readings;
+    std::map<double, Counted> readings;
     std::map<double, std::vector<ReadingCount>> days;
-    auto readingsFrom = [&](double start) -> const Grouped& {
+    auto readingsFrom = [&](double start) -> const Counted& {
         auto it = readings.find(start);
         if (it == readings.end()) {
-            std::string sql = byDay ? "SELECT method, vdate, count(vdate) as inum FROM GLUCOSE"
-                                    : "SELECT method, count(vdate) as inum FROM GLUCOSE";
-            if (start != 0.0) {
-                sql += " WHERE vdate between " + SqlDate(start) + " AND " + SqlDate(now);
+            const std::string where =
+                start != 0.0 ? "vdate between " + SqlDate(start) + " AND " + SqlDate(now)
+                             : "vdate Is Not Null";
+            if (byDay) {
+                const std::string sql = "SELECT method, vdate, count(vdate) as inum FROM GLUCOSE" +
+                                        (start != 0.0 ? " WHERE " + where : std::string()) +
+                                        " GROUP BY method, vdate";
+                it = readings
+                         .emplace(start, CountedOf(ReadGroupedByDay(diary, sql, OleDateOnly(now),
+                                                                    days[start])))
+                         .first;
+            } else {
+                it = readings.emplace(start, CountReadings(diary, where)).first;
             }
-            sql += byDay ? " GROUP BY method, vdate" : " GROUP BY method";
-            it = readings
-                     .emplace(start,
-                              byDay ? ReadGroupedByDay(diary, sql, OleDateOnly(now), days[start])
-                                    : ReadGrouped(diary, sql, "method", "inum"))
-                     .first;
             if (diaryStatus == 0 && it->second.error != 0 && out.diaryFailure.empty()) {
                 out.diaryFailure = DiaryFailureText(it->second.error, it->second.errorText);
             }
         }
         return it->second;
     };
-    auto countOf = [&](const Grouped& counts, const std::set<std::int64_t>* codes) {
-        std::vector<const dao::Value*> parts;
+    auto countOf = [&](const Counted& counts, const std::set<std::int64_t>* codes) {
         if (codes == nullptr) {
-            for (const dao::Value& v : counts.all) parts.push_back(&v);
-        } else {
-            for (const std::int64_t code : *codes) {
-                if (const auto it = counts.byKey.find(code); it != counts.byKey.end()) {
-                    parts.push_back(&it->second);
-                }
+            return AsCount(counts.all);
+        }
+        std::int64_t sum = 0;
+        for (const std::int64_t code : *codes) {
+            if (const auto it = counts.byMethod.find(code); it != counts.byMethod.end()) {
+                sum += it->second;
             }
         }
-        return AsCount(WholeSum(parts).value_or(0));
+        return AsCount(sum);
     };
 
     // The ledger's received amounts per Type, for a period start.

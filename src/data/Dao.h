@@ -65,6 +65,7 @@ enum JetErrorNumber : int {
     kErrFieldDefinedTwice = 3191,
     kErrDatabaseExists = 3204,
     kErrInvalidOperation = 3219,
+    kErrNotSupported = 3251,
     kErrInvalidFieldType = 3259,
     kErrNoFieldDefined = 3264,
     kErrItemNotFound = 3265,
@@ -105,6 +106,8 @@ std::string ToText(const Value& v);
 enum FieldType : int { dbInteger = 3, dbLong = 4, dbDate = 8, dbText = 10 };
 inline constexpr int dbOpenDynaset = 2;
 inline constexpr int dbOpenSnapshot = 4;
+// Rows read one by one as the record set moves on; read-only, forward only.
+inline constexpr int dbOpenForwardOnly = 8;
 inline constexpr long dbFixedField = 1;
 inline constexpr long dbAutoIncrField = 16;
 inline constexpr int dbVersion30 = 32;
@@ -169,7 +172,8 @@ class Database {
     // Runs one action query in a transaction; a SELECT raises 3065 (only when its tables
     // exist), a missing table 3078, text outside the dialect 3075/3129/3142.
     virtual void Execute(const std::string& sql) = 0;
-    // SQL text or a table name (text without blanks); kind dbOpenDynaset or dbOpenSnapshot.
+    // SQL text or a table name (text without blanks); kind dbOpenDynaset, dbOpenSnapshot or
+    // dbOpenForwardOnly.
     // The rows are read at once; RecordCount counts the records visited as Jet does (0 when
     // empty, 1 after opening, exact after MoveLast).
     virtual std::shared_ptr<Recordset> OpenRecordset(const std::string& source, int kind) = 0;

@@ -5,6 +5,7 @@
 #include "data/ColumnInfo.h"
 #include "data/SqlTranslator.h"
 #include "data/SqliteConnection.h"
+#include "data/SqliteForwardRecordset.h"
 #include "data/SqliteRecordset.h"
 #include "text/CaseFold.h"
 
@@ -75,9 +76,10 @@ void SqliteDatabase::Execute(const std::string& sql) {
 
 std::shared_ptr<Recordset> SqliteDatabase::OpenRecordset(const std::string& source, int kind) {
     SqliteConnection& conn = Conn();
-    if (kind != 1 && kind != dbOpenDynaset && kind != dbOpenSnapshot && kind != 8 && kind != 16)
+    if (kind != 1 && kind != dbOpenDynaset && kind != dbOpenSnapshot && kind != dbOpenForwardOnly &&
+        kind != 16)
         throw JetError(kErrInvalidArgument, "Invalid argument.");
-    const bool writable = kind != dbOpenSnapshot && kind != 8;
+    const bool writable = kind != dbOpenSnapshot && kind != dbOpenForwardOnly;
 
     std::string table;
     std::string rowIdSql;
@@ -114,6 +116,8 @@ std::shared_ptr<Recordset> SqliteDatabase::OpenRecordset(const std::string& sour
         throw JetError(kErrTooFewParameters,
                        "Too few parameters. Expected " + std::to_string(params) + ".");
 
+    if (kind == dbOpenForwardOnly)
+        return std::make_shared<SqliteForwardRecordset>(m_conn, std::move(*st));
     SqliteRecordset::Data data = ReadAll(*st, withRowId);
     if (withRowId) data.table = table;
     return std::make_shared<SqliteRecordset>(m_conn, std::move(data), withRowId);
