@@ -7,116 +7,29 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <map>
-#include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "BenchHost.h"
 #include "consumption/ComputeStripStock.h"
 #include "consumption/ConsumptionTable.h"
-#include "data/Dao.h"
-#include "data/Schema.h"
 #include "host/Context.h"
 #include "strips/Catalogue.h"
 #include "text/OleDate.h"
-#include "tools/HostSim.h"
 
 namespace {
 
 using namespace stripstock;
 
-constexpr int kMeters[] = {3, 7, 12, 15, 22, 30, 41, 58};
-constexpr int kStrips = 30;
-constexpr int kLedgerRows = 2000;
-constexpr int kReadings = 100000;
-constexpr int kDays = 9090;  // close to 25 years, 11 readings a day
+using bench::BenchHost;
+using bench::kLedgerRows;
+using bench::kStrips;
+constexpr int kReadings = bench::kHeavyReadings;
 
-struct Host {
-    std::filesystem::path dir;
-    double now = ToOleDate({2024, 6, 15, 12, 30, 0});
-    Context ctx;
-    std::vector<ListEntry> stripList;
-    std::vector<std::vector<int>> stripMeters;  // by strip ID - 1
-};
-
-std::string AppliesTo(const std::vector<int>& codes) {
-    std::string text;
-    for (int c : codes) {
-        text += '|';
-        text += std::to_string(c);
-        text += '|';
-    }
-    return text;
-}
-
-// 100,000 readings over 25 years from 8 meters, 30 strip definitions with one to three meters
-// each, 2,000 ledger rows (mostly prescriptions, some faulty measurements).
-Host& TheHost() {
-    static Host* host = [] {
-        auto* h = new Host;
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "stripstock-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-        h->dir = pattern;
-        Context& ctx = h->ctx;
-        ctx.engines = std::make_shared<dao::EngineFactory>();
-        ctx.DbPassword = hostsim::kDemoPassword;
-        ctx.clock = [h] { return h->now; };
-        ctx.DiaryDbPath = (h->dir / "bench.vld").string();
-        ctx.StripDbPath = (h->dir / "bench.vlt").string();
-
-        const double today = OleDateOnly(h->now);
-        const double first = today - (kDays - 1);
-        const std::vector<int> meters(std::begin(kMeters), std::end(kMeters));
-        hostsim::CreateDiary(ctx.DiaryDbPath, "Erika", "Mustermann", hostsim::kDemoPassword);
-        const int perDay = kReadings / kDays;
-        hostsim::Generate(ctx.DiaryDbPath, first, today, perDay, meters, 42);
-        const int rest = kReadings - perDay * kDays;
-        hostsim::AddReadings(ctx.DiaryDbPath, kMeters[0], first, rest);
-
-        CreateCompanionDatabase(ctx, ctx.StripDbPath);
-        std::mt19937 rng(7);
-        auto engine = ctx.engines->Create("DAO.DBEngine.36");
-        auto db = engine->OpenDatabase(ctx.StripDbPath, false, false);
-        auto strips = db->OpenRecordset("strips", dao::dbOpenDynaset);
-        for (int s = 0; s < kStrips; ++s) {
-            std::vector<int> codes;
-            const int count = 1 + s % 3;
-            for (int k = 0; k < count; ++k) codes.push_back(kMeters[(s + 3 * k) % 8]);
-            h->stripMeters.push_back(codes);
-            strips->AddNew();
-            strips->SetField("Desc", "Streifen " + std::to_string(s + 1));
-            strips->SetField("AppliesTo", AppliesTo(codes));
-            strips->Update();
-        }
-        strips->Close();
-        auto ledger = db->OpenRecordset("teststrips", dao::dbOpenDynaset);
-        for (int i = 0; i < kLedgerRows; ++i) {
-            const double date = first + std::floor(i * (kDays - 1.0) / kLedgerRows);
-            ledger->AddNew();
-            ledger->SetField("Date", date);
-            if (i % 7 == 3) {
-                ledger->SetField("Type", std::int64_t{kMeters[rng() % 8]});
-                ledger->SetField("Amount", -static_cast<std::int64_t>(1 + rng() % 3));
-            } else {
-                ledger->SetField("Type", static_cast<std::int64_t>(1 + rng() % kStrips));
-                ledger->SetField("Amount", static_cast<std::int64_t>(50 * (1 + rng() % 2)));
-            }
-            ledger->Update();
-        }
-        ledger->Close();
-        db->Close();
-        h->stripList = LoadStripList(ctx, ctx.StripDbPath);
-        if (h->stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
-        return h;
-    }();
-    return *host;
-}
+BenchHost& TheHost() { return bench::HeavyHost(kReadings); }
 
 // ---- (2) the same queries, straight through SQLite -------------------------------------
 
@@ -219,7 +132,7 @@ struct DirectFigures {
 // Total plus every strip definition, the same question each time as the engine gets it:
 // meter list, date range, received (prescriptions, then faulty measurements), readings, latest
 // prescription.
-DirectFigures DirectFill(const Host& h, double& startDate) {
+DirectFigures DirectFill(const BenchHost& h, double& startDate) {
     DirectFigures out;
     const double now = h.now;
     const double today = OleDateOnly(now);
@@ -273,7 +186,7 @@ DirectFigures DirectFill(const Host& h, double& startDate) {
 
 // Both ways must give the same figures, or the timings compare different work.
 bool SameFigures() {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     Context ctx = h.ctx;
     ctx.CalcStartDate = 0.0;
     std::vector<Figures> engine;
@@ -308,7 +221,7 @@ bool SameFigures() {
 // ---- benchmarks -------------------------------------------------------------------------
 
 void BM_FillConsumptionList(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     FillConsumptionList(h.ctx,
                         h.stripList);  // fixes the start date, as the first fill at start-up does
     for (auto _ : state) {
@@ -318,7 +231,7 @@ void BM_FillConsumptionList(benchmark::State& state) {
 }
 
 void BM_DirectSqlite(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     double startDate = 0.0;
     DirectFill(h, startDate);
     for (auto _ : state) {
@@ -328,7 +241,7 @@ void BM_DirectSqlite(benchmark::State& state) {
 }
 
 void BM_GlucoseScan(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     for (auto _ : state) {
         Db diary(h.ctx.DiaryDbPath);
         double sum = 0.0;
@@ -399,13 +312,6 @@ int main(int argc, char** argv) {
         std::printf("  wall ratios: (1)/(2) = %.2f   (1)/(3) = %.2f   (2)/(3) = %.2f\n",
                     fill / direct, fill / scan, direct / scan);
     }
-    // STRIPSTOCK_BENCH_KEEP=1 leaves the host behind for a closer look with other tools.
-    const char* keep = std::getenv("STRIPSTOCK_BENCH_KEEP");
-    if (keep && std::string(keep) == "1") {
-        std::printf("Host kept in %s\n", TheHost().dir.c_str());
-    } else {
-        std::error_code ignored;
-        std::filesystem::remove_all(TheHost().dir, ignored);
-    }
+    bench::RemoveHosts();
     return 0;
 }

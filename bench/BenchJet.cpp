@@ -7,21 +7,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "BenchHost.h"
 #include "consumption/ConsumptionTable.h"
 #include "data/Dao.h"
-#include "data/Schema.h"
 #include "host/Context.h"
 #include "strips/Catalogue.h"
 #include "text/OleDate.h"
@@ -32,66 +29,30 @@ using namespace stripstock;
 namespace fs = std::filesystem;
 
 constexpr int kMeters[] = {73, 24, 25, 12, 13, 23, 33, 35};  // the diary's methods
-constexpr int kStrips = 30;
-constexpr int kLedgerRows = 2000;
 constexpr int kReadings = 100000;
 
-struct Host {
-    fs::path dir;
-    Context ctx;
-    std::vector<ListEntry> stripList;
-};
+using bench::BenchHost;
+using bench::kLedgerRows;
+using bench::kStrips;
 
-// The companion: 30 strip definitions with one to three of the diary's meters each, 2,000
-// ledger rows from 2001 on; the clock in January 2026, after the last reading.
-Host& TheHost() {
-    static Host* host = [] {
-        auto* h = new Host;
-        std::string pattern = (fs::temp_directory_path() / "stripstock-bench-jet-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-        h->dir = pattern;
+// The companion of the shared bench host on the diary's meters, ledger rows from 2001 on; the
+// clock in January 2026, after the last reading.
+BenchHost& TheHost() {
+    static BenchHost* host = [] {
+        auto* h = new BenchHost;
+        h->dir = bench::BenchFolder() / "jet";
+        fs::create_directories(h->dir);
+        h->meters.assign(std::begin(kMeters), std::end(kMeters));
+        h->now = ToOleDate({2026, 1, 15, 12, 30, 0});
         Context& ctx = h->ctx;
         ctx.engines = std::make_shared<dao::EngineFactory>();
         ctx.DbPassword = "quomba";
-        ctx.clock = [] { return ToOleDate({2026, 1, 15, 12, 30, 0}); };
+        ctx.clock = [now = h->now] { return now; };
         ctx.DiaryDbPath = (h->dir / "HEAVY.VLD").string();
         ctx.StripDbPath = (h->dir / "HEAVY.VLT").string();
         fs::copy_file(STRIPSTOCK_HEAVY_JET3, ctx.DiaryDbPath);
-
-        CreateCompanionDatabase(ctx, ctx.StripDbPath);
-        auto db =
-            ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(ctx.StripDbPath, false, false);
-        auto strips = db->OpenRecordset("strips", dao::dbOpenDynaset);
-        for (int s = 0; s < kStrips; ++s) {
-            std::string appliesTo;
-            for (int k = 0; k < 1 + s % 3; ++k)
-                appliesTo += "|" + std::to_string(kMeters[(s + 3 * k) % 8]) + "|";
-            strips->AddNew();
-            strips->SetField("Desc", "Streifen " + std::to_string(s + 1));
-            strips->SetField("AppliesTo", appliesTo);
-            strips->Update();
-        }
-        strips->Close();
-        const double first = ToOleDate({2001, 1, 1, 0, 0, 0});
-        const double last = ToOleDate({2025, 12, 31, 0, 0, 0});
-        std::mt19937 rng(7);
-        auto ledger = db->OpenRecordset("teststrips", dao::dbOpenDynaset);
-        for (int i = 0; i < kLedgerRows; ++i) {
-            ledger->AddNew();
-            ledger->SetField("Date", first + std::floor(i * (last - first) / kLedgerRows));
-            if (i % 7 == 3) {
-                ledger->SetField("Type", std::int64_t{kMeters[rng() % 8]});
-                ledger->SetField("Amount", -static_cast<std::int64_t>(1 + rng() % 3));
-            } else {
-                ledger->SetField("Type", static_cast<std::int64_t>(1 + rng() % kStrips));
-                ledger->SetField("Amount", static_cast<std::int64_t>(50 * (1 + rng() % 2)));
-            }
-            ledger->Update();
-        }
-        ledger->Close();
-        db->Close();
-        h->stripList = LoadStripList(ctx, ctx.StripDbPath);
-        if (h->stripList.size() != kStrips) throw std::runtime_error("strip list not loaded");
+        bench::BuildCompanion(*h, ToOleDate({2001, 1, 1, 0, 0, 0}),
+                              ToOleDate({2025, 12, 31, 0, 0, 0}));
         return h;
     }();
     return *host;
@@ -139,7 +100,7 @@ const char* const kGrouped =
 
 // Both paths must see the same readings, or the timings compare different work.
 bool SameReadings() {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     const long scanned = LibmdbScan(h.ctx.DiaryDbPath).first;
     const long counted = EngineCount(h.ctx, "SELECT count(vdate) as inum FROM GLUCOSE");
     const long grouped = EngineCount(h.ctx, kGrouped);
@@ -157,7 +118,7 @@ bool SameReadings() {
 }
 
 void BM_JetFillConsumptionList(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     // The first fill fixes the start date, as the one at start-up does.
     FillConsumptionList(h.ctx, h.stripList);
     for (auto _ : state) {
@@ -168,19 +129,19 @@ void BM_JetFillConsumptionList(benchmark::State& state) {
 
 // One open of the diary, its readings loaded, one count over them.
 void BM_JetOpenAndCount(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     for (auto _ : state)
         benchmark::DoNotOptimize(EngineCount(h.ctx, "SELECT count(vdate) as inum FROM GLUCOSE"));
 }
 
 // The same open and load, then the grouped read that a one-pass refresh sends.
 void BM_JetOpenAndGroupedRead(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     for (auto _ : state) benchmark::DoNotOptimize(EngineCount(h.ctx, kGrouped));
 }
 
 void BM_LibmdbScan(benchmark::State& state) {
-    Host& h = TheHost();
+    BenchHost& h = TheHost();
     for (auto _ : state) {
         const auto [rows, sum] = LibmdbScan(h.ctx.DiaryDbPath);
         if (rows != kReadings) state.SkipWithError("unexpected number of readings");
@@ -238,7 +199,6 @@ int main(int argc, char** argv) {
         std::printf("  %-44s %9.3f %9.3f   %6.2f\n", label, wall, cpu,
                     scanCpu > 0 ? cpu / scanCpu : 0.0);
     }
-    std::error_code ignored;
-    fs::remove_all(TheHost().dir, ignored);
+    bench::RemoveHosts();
     return 0;
 }

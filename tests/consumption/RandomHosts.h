@@ -135,9 +135,12 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
         double day = readingsFrom + pick(0, static_cast<int>(today - readingsFrom) + 3);
         std::string method = std::to_string(meters[pick(0, 4)]);
         switch (pick(0, 9)) {
-            case 0:
-                method = "NULL";
+            case 0: {
+                // No meter, or a value that is no meter code: a fraction, a text.
+                const char* const odd[] = {"NULL", "NULL", "3.5", "'x'", "7.0"};
+                method = odd[pick(0, 4)];
                 break;
+            }
             case 1:
                 day += pick(1, 86399) / 86400.0;  // a time part the host does not write
                 break;

@@ -167,6 +167,41 @@ TEST_F(EngineTest, recordCountCountsVisitedRecordsUntilMoveLast) {
     EXPECT_EQ(ErrorOf([&] { rs->RecordCount(); }), kErrObjectClosed);
 }
 
+TEST_F(EngineTest, forwardOnlyRecordsetReadsRowByRowAndOnlyForward) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    for (int i = 1; i <= 4; ++i) test::AddLedgerRow(*db, Day(2010, 1, i), 1, 10 * i);
+    auto rs =
+        db->OpenRecordset("Select Date, Amount FROM teststrips ORDER BY Date", dbOpenForwardOnly);
+    EXPECT_FALSE(rs->Bof());
+    rs->MoveFirst();  // still on the first row
+    std::int64_t sum = 0;
+    for (; !rs->Eof(); rs->MoveNext()) sum += ToLong(rs->GetField("amount"));
+    EXPECT_EQ(sum, 100);
+    EXPECT_EQ(rs->RecordCount(), 4);
+    EXPECT_EQ(ErrorOf([&] { rs->GetField("Amount"); }), kErrNoCurrentRecord);
+    EXPECT_EQ(ErrorOf([&] { rs->GetField("Nonsense"); }), kErrItemNotFound);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), kErrNotSupported);
+    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), kErrNoCurrentRecord);
+
+    auto last = db->OpenRecordset("Select Date FROM teststrips ORDER BY Date", dbOpenForwardOnly);
+    last->MoveLast();
+    EXPECT_DOUBLE_EQ(ToDate(last->GetField("Date")), Day(2010, 1, 4));
+    EXPECT_EQ(ErrorOf([&] { last->AddNew(); }), kErrReadOnly);
+    EXPECT_EQ(ErrorOf([&] { last->Edit(); }), kErrReadOnly);
+    EXPECT_EQ(ErrorOf([&] { last->Update(); }), kErrUpdateWithoutAddNew);
+
+    // A record set left open ends with its database.
+    auto open = db->OpenRecordset("Select * FROM teststrips", dbOpenForwardOnly);
+    db->Close();
+    EXPECT_EQ(ErrorOf([&] { open->MoveNext(); }), kErrObjectClosed);
+    auto empty = Engine()
+                     ->OpenDatabase(path, false, true)
+                     ->OpenRecordset("Select * FROM teststrips WHERE Amount > 99", 8);
+    EXPECT_TRUE(empty->Eof());
+    EXPECT_TRUE(empty->Bof());
+    EXPECT_EQ(ErrorOf([&] { empty->MoveFirst(); }), kErrNoCurrentRecord);
+}
+
 TEST_F(EngineTest, addNewFillsDefaultsAndTheEngineNumbersRows) {
     auto db = Engine()->OpenDatabase(path, false, false);
     auto rs = db->OpenRecordset("teststrips", dbOpenDynaset);
