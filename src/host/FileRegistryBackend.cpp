@@ -98,14 +98,27 @@ long FileRegistryBackend::Read(RegDocument& doc, Encoding& encoding, std::string
         return fail(ec ? kErrorReadFault : kErrorAccessDenied, "keine lesbare Datei");
     }
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
+    std::string content;
     if (in.is_open()) {
-        text << in.rdbuf();
+        // Straight into one buffer of the file's size: a store may hold tens of megabytes.
+        in.seekg(0, std::ios::end);
+        const std::streamoff size = in.tellg();
+        in.seekg(0, std::ios::beg);
+        if (size > 0) {
+            content.resize(static_cast<std::size_t>(size));
+            in.read(content.data(), size);
+            content.resize(static_cast<std::size_t>(in.gcount()));
+            // Whatever the file grew by since the size was taken.
+            if (in) {
+                std::ostringstream rest;
+                rest << in.rdbuf();
+                content += std::move(rest).str();
+            }
+        }
     }
     if (!in.is_open() || in.bad()) {
         return fail(kErrorAccessDenied, "die Datei kann nicht gelesen werden");
     }
-    std::string content = std::move(text).str();
     // The registry editor writes UTF-16 with a byte-order mark; such a store is read and
     // written back in the same form.
     encoding = Encoding::Utf8;
@@ -431,6 +444,11 @@ long FileRegistryBackend::QueryKeyClass(RegKey key, std::string& className) {
 }
 
 std::string FileRegistryBackend::StoreProblem() const {
+    // A store that reads is parsed once for this check and the reads that follow.
+    std::shared_ptr<const RegDocument> snapshot;
+    if (Snapshot(snapshot) == kErrorSuccess) {
+        return {};
+    }
     RegDocument doc;
     Encoding encoding = Encoding::Utf8;
     std::string problem;

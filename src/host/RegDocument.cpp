@@ -228,6 +228,9 @@ RegDocument RegDocument::Parse(std::string_view text) {
     // Lines end as the registry editor ends them (CRLF) unless the text uses LF only.
     doc.m_crlf =
         text.find('\n') == std::string_view::npos || text.find("\r\n") != std::string_view::npos;
+    const auto lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    doc.m_lines.reserve(lineCount);
+    doc.m_ends.reserve(lineCount);
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t next = text.find('\n', pos);
@@ -352,29 +355,31 @@ void RegDocument::BuildIndex() {
     m_existing.clear();
     m_blocksOf.clear();
     m_children.clear();
+    m_blocksOf.reserve(m_blocks.size());
+    m_existing.reserve(m_blocks.size());
     std::unordered_map<std::string, std::map<std::string, std::string>> children;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         const Block& b = m_blocks[i];
         if (b.hive == 0) {
             continue;
         }
-        m_blocksOf[Tagged(b.hive, b.fold)].push_back(i);
-        if (b.fold.empty()) {
-            continue;
-        }
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t slash = b.fold.find('\\', start);
-            const std::size_t end = slash == std::string::npos ? b.fold.size() : slash;
-            const std::string parent =
-                Tagged(b.hive, std::string_view(b.fold).substr(0, start == 0 ? 0 : start - 1));
-            children[parent].emplace(b.fold.substr(start, end - start),
-                                     b.path.substr(start, end - start));
-            m_existing.insert(Tagged(b.hive, std::string_view(b.fold).substr(0, end)));
-            if (slash == std::string::npos) {
+        std::string tag = Tagged(b.hive, b.fold);
+        m_blocksOf[tag].push_back(i);
+        // From the key up towards the root: once a key is known, so is every key above it,
+        // each already listed under its parent in its first spelling.
+        const std::size_t tagged = tag.size() - b.fold.size();
+        std::size_t end = b.fold.size();
+        while (end > 0) {
+            tag.resize(tagged + end);
+            if (!m_existing.insert(tag).second) {
                 break;
             }
-            start = slash + 1;
+            const std::size_t slash = b.fold.rfind('\\', end - 1);
+            const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+            const std::size_t parentEnd = slash == std::string::npos ? 0 : slash;
+            children[tag.substr(0, tagged + parentEnd)].emplace(b.fold.substr(start, end - start),
+                                                                b.path.substr(start, end - start));
+            end = parentEnd;
         }
     }
     for (auto& [parent, names] : children) {
