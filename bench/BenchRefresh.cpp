@@ -130,7 +130,7 @@ class TableReporter : public benchmark::ConsoleReporter {
         for (const Run& run : runs) {
             if (run.error_occurred || run.iterations == 0) continue;
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            m_ms[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            m_ms[run.run_name.str()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
         }
         ConsoleReporter::ReportRuns(runs);
     }
