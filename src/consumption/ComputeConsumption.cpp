@@ -86,41 +86,6 @@ Grouped ReadGrouped(const std::shared_ptr<dao::Database>& database, const std::s
     return out;
 }
 
-// The counts per meter, as ReadGrouped gives them, from
-// "SELECT method, vdate, count(vdate) as inum ... GROUP BY method, vdate", keeping each day's.
-Grouped ReadGroupedByDay(const std::shared_ptr<dao::Database>& database, const std::string& sql,
-                         double today, std::vector<ReadingCount>& days) {
-    Grouped out;
-    if (!database) {
-        out.error = dao::kErrObjectClosed;
-        return out;
-    }
-    try {
-        std::map<std::int64_t, std::int64_t> sums;
-        std::int64_t all = 0;
-        const std::shared_ptr<dao::Recordset> rs = database->OpenRecordset(sql, dao::dbOpenDynaset);
-        for (; !rs->Eof(); rs->MoveNext()) {
-            const dao::Value vdate = rs->GetField("vdate");
-            if (dao::IsNull(vdate)) continue;  // count(vdate) counts none of them
-            const std::int64_t count = dao::ToLong64(rs->GetField("inum"));
-            const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"));
-            if (method) sums[*method] += count;
-            all += count;
-            days.push_back({ReadingDay(vdate, today), method, count});
-        }
-        rs->Close();
-        for (const auto& [method, count] : sums) out.byKey.emplace(method, dao::Value(count));
-        out.all.emplace_back(all);
-    } catch (const dao::JetError& e) {
-        DebugLog(kWhere, sql + ": " + std::to_string(e.number()) + " " + e.what());
-        out = Grouped{};
-        out.error = e.number();
-        out.errorText = e.what();
-        days.clear();
-    }
-    return out;
-}
-
 // Readings per whole-numbered meter and over all meters (Null and other values included), as
 // "SELECT method, count(vdate) ... GROUP BY method" gives them. Counted here from one
 // forward-only pass: SQLite would sort every reading to group them.
@@ -131,21 +96,53 @@ struct Counted {
     std::string errorText;
 };
 
-// where selects the readings counted; each has a date, as count(vdate) demands.
-Counted CountReadings(const std::shared_ptr<dao::Database>& database, const std::string& where) {
+// A meter (whole-numbered or none) on one day, for counting readings per both.
+struct MeterDay {
+    double day = 0.0;
+    std::optional<std::int64_t> method;
+    bool operator==(const MeterDay&) const = default;
+};
+
+struct MeterDayHash {
+    std::size_t operator()(const MeterDay& key) const {
+        const std::size_t day = std::hash<double>()(key.day);
+        return key.method ? day ^ (std::hash<std::int64_t>()(*key.method) * 0x9E3779B97F4A7C15ULL)
+                          : day;
+    }
+};
+
+// where selects the readings counted; each has a date, as count(vdate) demands. With days the
+// readings are also counted per meter and day, as "GROUP BY method, vdate" and ReadingDay
+// would give them (the groups of one meter and day merged).
+Counted CountReadings(const std::shared_ptr<dao::Database>& database, const std::string& where,
+                      double today, std::vector<ReadingCount>* days) {
     Counted out;
     if (!database) {
         out.error = dao::kErrObjectClosed;
         return out;
     }
-    const std::string sql = "SELECT method FROM GLUCOSE WHERE " + where;
+    const std::string sql =
+        std::string("SELECT method") + (days ? ", vdate" : "") + " FROM GLUCOSE WHERE " + where;
+    std::unordered_map<MeterDay, std::int64_t, MeterDayHash> perDay;
     try {
         const std::shared_ptr<dao::Recordset> rs =
             database->OpenRecordset(sql, dao::dbOpenForwardOnly);
+        std::optional<dao::Value> lastDate;
+        double lastDay = 0.0;
         for (; !rs->Eof(); rs->MoveNext()) {
             ++out.all;
-            if (const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"))) {
+            const std::optional<std::int64_t> method = WholeKey(rs->GetField("method"));
+            if (method) {
                 ++out.byMethod[*method];
+            }
+            if (days) {
+                // Readings come day by day: the day of the date before is taken again.
+                dao::Value vdate = rs->GetField("vdate");
+                if (!lastDate || *lastDate != vdate) {
+                    lastDay = ReadingDay(vdate, today);
+                    lastDate = std::move(vdate);
+                }
+                ++perDay[MeterDay{lastDay, method}];
             }
         }
         rs->Close();
@@ -154,20 +151,14 @@ Counted CountReadings(const std::shared_ptr<dao::Database>& database, const std:
         out = Counted{};
         out.error = e.number();
         out.errorText = e.what();
+        perDay.clear();
     }
-    return out;
-}
-
-// The per-meter counts of a grouped read.
-Counted CountedOf(const Grouped& grouped) {
-    Counted out;
-    out.error = grouped.error;
-    out.errorText = grouped.errorText;
-    for (const auto& [method, count] : grouped.byKey) {
-        out.byMethod[method] = std::get<std::int64_t>(count);
-    }
-    for (const dao::Value& count : grouped.all) {
-        out.all += std::get<std::int64_t>(count);
+    if (days) {
+        days->clear();
+        days->reserve(perDay.size());
+        for (const auto& [key, count] : perDay) {
+            days->push_back({key.day, key.method, count});
+        }
     }
     return out;
 }
@@ -287,17 +278,10 @@ ConsumptionFigures ComputeConsumption(Context& ctx, const std::vector<ListEntry>
             const std::string where =
                 start != 0.0 ? "vdate between " + SqlDate(start) + " AND " + SqlDate(now)
                              : "vdate Is Not Null";
-            if (byDay) {
-                const std::string sql = "SELECT method, vdate, count(vdate) as inum FROM GLUCOSE" +
-                                        (start != 0.0 ? " WHERE " + where : std::string()) +
-                                        " GROUP BY method, vdate";
-                it = readings
-                         .emplace(start, CountedOf(ReadGroupedByDay(diary, sql, OleDateOnly(now),
-                                                                    days[start])))
-                         .first;
-            } else {
-                it = readings.emplace(start, CountReadings(diary, where)).first;
-            }
+            it = readings
+                     .emplace(start, CountReadings(diary, where, OleDateOnly(now),
+                                                   byDay ? &days[start] : nullptr))
+                     .first;
             if (diaryStatus == 0 && it->second.error != 0 && out.diaryFailure.empty()) {
                 out.diaryFailure = DiaryFailureText(it->second.error, it->second.errorText);
             }
