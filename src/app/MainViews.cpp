@@ -7,7 +7,7 @@
 
 namespace stripstock {
 
-MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey) {
+MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey, Outlook outlook) {
     MainViews views;
     views.stripList = LoadStripList(ctx, ctx.StripDbPath);
     views.prescriptionTree = FillPrescriptionTree(ctx, views.stripList);
@@ -17,11 +17,15 @@ MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey) {
     views.selectedNodeKey = stillThere ? selectedNodeKey : kAllNodeKey;
     views.prescriptionList =
         FillPrescriptionList(ctx, views.stripList, TypeFromNodeKey(views.selectedNodeKey));
-    StockOutlook outlook =
-        ComputeStockOutlook(ctx, views.stripList, ReadForecastSettings(ctx), HistoryStep::Month);
-    views.consumption = std::move(outlook.consumption);
-    views.forecast = std::move(outlook.forecast);
-    views.history = std::move(outlook.history);
+    if (outlook == Outlook::Left) {
+        views.consumption = FillConsumptionList(ctx, views.stripList);
+    } else {
+        StockOutlook made = ComputeStockOutlook(ctx, views.stripList, ReadForecastSettings(ctx),
+                                                HistoryStep::Month);
+        views.consumption = std::move(made.consumption);
+        views.forecast = std::move(made.forecast);
+        views.history = std::move(made.history);
+    }
     views.consumptionHint = ConsumptionHintFor(views.stripList);
     return views;
 }

@@ -27,11 +27,16 @@ struct MainViews {
     History history;                                // its chart, by month
 };
 
+// Whether a rebuild also makes the forecast and its history. The window always shows them; a
+// command that prints neither is spared the per-day reading of the diary they need.
+enum class Outlook { Made, Left };
+
 // Rebuilds every view from the databases, in the start-up's order: strip list, tree, the list
 // of the node keyed selectedNodeKey (of the root when the tree no longer has that node), and
-// the consumption table with the forecast and history made from the same reads. CalcStartDate, once
-// known, stays as it is.
-MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey);
+// the consumption table with the forecast and history made from the same reads (left empty
+// with Outlook::Left). CalcStartDate, once known, stays as it is.
+MainViews RebuildMainViews(Context& ctx, const std::string& selectedNodeKey,
+                           Outlook outlook = Outlook::Made);
 
 // The hint for a first run: shown while there is no strip definition.
 std::string ConsumptionHintFor(const std::vector<ListEntry>& stripList);

@@ -46,7 +46,7 @@ std::string CompanionFileName(const std::string& diaryPath, char separator) {
     return name;
 }
 
-StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
+StartupResult RunStartup(Context& ctx, const std::string& commandLine, Outlook outlook) {
     StartupResult result;
     ctx.IsLoading = true;
     result.meterList = MainMeterList();
@@ -84,7 +84,7 @@ StartupResult RunStartup(Context& ctx, const std::string& commandLine) {
     if (std::string problem = CompanionProblem(ctx); !problem.empty()) {
         result.companionProblem = ctx.StripDbPath + ": " + problem;
     }
-    static_cast<MainViews&>(result) = RebuildMainViews(ctx, kAllNodeKey);
+    static_cast<MainViews&>(result) = RebuildMainViews(ctx, kAllNodeKey, outlook);
     return result;
 }
 

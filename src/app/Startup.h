@@ -34,7 +34,8 @@ struct StartupResult : MainViews {
 // The whole start-up: meter list, host settings, refusal, companion database path and
 // creation, strips table, strip list, prescription tree and list,
 // consumption table. IsLoading is true until the host settings are accepted.
-StartupResult RunStartup(Context& ctx, const std::string& commandLine);
+StartupResult RunStartup(Context& ctx, const std::string& commandLine,
+                         Outlook outlook = Outlook::Made);
 
 // A context with the real services: the registry store of the environment, both engine
 // class names, the local clock, the platform's path separator and the user's data folder.

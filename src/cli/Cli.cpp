@@ -415,7 +415,10 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
         ctx.diaryFile = *given.diary;
     }
 
-    const StartupResult start = RunStartup(ctx, given.host.value_or(""));
+    static const std::set<std::string> showsOutlook = {"forecast", "history"};
+    const StartupResult start =
+        RunStartup(ctx, given.host.value_or(""),
+                   showsOutlook.count(chosen->get_name()) != 0 ? Outlook::Made : Outlook::Left);
     if (start.refused) {
         err << RefusalText(start, "stripstock-cli --diary DATEI BEFEHL") << '\n';
         return kExitStartRefused;

@@ -183,3 +183,14 @@ TEST_F(WindowPlacementTest, isMaximizedOnlyByOne) {
 }
 
 }  // namespace
+
+TEST_F(MainViewsTest, leavesTheOutlookOutOnlyWhenAskedAndTheTableStaysTheSame) {
+    const MainViews made = RebuildMainViews(ctx, kAllNodeKey);
+    const MainViews left = RebuildMainViews(ctx, kAllNodeKey, Outlook::Left);
+    EXPECT_EQ(left.consumption.rows, made.consumption.rows);
+    ASSERT_EQ(made.forecast.strips.size(), 2u);
+    EXPECT_EQ(made.forecast.strips[0].stock, 45);
+    EXPECT_FALSE(made.history.total.rows.empty());
+    EXPECT_TRUE(left.forecast.strips.empty());
+    EXPECT_TRUE(left.history.total.rows.empty());
+}
