@@ -20,6 +20,7 @@
 #include "app/WidgetHelpers.h"
 #include "app/WindowPlacement.h"
 #include "consumption/ConsumptionView.h"
+#include "consumption/ForecastView.h"
 #include "prescriptions/FaultyMeasurementDialog.h"
 #include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/NewPrescriptionDialog.h"
@@ -87,6 +88,8 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     m_vsTab->addTab(m_consumption, QStringLiteral("Verbrauch"));
     m_vsTab->addTab(m_prescriptions, QStringLiteral("Verordnungen"));
     m_vsTab->addTab(m_strips, QStringLiteral("Teststreifen"));
+    m_forecast = new ForecastView(ctx, m_stripList);
+    m_vsTab->addTab(m_forecast, QStringLiteral("Reichweite"));
 
     BuildMeterList(startup);
     BuildChartArea();
@@ -249,6 +252,7 @@ void MainWindow::ShowViews(const MainViews& views, bool stripsChanged) {
                               views.prescriptionList);
     ShowConsumption(views.consumption);
     m_consumption->ShowHint(ToQt(views.consumptionHint));
+    m_forecast->Show(views.forecast, views.history);
 }
 
 void MainWindow::RefreshViews(bool stripsChanged) {
@@ -272,6 +276,7 @@ void MainWindow::ShowConsumption(const ConsumptionTable& table) {
 void MainWindow::RefreshConsumption() {
     BusyCursor busy;
     ShowConsumption(FillConsumptionList(m_ctx, m_stripList));
+    m_forecast->Refresh();
     emit consumptionRefreshed();
 }
 

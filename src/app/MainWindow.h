@@ -16,11 +16,12 @@ class QTabWidget;
 namespace stripstock {
 
 class ConsumptionView;
+class ForecastView;
 class PrescriptionsView;
 class StripDefinitionsView;
 
-// frmteststripmain: the labels above the tabs, the three tabs and the hidden meter list and
-// chart area. It only wires the tabs together; each tab is a class of its own.
+// frmteststripmain: the labels above the tabs, the tabs and the hidden meter list and chart
+// area. It only wires the tabs together; each tab is a class of its own.
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -67,6 +68,7 @@ class MainWindow : public QWidget {
     ConsumptionView* m_consumption = nullptr;
     PrescriptionsView* m_prescriptions = nullptr;
     StripDefinitionsView* m_strips = nullptr;
+    ForecastView* m_forecast = nullptr;
     // The chart area's widgets with their designed tops, kept below the client area.
     std::vector<std::pair<QWidget*, int>> m_chart;
 };

@@ -132,7 +132,9 @@ class MainWindowTest : public QObject {
         const auto window = Start();
         QVERIFY(window);
         QCOMPARE(window->objectName(), QStringLiteral("frmteststripmain"));
-        QCOMPARE(Find<QTabWidget>(window.get(), "vsTab")->count(), 3);
+        auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
+        QCOMPARE((QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}),
+                 (QStringList{u"Verbrauch"_s, u"Verordnungen"_s, u"Teststreifen"_s}));
         QVERIFY(Find<QWidget>(window.get(), "cbMeters")->isHidden());
         for (const char* name : {"Command1_0", "Command1_1", "Command1_2", "Command1_6",
                                  "Command1_3", "Command1_4", "Command1_5"}) {

@@ -473,7 +473,7 @@ class WindowUsabilityTest : public QObject {
         const auto window = StartSeeded();
         QVERIFY(window);
         auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
-        for (int tab = 0; tab < 3; ++tab) {
+        for (int tab = 0; tab < tabs->count(); ++tab) {
             tabs->setCurrentIndex(tab);
             QApplication::processEvents();
             CheckNothingCutOff(window.get());

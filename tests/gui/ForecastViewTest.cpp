@@ -1,0 +1,359 @@
+#include <QCategoryAxis>
+#include <QChart>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QValueAxis>
+
+#include "GuiFixture.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "app/Startup.h"
+#include "consumption/ForecastChart.h"
+#include "consumption/ForecastView.h"
+
+using namespace stripstock;
+using namespace stripstock::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const double kToday = Day(2010, 3, 1);
+
+ForecastRow Row(std::int32_t id, const char* name, std::optional<std::int32_t> stock, double perDay,
+                RunOut runOut, bool warn) {
+    ForecastRow row;
+    row.id = id;
+    row.name = name;
+    row.stock = stock;
+    row.perDay = perDay;
+    row.runOut = runOut;
+    row.warn = warn;
+    return row;
+}
+
+// Four definitions, one of each kind of row: lasting, running low, used up, unused.
+Forecast HandMadeForecast() {
+    Forecast forecast;
+    forecast.today = kToday;
+    forecast.total = Row(-1, "Gesamt", 155, 3.75, {false, kToday + 41}, false);
+    forecast.strips = {
+        Row(1, "Contour", 120, 2.0, {false, kToday + 60}, false),
+        Row(2, "Compact", 10, 1.26, {false, kToday + 8}, true),
+        Row(3, "Aviva", -5, 0.5, {true, std::nullopt}, true),
+        Row(4, "Freestyle", 30, 0.0, {}, false),
+    };
+    return forecast;
+}
+
+// A month of history: each definition received its strips on 1.2.2010 and used some since;
+// "Contour" got a second prescription on 15.2.2010.
+History HandMadeHistory() {
+    History history;
+    const auto strip = [](std::int32_t id, const char* name, std::vector<StockPoint> curve) {
+        StripHistory s;
+        s.id = id;
+        s.name = name;
+        s.curve = std::move(curve);
+        return s;
+    };
+    history.strips = {
+        strip(1, "Contour",
+              {{Day(2010, 2, 1), 0},
+               {Day(2010, 2, 1), 100},
+               {Day(2010, 2, 15), 80},
+               {Day(2010, 2, 15), 130},
+               {Day(2010, 2, 28), 124},
+               {kToday, 120}}),
+        strip(2, "Compact", {{Day(2010, 2, 1), 0}, {Day(2010, 2, 1), 50}, {kToday, 10}}),
+        strip(3, "Aviva", {{Day(2010, 2, 1), 0}, {kToday, -5}}),
+        strip(4, "Freestyle", {{Day(2010, 2, 1), 0}, {Day(2010, 2, 1), 30}, {kToday, 30}}),
+    };
+    return history;
+}
+
+QStringList RowTexts(const QTreeWidget* list, int row) {
+    QStringList cells;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        cells.append(list->topLevelItem(row)->text(column));
+    }
+    return cells;
+}
+
+QLineSeries* SeriesNamed(QChart* chart, const QString& name) {
+    for (QAbstractSeries* series : chart->series()) {
+        if (series->name() == name) {
+            return qobject_cast<QLineSeries*>(series);
+        }
+    }
+    return nullptr;
+}
+
+QDate DateOf(qreal x) { return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(x)).date(); }
+
+// A value the program stored below its own key; "<none>" when it never wrote one.
+std::string AddonValue(TestHost& host, const char* name) {
+    std::string value = "<none>";
+    host.registry->RegReadValue(kHkeyLocalMachine, host.ctx.AddonRegKey, name, value);
+    return value;
+}
+
+}  // namespace
+
+class ForecastViewTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<TestHost> m_host;
+    Context m_ctx;
+    std::vector<ListEntry> m_stripList;
+
+    // "Contour" (meter 33) received 50 strips on 1.2.2010 and used 6 on 10.2.2010.
+    void SeedHost() {
+        m_host->OpenDiary();
+        m_host->CreateCompanion();
+        m_host->AddStrip("Contour", "|33|");
+        m_host->AddLedger(Day(2010, 2, 1), 1, 50);
+        m_host->AddReadings(33, Day(2010, 2, 10), 6);
+        m_ctx = m_host->MakeContext();
+    }
+
+  private slots:
+    void init() {
+        MessageBox::SetTestMode(true);
+        m_host = std::make_unique<TestHost>();
+        m_ctx = m_host->MakeContext();
+    }
+
+    void tableShowsEachRowWithGermanFiguresAndMarksWarnings() {
+        ForecastView view(m_ctx, m_stripList);
+        view.Show(HandMadeForecast(), HandMadeHistory());
+        auto* table = Find<QTreeWidget>(&view, "lvForecast");
+        QCOMPARE(table->columnCount(), 4);
+        const QTreeWidgetItem* header = table->headerItem();
+        QCOMPARE((QStringList{header->text(0), header->text(1), header->text(2), header->text(3)}),
+                 (QStringList{u"Teststreifen"_s, u"Bestand"_s, u"Verbrauch pro Tag"_s,
+                              u"Reicht bis"_s}));
+        QCOMPARE(table->topLevelItemCount(), 5);
+        QCOMPARE(RowTexts(table, 0),
+                 (QStringList{u"Gesamt"_s, u"155"_s, u"3,8"_s, u"11.04.2010"_s}));
+        QCOMPARE(RowTexts(table, 1),
+                 (QStringList{u"Contour"_s, u"120"_s, u"2,0"_s, u"30.04.2010"_s}));
+        QCOMPARE(RowTexts(table, 2),
+                 (QStringList{u"Compact"_s, u"10"_s, u"1,3"_s, u"09.03.2010"_s}));
+        QCOMPARE(RowTexts(table, 3),
+                 (QStringList{u"Aviva"_s, u"-5"_s, u"0,5"_s, u"aufgebraucht"_s}));
+        QCOMPARE(RowTexts(table, 4), (QStringList{u"Freestyle"_s, u"30"_s, u"0,0"_s, QString()}));
+
+        const QIcon warning = view.style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        const QImage warningImage = warning.pixmap(16).toImage();
+        for (int row = 0; row < table->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = table->topLevelItem(row);
+            const bool warns = row == 2 || row == 3;
+            QCOMPARE(item->icon(0).isNull(), !warns);
+            if (warns) {
+                QCOMPARE(item->icon(0).pixmap(16).toImage(), warningImage);
+            }
+            for (int column = 0; column < 4; ++column) {
+                QCOMPARE(item->font(column).bold(), warns);
+                QCOMPARE(item->textAlignment(column) & Qt::AlignRight,
+                         column == 0 ? 0 : int(Qt::AlignRight));
+            }
+        }
+        QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
+                 u"Neue Verordnung nötig für: Compact, Aviva"_s);
+
+        // Nothing warns: the line says how far ahead it looked.
+        Forecast calm = HandMadeForecast();
+        calm.settings.warnDays = 21;
+        calm.strips.resize(1);
+        view.Show(calm, HandMadeHistory());
+        QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
+                 u"Alle Teststreifen reichen länger als 21 Tage."_s);
+        QCOMPARE(table->topLevelItemCount(), 2);
+        QCOMPARE(Find<QSpinBox>(&view, "spnWarnDays")->value(), 21);
+    }
+
+    void chartDrawsEachStockAsStepsAndTheForecastDashed() {
+        ForecastView view(m_ctx, m_stripList);
+        view.Show(HandMadeForecast(), HandMadeHistory());
+        // The legend lays out its markers once it is on screen.
+        view.resize(900, 700);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QChart* chart = Find<ForecastChart>(&view, "chartForecast")->chart();
+        // Four stock lines, two forecasts (the used-up and the unused definition have none)
+        // and the legend's key to the dashes.
+        QCOMPARE(chart->series().size(), 7);
+
+        QLineSeries* contour = SeriesNamed(chart, u"Contour"_s);
+        QVERIFY(contour);
+        const QList<QPointF> points = contour->points();
+        QCOMPARE(points.size(), 6);
+        const QList<QDate> dates{QDate(2010, 2, 1),  QDate(2010, 2, 1),  QDate(2010, 2, 15),
+                                 QDate(2010, 2, 15), QDate(2010, 2, 28), QDate(2010, 3, 1)};
+        const QList<qreal> stocks{0, 100, 80, 130, 124, 120};
+        for (int i = 0; i < points.size(); ++i) {
+            QCOMPARE(DateOf(points[i].x()), dates[i]);
+            QCOMPARE(points[i].y(), stocks[i]);
+        }
+        QCOMPARE(contour->pen().style(), Qt::SolidLine);
+
+        QLineSeries* dashed = SeriesNamed(chart, u"Contour"_s + ForecastChart::ForecastSuffix());
+        QVERIFY(dashed);
+        QCOMPARE(dashed->points().size(), 2);
+        QCOMPARE(DateOf(dashed->points()[0].x()), QDate(2010, 3, 1));
+        QCOMPARE(dashed->points()[0].y(), 120.0);
+        QCOMPARE(DateOf(dashed->points()[1].x()), QDate(2010, 4, 30));
+        QCOMPARE(dashed->points()[1].y(), 0.0);
+        QCOMPARE(dashed->pen().style(), Qt::DashLine);
+        QCOMPARE(dashed->pen().color(), contour->pen().color());
+        QVERIFY(SeriesNamed(chart, u"Compact"_s + ForecastChart::ForecastSuffix()));
+        QVERIFY(!SeriesNamed(chart, u"Aviva"_s + ForecastChart::ForecastSuffix()));
+        QVERIFY(!SeriesNamed(chart, u"Freestyle"_s + ForecastChart::ForecastSuffix()));
+
+        // Each definition has its own colour.
+        QSet<QRgb> colours;
+        for (const char* name : {"Contour", "Compact", "Aviva", "Freestyle"}) {
+            colours.insert(SeriesNamed(chart, QString::fromUtf8(name))->pen().color().rgb());
+        }
+        QCOMPARE(colours.size(), 4);
+
+        QStringList legend;
+        for (QLegendMarker* marker : chart->legend()->markers()) {
+            if (marker->isVisible()) {
+                legend.append(marker->label());
+            }
+        }
+        QCOMPARE(legend, (QStringList{u"Contour"_s, u"Compact"_s, u"Aviva"_s, u"Freestyle"_s,
+                                      u"Prognose (gestrichelt)"_s}));
+
+        // Both axes in German; the dates reach from the first day to the last run-out date.
+        auto* dateAxis = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
+        auto* stockAxis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+        QVERIFY(dateAxis && stockAxis);
+        QCOMPARE(dateAxis->titleText(), u"Datum"_s);
+        QCOMPARE(stockAxis->titleText(), u"Bestand"_s);
+        QCOMPARE(dateAxis->categoriesLabels(),
+                 (QStringList{u"02.2010"_s, u"03.2010"_s, u"04.2010"_s, u"05.2010"_s}));
+        QCOMPARE(DateOf(dateAxis->min()), QDate(2010, 2, 1));
+        QCOMPARE(DateOf(dateAxis->max()), QDate(2010, 5, 1));
+        QVERIFY(stockAxis->min() <= -5 && stockAxis->max() >= 130);
+
+        // A second fill replaces the lines instead of adding to them.
+        view.Show(HandMadeForecast(), HandMadeHistory());
+        QCOMPARE(chart->series().size(), 7);
+        QCOMPARE(chart->axes().size(), 2);
+    }
+
+    void longHistoriesKeepTheDateLabelsApart() {
+        Forecast forecast = HandMadeForecast();
+        forecast.strips = {Row(1, "Contour", 900, 1.0, {false, kToday + 900}, false)};
+        History history;
+        history.strips.resize(1);
+        history.strips[0].id = 1;
+        history.strips[0].name = "Contour";
+        history.strips[0].curve = {{Day(2008, 1, 10), 0}, {Day(2008, 1, 10), 1500}, {kToday, 900}};
+        ForecastChart chart;
+        chart.resize(900, 400);
+        chart.Show(forecast, history);
+        auto* dateAxis = qobject_cast<QCategoryAxis*>(chart.chart()->axes(Qt::Horizontal).value(0));
+        const QStringList labels = dateAxis->categoriesLabels();
+        QVERIFY2(labels.size() <= 9, qPrintable(labels.join(u' ')));
+        QCOMPARE(labels.first(), u"01.2008"_s);
+        const QRegularExpression monthYear(u"^\\d\\d\\.\\d{4}$"_s);
+        for (const QString& label : labels) {
+            QVERIFY2(monthYear.match(label).hasMatch(), qPrintable(label));
+        }
+        // The far run-out date ends the axis a year after today; the line runs on out of sight.
+        QVERIFY(DateOf(dateAxis->max()) >= QDate(2011, 3, 1));
+        QVERIFY(DateOf(dateAxis->max()) < QDate(2011, 3, 1).addMonths(labels.size() > 1 ? 8 : 1));
+    }
+
+    void settingsAreStoredOnlyWhenTheUserChangesThemAndTheTabFollows() {
+        SeedHost();
+        const StartupResult startup = RunStartup(m_ctx, "");
+        m_stripList = startup.stripList;
+        ForecastView view(m_ctx, m_stripList);
+        QSignalSpy changed(&view, &ForecastView::settingsChanged);
+        view.Show(ComputeForecast(m_ctx, m_stripList, ReadForecastSettings(m_ctx)),
+                  ComputeHistory(m_ctx, m_stripList, HistoryStep::Month));
+        auto* table = Find<QTreeWidget>(&view, "lvForecast");
+        auto* warnDays = Find<QSpinBox>(&view, "spnWarnDays");
+        auto* rateDays = Find<QSpinBox>(&view, "spnRateDays");
+        QCOMPARE(warnDays->value(), 14);
+        QCOMPARE(rateDays->value(), 90);
+        // 44 left, 6 used in the 28 days since the first prescription: 205 days more.
+        QCOMPARE(RowTexts(table, 1),
+                 (QStringList{u"Contour"_s, u"44"_s, u"0,2"_s, u"22.09.2010"_s}));
+        QVERIFY(!table->topLevelItem(1)->font(0).bold());
+        view.Refresh();
+        QCOMPARE(AddonValue(*m_host, "WarnDays"), "<none>");
+        QCOMPARE(AddonValue(*m_host, "RateDays"), "<none>");
+        QCOMPARE(changed.count(), 0);
+
+        // Looking far ahead, the definition needs a prescription.
+        warnDays->setValue(300);
+        QCOMPARE(AddonValue(*m_host, "WarnDays"), "300");
+        QCOMPARE(AddonValue(*m_host, "RateDays"), "90");
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(table->topLevelItem(1)->font(0).bold());
+        QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
+                 u"Neue Verordnung nötig für: Contour"_s);
+
+        // Typed digits count once the number is complete.
+        rateDays->selectAll();
+        QTest::keyClicks(rateDays, u"10"_s);
+        QCOMPARE(AddonValue(*m_host, "RateDays"), "90");
+        QTest::keyClick(rateDays, Qt::Key_Return);
+        QCOMPARE(AddonValue(*m_host, "RateDays"), "10");
+        // Nothing used in the last ten days: no run-out date, no warning.
+        QCOMPARE(RowTexts(table, 1), (QStringList{u"Contour"_s, u"44"_s, u"0,0"_s, QString()}));
+        QVERIFY(!table->topLevelItem(1)->font(0).bold());
+        QCOMPARE(ReadForecastSettings(m_ctx), (ForecastSettings{10, 300}));
+    }
+
+    void mainWindowShowsTheTabLastAndRefreshesItWithTheConsumption() {
+        SeedHost();
+        const auto window = MainWindow::Start(m_ctx, QString());
+        QVERIFY(window);
+        auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
+        QStringList captions;
+        for (int i = 0; i < tabs->count(); ++i) {
+            captions.append(tabs->tabText(i));
+        }
+        QCOMPARE(captions, (QStringList{u"Verbrauch"_s, u"Verordnungen"_s, u"Teststreifen"_s,
+                                        u"Reichweite"_s}));
+        QVERIFY(qobject_cast<ForecastView*>(tabs->widget(3)));
+        // The row for the tab's buttons sits at the top right.
+        auto* buttons = window->findChild<QHBoxLayout*>(u"forecastButtons"_s);
+        QVERIFY(buttons);
+        QCOMPARE(buttons->count(), 0);
+
+        auto* table = Find<QTreeWidget>(window.get(), "lvForecast");
+        QCOMPARE(table->topLevelItem(1)->text(1), u"44"_s);
+        m_host->AddLedger(Day(2010, 2, 20), 1, 100);
+        window->RefreshViews();
+        QCOMPARE(table->topLevelItem(1)->text(1), u"144"_s);
+        m_host->AddLedger(Day(2010, 2, 21), 1, 10);
+        window->RefreshConsumption();
+        QCOMPARE(table->topLevelItem(1)->text(1), u"154"_s);
+
+        // A setting the user changed stays through the next rebuild.
+        Find<QSpinBox>(window.get(), "spnWarnDays")->setValue(30);
+        window->RefreshViews();
+        QCOMPARE(Find<QSpinBox>(window.get(), "spnWarnDays")->value(), 30);
+    }
+};
+
+QTEST_MAIN(ForecastViewTest)
+#include "ForecastViewTest.moc"
