@@ -1,6 +1,8 @@
 // Pictures of the windows for the documentation: a host with long strip names, the main window
 // at its default size on each tab and enlarged, and the dialogs it opens. Run on a real display
 // or under Xvfb (scripts/screenshots); the pictures go to the folder named on the command line.
+// With --demo DIR it pictures instead the "Reichweite" tab of the demo host that scripts/demo
+// made in DIR, on the registry store STRIPSTOCK_REGISTRY names.
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +17,7 @@
 
 #include "GuiFixture.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
 #include "data/Schema.h"
 #include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/LedgerStore.h"
@@ -62,17 +65,36 @@ void Save(QWidget* widget, const QString& folder, const char* name) {
     }
 }
 
+// The demo host as its user meets it, with a window large enough for the chart to be read.
+int SaveDemo(const QString& demoDir, const QString& folder) {
+    Context ctx = MakeContext(QDir(demoDir).filePath(QStringLiteral("program")).toStdString());
+    const auto window = MainWindow::Start(ctx, QStringLiteral("VELLIND4|demo"));
+    if (!window) {
+        return 1;
+    }
+    window->resize(960, 720);
+    window->show();
+    auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("vsTab"));
+    tabs->setCurrentIndex(tabs->count() - 1);
+    Save(window.get(), folder, "reichweite");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: stripstock-screenshots FOLDER\n");
+    const bool demo = args.size() == 4 && args[2] == QStringLiteral("--demo");
+    if (args.size() != 2 && !demo) {
+        std::fprintf(stderr, "usage: stripstock-screenshots FOLDER [--demo DIR]\n");
         return 2;
     }
     const QString folder = args[1];
     QDir().mkpath(folder);
+    if (demo) {
+        return SaveDemo(args[3], folder);
+    }
 
     TestHost host;
     host.OpenDiary();
@@ -84,15 +106,16 @@ int main(int argc, char* argv[]) {
     }
     window->show();
     auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("vsTab"));
-    const char* tabNames[] = {"main-verbrauch", "main-verordnungen", "main-teststreifen"};
-    for (int i = 0; i < 3; ++i) {
+    const char* tabNames[] = {"main-verbrauch", "main-verordnungen", "main-teststreifen",
+                              "main-reichweite"};
+    for (int i = 0; i < 4; ++i) {
         tabs->setCurrentIndex(i);
         Save(window.get(), folder, tabNames[i]);
     }
     window->resize(900, 480);
     const char* largeNames[] = {"main-verbrauch-large", "main-verordnungen-large",
-                                "main-teststreifen-large"};
-    for (int i = 0; i < 3; ++i) {
+                                "main-teststreifen-large", "main-reichweite-large"};
+    for (int i = 0; i < 4; ++i) {
         tabs->setCurrentIndex(i);
         Save(window.get(), folder, largeNames[i]);
     }
