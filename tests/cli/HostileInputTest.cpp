@@ -63,9 +63,11 @@ TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
         EXPECT_THAT(err.str(), HasSubstr("Tagebuch selbst")) << args[0];
     }
     EXPECT_EQ(ReadBytes(own), before);
-    // Reading it still works.
-    EXPECT_EQ(Run({"strips"}), kExitDone);
-    EXPECT_EQ(out.str(), "1\tContour\n");
+    // Reading it still works, in every list.
+    EXPECT_EQ(Output({"strips"}), "1\tContour\n");
+    EXPECT_THAT(Output({"prescription-tree"}), HasSubstr("K1\tContour"));
+    EXPECT_THAT(Output({"prescription-list"}), HasSubstr("\t50\tContour"));
+    EXPECT_THAT(Output({"ledger"}), HasSubstr("50x"));
 }
 
 // --- Damaged rows ----------------------------------------------------------------------------
