@@ -61,6 +61,8 @@ TEST_F(SessionTest, fallsBackToTheOlderEngineUnlessForbidden) {
     MakeDiary({});
     ctx.engines->Withdraw("DAO.DBEngine.36");
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0);
+    PatientRecord record;  // the owner is read with whichever engine there is
+    EXPECT_EQ(db_GetPatient(ctx, diaryPath, record), dao::kErrNoCurrentRecord);
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, true), dao::kErrCannotCreateObject);
     EXPECT_EQ(engine, nullptr);
     ctx.engines->Withdraw("DAO.DBEngine.35");
