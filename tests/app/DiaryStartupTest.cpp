@@ -38,7 +38,7 @@ TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolder) {
 
 TEST_F(DiaryStartupTest, aHostDiaryKeepsItsCompanionBesideTheProgram) {
     registry->RegWriteString(kHkeyCurrentUser, hostsim::HostRegKeyFor("VELLIND4"), "DataBaseName",
-                               diary);
+                             diary);
     ASSERT_FALSE(RunStartup(ctx, "").refused);
     EXPECT_EQ(ctx.StripDbPath, Path("program/MEIER.VLT"));
     EXPECT_FALSE(fs::exists(ctx.userDataDir));
