@@ -1,68 +1,51 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/GuiCommandLine.h"
 #include "app/ProgramInfo.h"
 #include "app/Startup.h"
-#include "data/Dao.h"
-#include "host/Registry.h"
-#include "support/TempDir.h"
+#include "support/HostFixture.h"
 #include "tools/HostSim.h"
 
 namespace fs = std::filesystem;
 using namespace stripstock;
-using test::TempDir;
 
 namespace {
 
 // A diary file used without the host: an empty registry store, a read-only program folder
 // and the user's data folder, not yet created.
-class DiaryStartupTest : public ::testing::Test {
+class DiaryStartupTest : public test::HostFixture {
   protected:
     void SetUp() override {
-        fs::create_directories(m_dir.path() / "program");
-        m_registry = std::make_shared<Registry>(MakeFileRegistryBackend(m_dir / "registry.reg"));
-        ctx.registry = m_registry;
-        ctx.engines = std::make_shared<dao::EngineFactory>();
-        ctx.programDir = m_dir / "program";
-        ctx.userDataDir = m_dir / "daten/stripstock";
-        ctx.pathSeparator = '/';
-        ctx.clock = [] { return 45000.5; };
-        m_diary = m_dir / "Meier.vld";
-        hostsim::CreateDiary(m_diary, "Erika", "Meier", "quomba");
+        ctx.userDataDir = Path("daten/stripstock");
+        hostsim::CreateDiary(diary, "Erika", "Meier", hostsim::kDemoPassword);
     }
-
-    TempDir m_dir;
-    std::shared_ptr<Registry> m_registry;
-    Context ctx;
-    std::string m_diary;
 };
 
 TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolder) {
-    ctx.diaryFile = m_diary;
+    ctx.diaryFile = diary;
     const StartupResult result = RunStartup(ctx, "");
     ASSERT_FALSE(result.refused);
-    EXPECT_EQ(ctx.DiaryDbPath, m_diary);
-    EXPECT_EQ(ctx.StripDbPath, m_dir / "daten/stripstock/MEIER.VLT");
+    EXPECT_EQ(ctx.DiaryDbPath, diary);
+    EXPECT_EQ(ctx.StripDbPath, Path("daten/stripstock/MEIER.VLT"));
     EXPECT_TRUE(fs::is_regular_file(ctx.StripDbPath));
-    EXPECT_TRUE(fs::is_empty(m_dir.path() / "program"));
+    EXPECT_TRUE(fs::is_empty(programDir));
     EXPECT_EQ(result.consumption.owner, "Erika Meier");
     ASSERT_FALSE(result.consumption.rows.empty());
     EXPECT_EQ(result.consumption.rows.front().label, "Insgesamt");
 }
 
 TEST_F(DiaryStartupTest, aHostDiaryKeepsItsCompanionBesideTheProgram) {
-    m_registry->RegWriteString(kHkeyCurrentUser, hostsim::HostRegKeyFor("VELLIND4"), "DataBaseName",
-                               m_diary);
+    registry->RegWriteString(kHkeyCurrentUser, hostsim::HostRegKeyFor("VELLIND4"), "DataBaseName",
+                             diary);
     ASSERT_FALSE(RunStartup(ctx, "").refused);
-    EXPECT_EQ(ctx.StripDbPath, m_dir / "program/MEIER.VLT");
+    EXPECT_EQ(ctx.StripDbPath, Path("program/MEIER.VLT"));
     EXPECT_FALSE(fs::exists(ctx.userDataDir));
 }
 
 TEST_F(DiaryStartupTest, refusesAMissingFileWithTheReasonAndCreatesNothing) {
-    ctx.diaryFile = m_dir / "fehlt.vld";
+    ctx.diaryFile = Path("fehlt.vld");
     const StartupResult result = RunStartup(ctx, "");
     EXPECT_TRUE(result.refused);
     EXPECT_TRUE(ctx.IsLoading);
@@ -75,7 +58,7 @@ TEST_F(DiaryStartupTest, refusesAMissingFileWithTheReasonAndCreatesNothing) {
 }
 
 TEST_F(DiaryStartupTest, refusesAFolder) {
-    ctx.diaryFile = m_dir.path().string();
+    ctx.diaryFile = dir.path().string();
     const StartupResult result = RunStartup(ctx, "");
     EXPECT_TRUE(result.refused);
     EXPECT_EQ(result.refusalReason, "Das ist keine Datei: " + ctx.diaryFile);
@@ -93,7 +76,7 @@ TEST_F(DiaryStartupTest, theCompanionInTheDataFolderIsNeverTheDiaryItself) {
     // The user points --diary at the companion: it is read, but no table is added to it.
     fs::create_directories(ctx.userDataDir);
     const std::string companion = ctx.userDataDir + "/X.MDB";
-    hostsim::CreateDiary(companion, "Erika", "Meier", "quomba");
+    hostsim::CreateDiary(companion, "Erika", "Meier", hostsim::kDemoPassword);
     const auto sizeBefore = fs::file_size(companion);
     ctx.diaryFile = companion;
     ASSERT_FALSE(RunStartup(ctx, "").refused);

@@ -10,7 +10,6 @@
 #include "host/Registry.h"
 #include "prescriptions/LedgerList.h"
 #include "strips/StripProperties.h"
-#include "support/TempDir.h"
 #include "text/Regional.h"
 
 using namespace stripstock;
@@ -104,18 +103,6 @@ TEST_F(MainViewsTest, hintsAtTheFirstStepsWhileThereIsNoDefinition) {
               "„Verordnungen“ die erhaltenen Packungen.");
 }
 
-TEST(MainButtonsTest, dispatchesEveryMemberOfTheArray) {
-    EXPECT_EQ(Command1ActionFor(0), Command1Action::NewPrescription);
-    EXPECT_EQ(Command1ActionFor(1), Command1Action::EditLedger);
-    EXPECT_EQ(Command1ActionFor(2), Command1Action::DeletePrescription);
-    EXPECT_EQ(Command1ActionFor(3), Command1Action::NewStrip);
-    EXPECT_EQ(Command1ActionFor(4), Command1Action::EditStrip);
-    EXPECT_EQ(Command1ActionFor(5), Command1Action::DeleteStrip);
-    EXPECT_EQ(Command1ActionFor(6), Command1Action::FaultyMeasurements);
-    EXPECT_EQ(Command1ActionFor(7), Command1Action::None);
-    EXPECT_EQ(Command1ActionFor(-1), Command1Action::None);
-}
-
 TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
     const std::vector<ListEntry> list{{"Contour", 1}, {"", 2}};
     EXPECT_EQ(
@@ -128,21 +115,11 @@ TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
     EXPECT_EQ(DeleteStripQuestion({}, 0), std::nullopt);
 }
 
-class WindowPlacementTest : public ::testing::Test {
+class WindowPlacementTest : public HostFixture {
   protected:
-    void SetUp() override {
-        registry = std::make_shared<Registry>(MakeFileRegistryBackend(dir / "registry.reg"));
-        ctx.registry = registry;
-        ctx.AddonRegKey = "SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip";
-    }
-
     void Set(const char* name, const std::string& value) {
         registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
     }
-
-    TempDir dir;
-    std::shared_ptr<Registry> registry;
-    Context ctx;
 };
 
 TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKey) {

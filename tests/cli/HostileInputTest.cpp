@@ -2,88 +2,36 @@
 // foreign files, the diary as its own companion, odd text and arguments, leftovers of kills.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
-#include "cli/Cli.h"
-#include "data/Dao.h"
-#include "host/Registry.h"
-#include "support/TempDir.h"
-#include "text/OleDate.h"
+#include "CliFixture.h"
+#include "support/Files.h"
+#include "support/RawSql.h"
 #include "tools/HostSim.h"
 
 namespace fs = std::filesystem;
 using namespace stripstock;
+using namespace stripstock::test;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// Runs SQL straight on an SQLite file, bypassing the program's checks as a damaged or foreign
-// file would.
-void Sql(const fs::path& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.string().c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    const std::string text = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << text;
-}
-
-class HostileInputTest : public ::testing::Test {
+class HostileInputTest : public CliFixture {
   protected:
-    HostileInputTest()
-        : m_registryPath(m_dir.path() / "registry.reg"),
-          m_program(m_dir.path() / "program"),
-          m_registry(std::make_shared<Registry>(MakeFileRegistryBackend(m_registryPath.string()))) {
-        fs::create_directories(m_program);
-    }
-
     // A host whose diary is meier.vld beside the program folder (or the path given).
-    void MakeHost(const std::string& diary = {}) {
+    void MakeHost(const std::string& diaryPath = {}) {
         hostsim::InitOptions options;
-        options.diaryPath = diary.empty() ? (m_dir.path() / "meier.vld").string() : diary;
-        options.password = "quomba";
-        hostsim::InitHost(*m_registry, options);
+        options.diaryPath = diaryPath.empty() ? diary : diaryPath;
+        options.password = hostsim::kDemoPassword;
+        hostsim::InitHost(*registry, options);
     }
 
-    fs::path Companion() const { return m_program / "MEIER.VLT"; }
-
-    int Run(const std::vector<std::string>& args) {
-        Context ctx;
-        ctx.registry = m_registry;
-        ctx.engines = std::make_shared<dao::EngineFactory>();
-        ctx.programDir = m_program.string();
-        ctx.pathSeparator = '/';
-        ctx.clock = [] { return ToOleDate(CivilDateTime{2010, 3, 1, 12, 0, 0}); };
-        out.str({});
-        err.str({});
-        return RunCliWithContext(ctx, args, out, err);
-    }
-
-    test::TempDir m_dir;
-    fs::path m_registryPath;
-    fs::path m_program;
-    std::shared_ptr<Registry> m_registry;
-    std::ostringstream out;
-    std::ostringstream err;
+    std::string Companion() const { return programDir + "/MEIER.VLT"; }
+    std::string Store() const { return Path("registry.reg"); }
+    std::string InProgram(const std::string& name) const { return programDir + "/" + name; }
 };
 
 // --- The diary as its own companion -------------------------------------------------------
@@ -91,9 +39,9 @@ class HostileInputTest : public ::testing::Test {
 TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
     // A diary called MEIER.VLT in the program folder is its own companion; its tables happen
     // to exist, so nothing but the refusal keeps the writes out.
-    const fs::path diary = m_program / "MEIER.VLT";
-    MakeHost(diary.string());
-    Sql(diary,
+    const std::string own = Companion();
+    MakeHost(own);
+    Sql(own).Exec(
         "CREATE TABLE teststrips (ID INTEGER PRIMARY KEY AUTOINCREMENT, Date DATETIME_REAL NOT "
         "NULL, Type SHORT DEFAULT 0, Amount SHORT DEFAULT 0, Compatibility VARCHAR(30), "
         "Comments VARCHAR(255));"
@@ -101,7 +49,7 @@ TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
         "Manufacturer VARCHAR(255), PZN VARCHAR(255), AppliesTo VARCHAR(255));"
         "INSERT INTO strips (Desc) VALUES ('Contour');"
         "INSERT INTO teststrips (Date, Type, Amount) VALUES (40000, 1, 50);");
-    const std::string before = ReadBytes(diary);
+    const std::string before = ReadBytes(own);
 
     const std::vector<std::vector<std::string>> writes = {
         {"new-prescription", "--amount", "5", "--date", "1.2.2010"},
@@ -114,10 +62,12 @@ TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
         EXPECT_EQ(Run(args), kExitStorageFailure) << args[0];
         EXPECT_THAT(err.str(), HasSubstr("Tagebuch selbst")) << args[0];
     }
-    EXPECT_EQ(ReadBytes(diary), before);
-    // Reading it still works.
-    EXPECT_EQ(Run({"strips"}), kExitDone);
-    EXPECT_EQ(out.str(), "1\tContour\n");
+    EXPECT_EQ(ReadBytes(own), before);
+    // Reading it still works, in every list.
+    EXPECT_EQ(Output({"strips"}), "1\tContour\n");
+    EXPECT_THAT(Output({"prescription-tree"}), HasSubstr("K1\tContour"));
+    EXPECT_THAT(Output({"prescription-list"}), HasSubstr("\t50\tContour"));
+    EXPECT_THAT(Output({"ledger"}), HasSubstr("50x"));
 }
 
 // --- Damaged rows ----------------------------------------------------------------------------
@@ -126,13 +76,15 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
     MakeHost();
     ASSERT_EQ(Run({"strip-save", "--name", "Contour"}), kExitDone);
     ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone);
-    Sql(Companion(),
-        "INSERT INTO teststrips (Date, Type, Amount) VALUES ('kein Datum', 1, 7);"
-        "INSERT INTO teststrips (Date, Type, Amount) VALUES (x'0102', 1, 8);"
-        "INSERT INTO teststrips (Date, Type, Amount) VALUES (40300, 1099511627776, 9);"
-        "INSERT INTO teststrips (Date, Type, Amount) VALUES (40301, 1, 1099511627776);"
-        "INSERT INTO teststrips (Date, Type, Amount) VALUES (1e12, 1, 11);"
-        "INSERT INTO teststrips (ID, Date, Type, Amount) VALUES (1099511627776, 40302, 1, 10);");
+    Sql(Companion())
+        .Exec(
+            "INSERT INTO teststrips (Date, Type, Amount) VALUES ('kein Datum', 1, 7);"
+            "INSERT INTO teststrips (Date, Type, Amount) VALUES (x'0102', 1, 8);"
+            "INSERT INTO teststrips (Date, Type, Amount) VALUES (40300, 1099511627776, 9);"
+            "INSERT INTO teststrips (Date, Type, Amount) VALUES (40301, 1, 1099511627776);"
+            "INSERT INTO teststrips (Date, Type, Amount) VALUES (1e12, 1, 11);"
+            "INSERT INTO teststrips (ID, Date, Type, Amount) VALUES (1099511627776, 40302, 1, "
+            "10);");
 
     ASSERT_EQ(Run({"ledger"}), kExitDone);
     EXPECT_THAT(out.str(), HasSubstr("01.02.2010"));
@@ -153,7 +105,6 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
 
 TEST_F(HostileInputTest, reportsAnUnreadableCompanionInsteadOfEmptyLists) {
     MakeHost();
-    fs::create_directories(m_program);
     WriteBytes(Companion(), std::string(2048, 'x'));
     for (const char* command : {"strips", "ledger", "prescription-list", "prescription-tree"}) {
         EXPECT_EQ(Run({command}), kExitStorageFailure) << command;
@@ -164,18 +115,18 @@ TEST_F(HostileInputTest, reportsAnUnreadableCompanionInsteadOfEmptyLists) {
     EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}),
               kExitStorageFailure);
     EXPECT_THAT(err.str(), HasSubstr("Die Verordnung konnte nicht gespeichert werden !\n" +
-                                     Companion().string() + ": die Datei ist keine Datenbank"));
+                                     Companion() + ": die Datei ist keine Datenbank"));
     EXPECT_EQ(ReadBytes(Companion()), std::string(2048, 'x'));
 }
 
 TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
     MakeHost();
-    Sql(Companion(), "PRAGMA user_version = 1;");  // an SQLite file without tables
+    Sql(Companion()).Exec("PRAGMA user_version = 1;");  // an SQLite file without tables
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
         << err.str();
     ASSERT_EQ(Run({"strip-save", "--name", "Contour"}), kExitDone) << err.str();
 
-    Sql(Companion(), "DROP TABLE strips;");
+    Sql(Companion()).Exec("DROP TABLE strips;");
     ASSERT_EQ(Run({"strips"}), kExitDone) << err.str();
     ASSERT_EQ(Run({"ledger"}), kExitDone);
     EXPECT_THAT(out.str(), HasSubstr("5x"));
@@ -183,7 +134,7 @@ TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
 
 TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
     MakeHost();
-    Sql(Companion(), "CREATE TABLE kunden (name TEXT);");
+    Sql(Companion()).Exec("CREATE TABLE kunden (name TEXT);");
     const std::string before = ReadBytes(Companion());
     EXPECT_EQ(Run({"strips"}), kExitStorageFailure);
     EXPECT_THAT(err.str(), HasSubstr("teststrips"));
@@ -193,16 +144,16 @@ TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
 TEST_F(HostileInputTest, buildsTheCompanionDespiteLeftoversOfKilledBuilds) {
     MakeHost();
     for (int i = 0; i < 100; ++i) {
-        WriteBytes(m_program / ("MEIER.VLT.new" + std::to_string(i)), "half");
-        WriteBytes(m_program / ("MEIER.VLT.new" + std::to_string(i) + "-journal"), "half");
+        WriteBytes(InProgram("MEIER.VLT.new" + std::to_string(i)), "half");
+        WriteBytes(InProgram("MEIER.VLT.new" + std::to_string(i) + "-journal"), "half");
     }
     // A build of a process that no longer exists (pid far beyond any in use).
-    WriteBytes(m_program / "MEIER.VLT.new999999999-00000000deadbeef", "half");
+    WriteBytes(InProgram("MEIER.VLT.new999999999-00000000deadbeef"), "half");
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
         << err.str();
     ASSERT_EQ(Run({"ledger"}), kExitDone);
     EXPECT_THAT(out.str(), HasSubstr("5x"));
-    for (const auto& entry : fs::directory_iterator(m_program))
+    for (const auto& entry : fs::directory_iterator(programDir))
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
 }
 
@@ -212,11 +163,11 @@ TEST_F(HostileInputTest, clearsLeftoversOfKilledBuildsBesideAnExistingCompanion)
         << err.str();
     // Two builders raced; the one that lost was killed mid-build, or a cleaner was killed
     // between removing a build and its journal.
-    WriteBytes(m_program / "MEIER.VLT.new999999999-00000000deadbeef", "half");
-    WriteBytes(m_program / "MEIER.VLT.new999999998-00000000deadbeef-journal", "half");
+    WriteBytes(InProgram("MEIER.VLT.new999999999-00000000deadbeef"), "half");
+    WriteBytes(InProgram("MEIER.VLT.new999999998-00000000deadbeef-journal"), "half");
     ASSERT_EQ(Run({"ledger"}), kExitDone);
     EXPECT_THAT(out.str(), HasSubstr("5x"));
-    for (const auto& entry : fs::directory_iterator(m_program))
+    for (const auto& entry : fs::directory_iterator(programDir))
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
 }
 
@@ -226,46 +177,46 @@ TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
     const std::string garbage =
         "\x7f"
         "ELF garbage\n[HKEY_LOCAL_MACHINE\\X]\n";
-    WriteBytes(m_registryPath, garbage);
+    WriteBytes(Store(), garbage);
     EXPECT_EQ(Run({"status"}), kExitStartRefused);
     EXPECT_THAT(err.str(), HasSubstr("Registrierungsdatei"));
     EXPECT_THAT(err.str(), HasSubstr("kein Registrierungsexport"));
-    EXPECT_EQ(ReadBytes(m_registryPath), garbage);
+    EXPECT_EQ(ReadBytes(Store()), garbage);
 }
 
 TEST_F(HostileInputTest, readsARegistryStoreInUtf16) {
     MakeHost();
     // The registry editor's default export: UTF-16 little endian with a byte-order mark.
-    const std::string text = ReadBytes(m_registryPath);
+    const std::string text = ReadBytes(Store());
     std::string utf16 = "\xFF\xFE";
     for (const char c : text) {
         utf16 += c;
         utf16 += '\0';
     }
-    WriteBytes(m_registryPath, utf16);
+    WriteBytes(Store(), utf16);
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
         << err.str();
     // LastMeter was written back, still as UTF-16.
-    EXPECT_EQ(ReadBytes(m_registryPath).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(ReadBytes(Store()).substr(0, 2), "\xFF\xFE");
     EXPECT_EQ(Run({"status"}), kExitDone);
 }
 
 TEST_F(HostileInputTest, refusesHostKeysTheRegistryCannotHoldBeforeWritingAnything) {
     MakeHost();
-    const std::string before = ReadBytes(m_registryPath);
+    const std::string before = ReadBytes(Store());
     for (const std::string& host : {std::string(100000, 'A'), std::string("A\\B"),
                                     std::string("..\\..\\x"), std::string(256, 'k')}) {
         EXPECT_EQ(Run({"--host", host, "strips"}), kExitStartRefused);
-        EXPECT_EQ(ReadBytes(m_registryPath), before);
+        EXPECT_EQ(ReadBytes(Store()), before);
     }
     EXPECT_EQ(Run({"--host", std::string(255, 'k'), "strips"}), kExitStartRefused);
-    EXPECT_NE(ReadBytes(m_registryPath), before);  // a name of 255 characters is a key
+    EXPECT_NE(ReadBytes(Store()), before);  // a name of 255 characters is a key
 }
 
 TEST_F(HostileInputTest, removesTemporariesOfKilledRegistryWriters) {
     MakeHost();
-    const fs::path stale = m_registryPath.string() + ".tmp-Ab3xY9";
-    const fs::path notOurs = m_registryPath.string() + ".backup";
+    const fs::path stale = Store() + ".tmp-Ab3xY9";
+    const fs::path notOurs = Store() + ".backup";
     WriteBytes(stale, "half");
     WriteBytes(notOurs, "mine");
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone);
@@ -293,9 +244,10 @@ TEST_F(HostileInputTest, refusesControlCharactersAndBrokenUtf8InTypedText) {
 TEST_F(HostileInputTest, escapesStoredTabsLineBreaksAndBackslashesInTheOutput) {
     MakeHost();
     ASSERT_EQ(Run({"strip-save", "--name", "x"}), kExitDone);
-    Sql(Companion(),
-        "UPDATE strips SET Desc = 'Real' || char(10) || '999' || char(9) || "
-        "'Fake \\ strip';");
+    Sql(Companion())
+        .Exec(
+            "UPDATE strips SET Desc = 'Real' || char(10) || '999' || char(9) || "
+            "'Fake \\ strip';");
     ASSERT_EQ(Run({"strips"}), kExitDone);
     EXPECT_EQ(out.str(), "1\tReal\\n999\\tFake \\\\ strip\n");
 }

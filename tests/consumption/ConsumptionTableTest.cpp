@@ -207,11 +207,17 @@ TEST_F(ConsumptionTableTest, receivedBeyondThirtyTwoBitsIsSummedInSixtyFourBits)
 }
 
 TEST_F(ConsumptionTableTest, stripIdsBeyondSixteenBitsAreLeftOut) {
-    stripList = {{"Huge", 40000}};
+    // The ends of the Type field still name strip types.
+    AddLedger(Day(2024, 1, 2), 32767, 50);
+    AddLedger(Day(2024, 1, 2), -32768, 20);
+    stripList = {{"Huge", 40000}, {"Highest", 32767}, {"Lowest", -32768}, {"Below", -32769}};
 
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
 
-    EXPECT_EQ(table.rows.size(), 1u);
+    std::vector<std::string> labels;
+    for (const ConsumptionRow& row : table.rows) labels.push_back(row.label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"Insgesamt", "davon", "Highest", "Lowest"}));
+    EXPECT_EQ(table.rows[2].stock, "50");
 }
 
 }  // namespace

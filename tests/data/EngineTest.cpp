@@ -279,6 +279,29 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldLimitCase{"Date", Value(2958465.5), 0},
                       FieldLimitCase{"Date", Value(2958466.0), kErrNumericOverflow}));
 
+// A text field holds 1 to 255 characters; one made without a size holds the most.
+TEST_F(EngineTest, textFieldsAreMadeWithUpTo255CharactersAndHoldNoMore) {
+    auto db = Engine()->OpenDatabase(path, false, false);
+    for (const int size : {-1, 256}) {
+        auto bad = db->CreateTableDef("bad");
+        bad.AppendField(bad.CreateField("T", dbText, size));
+        EXPECT_EQ(ErrorOf([&] { db->AppendTableDef(bad); }), kErrInvalidFieldType) << size;
+    }
+    auto notes = db->CreateTableDef("notes");
+    notes.AppendField(notes.CreateField("Unsized", dbText));
+    notes.AppendField(notes.CreateField("Short", dbText, 3));
+    db->AppendTableDef(notes);
+    auto rs = db->OpenRecordset("notes", dbOpenDynaset);
+    rs->AddNew();
+    EXPECT_EQ(ErrorOf([&] { rs->SetField("Unsized", Value(std::string(256, 'x'))); }),
+              kErrFieldTooSmall);
+    EXPECT_EQ(ErrorOf([&] { rs->SetField("Short", Value(std::string("abcd"))); }),
+              kErrFieldTooSmall);
+    rs->SetField("Unsized", Value(std::string(255, 'x')));
+    rs->SetField("Short", Value(std::string("abc")));
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 0);
+}
+
 TEST_F(EngineTest, userTextIsStoredVerbatimNeverAsSql) {
     const std::string evil = "x'); DROP TABLE strips; --\"";
     auto db = Engine()->OpenDatabase(path, false, false);

@@ -61,6 +61,8 @@ TEST_F(SessionTest, fallsBackToTheOlderEngineUnlessForbidden) {
     MakeDiary({});
     ctx.engines->Withdraw("DAO.DBEngine.36");
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0);
+    PatientRecord record;  // the owner is read with whichever engine there is
+    EXPECT_EQ(db_GetPatient(ctx, diaryPath, record), dao::kErrNoCurrentRecord);
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, true), dao::kErrCannotCreateObject);
     EXPECT_EQ(engine, nullptr);
     ctx.engines->Withdraw("DAO.DBEngine.35");
@@ -175,7 +177,8 @@ INSTANTIATE_TEST_SUITE_P(Dates, SqlDateTest,
                          ::testing::Values(SqlDateCase{Day(2009, 12, 31, 23, 59), "#12/31/2009#"},
                                            SqlDateCase{Day(2010, 1, 1), "#1/1/2010#"},
                                            SqlDateCase{Day(2010, 3, 4, 12, 0), "#3/4/2010#"},
-                                           SqlDateCase{0.0, "#12/30/1899#"}));
+                                           SqlDateCase{0.0, "#12/30/1899#"},
+                                           SqlDateCase{Day(999, 1, 2), "#1/2/0999#"}));
 
 }  // namespace
 }  // namespace stripstock

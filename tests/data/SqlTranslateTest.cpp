@@ -42,7 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "SELECT * FROM t WHERE a='#1/1/2010# * ''x'''"},
         TranslateCase{"SELECT * FROM t WHERE a=\"it's \"\"q\"\"\"",
                       "SELECT * FROM t WHERE a='it''s \"q\"'"},
-        TranslateCase{"SELECT * FROM [my table];", "SELECT * FROM [my table]"}));
+        TranslateCase{"SELECT * FROM [my table];", "SELECT * FROM [my table]"},
+        // A minus is no comment.
+        TranslateCase{"SELECT a-1 FROM t WHERE b=-2 AND c - -3 > 0",
+                      "SELECT a-1 FROM t WHERE b=-2 AND c - -3 > 0"}));
 
 struct ErrorCase {
     const char* jet;

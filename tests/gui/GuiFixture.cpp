@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/Startup.h"
 #include "prescriptions/EntryDialog.h"
@@ -50,6 +51,21 @@ void DialogTest::CheckRefusal(EntryDialog& dialog, const QString& message, const
     QCOMPARE(dialog.result(), 0);
     QCOMPARE(dialog.focusWidget(), Find<QWidget>(&dialog, focusName));
     QVERIFY(EntryTexts().isEmpty());
+}
+
+void WindowTest::NewHost() {
+    MessageBox::SetTestMode(true);
+    MessageBox::TakeRecords();
+    m_host = std::make_unique<TestHost>();
+}
+
+std::unique_ptr<MainWindow> WindowTest::Start() {
+    m_ctx = m_host->MakeContext();
+    std::unique_ptr<MainWindow> window = MainWindow::Start(m_ctx, QString());
+    if (window) {
+        window->show();
+    }
+    return window;
 }
 
 ModalWatcher::ModalWatcher() {

@@ -15,7 +15,8 @@
 
 namespace stripstock {
 class EntryDialog;
-}
+class MainWindow;
+}  // namespace stripstock
 
 namespace stripstock::test {
 
@@ -43,6 +44,19 @@ class DialogTest {
 
     std::unique_ptr<TestHost> host;
     Context ctx;
+};
+
+// What the main window's test functions share: message boxes are recorded instead of shown, and
+// each function gets a fresh host on which it starts the window.
+class WindowTest {
+  protected:
+    // Call from the test's init().
+    void NewHost();
+    // The window started on the host as it is now and shown; nullptr when the start was refused.
+    std::unique_ptr<MainWindow> Start();
+
+    std::unique_ptr<TestHost> m_host;
+    Context m_ctx;
 };
 
 // Answers the modal dialogs that exec() shows while it lives: each queued step runs on the

@@ -52,27 +52,11 @@ QStringList ListTexts(const QListWidget* list) {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, public WindowTest {
     Q_OBJECT
 
-  private:
-    std::unique_ptr<TestHost> m_host;
-    Context m_ctx;
-
-    std::unique_ptr<MainWindow> Start() {
-        m_ctx = m_host->MakeContext();
-        std::unique_ptr<MainWindow> window = MainWindow::Start(m_ctx, QString());
-        if (window) {
-            window->show();
-        }
-        return window;
-    }
-
   private slots:
-    void init() {
-        MessageBox::SetTestMode(true);
-        m_host = std::make_unique<TestHost>();
-    }
+    void init() { NewHost(); }
 
     void refusesWithoutDiaryAndShowsNoWindow() {
         QVERIFY(Start() == nullptr);

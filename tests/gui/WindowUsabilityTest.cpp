@@ -94,22 +94,10 @@ void CheckNothingCutOff(const QWidget* root) {
 
 }  // namespace
 
-class WindowUsabilityTest : public QObject {
+class WindowUsabilityTest : public QObject, public WindowTest {
     Q_OBJECT
 
   private:
-    std::unique_ptr<TestHost> m_host;
-    Context m_ctx;
-
-    std::unique_ptr<MainWindow> Start() {
-        m_ctx = m_host->MakeContext();
-        std::unique_ptr<MainWindow> window = MainWindow::Start(m_ctx, QString());
-        if (window) {
-            window->show();
-        }
-        return window;
-    }
-
     std::unique_ptr<MainWindow> StartSeeded() {
         m_host->OpenDiary();
         SeedLedger(*m_host);
@@ -117,11 +105,7 @@ class WindowUsabilityTest : public QObject {
     }
 
   private slots:
-    void init() {
-        MessageBox::SetTestMode(true);
-        MessageBox::TakeRecords();
-        m_host = std::make_unique<TestHost>();
-    }
+    void init() { NewHost(); }
 
     // 1. Every view shows what the databases hold after each change.
     void stripChangesReachEveryView() {

@@ -188,6 +188,13 @@ TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
         EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "w", value));
         EXPECT_EQ(value, "neu");
     }
+    // A store of nothing but the mark has no keys yet and stays UTF-16 when written.
+    for (const std::string& mark : {"\xFF\xFE"s, "\xFE\xFF"s}) {
+        WriteBytes(m_file, mark);
+        Registry reg(MakeFileRegistryBackend(m_file));
+        EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "1"));
+        EXPECT_EQ(ReadBytes(m_file).substr(0, 2), mark);
+    }
 }
 
 #ifndef _WIN32

@@ -248,6 +248,11 @@ TEST(RegDocumentTest, toleratesMalformedLines) {
         EXPECT_TRUE(KeepsAllLines(before, doc.lines()));
         EXPECT_EQ(doc.FindValue(kHklm, "K", "probe"), (Value{kRegSz, "p\0"s}));
     }
+    // A type takes eight hex digits at the most.
+    const RegDocument nine = RegDocument::Parse(
+        "Windows Registry Editor Version "
+        "5.00\n\n[HKEY_LOCAL_MACHINE\\K]\n\"a\"=hex(100000001):01\n");
+    EXPECT_FALSE(nine.FindValue(kHklm, "K", "a"));
 }
 
 // Random damage to a valid text never breaks reading, and edits keep every line they do not

@@ -121,10 +121,12 @@ TEST_P(RegistryTest, readValueFailsAndKeepsDefaultWhenMissing) {
 }
 
 TEST_P(RegistryTest, readValueFailsOnDwordLongerThanFourBytes) {
-    Store(kKey, "v", kRegDword, "\x01\0\0\0\0\0\0\0"s);
-    std::string value = "dflt";
-    EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value));
-    EXPECT_EQ(value, "dflt");
+    for (const std::string& data : {"\x01\0\0\0\0\0\0\0"s, "\x01\0\0\0\0"s}) {
+        Store(kKey, "v", kRegDword, data);
+        std::string value = "dflt";
+        EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value)) << data.size();
+        EXPECT_EQ(value, "dflt");
+    }
 }
 
 TEST_P(RegistryTest, valueAndKeyNamesIgnoreCase) {

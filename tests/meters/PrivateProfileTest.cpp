@@ -63,6 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
                                 "5\0=\0\xE4\0",
                                 20),
                     "BG", "25", "\xC3\xA4"},
+        ProfileCase{"utf16BigEndianBom",
+                    std::string("\xFE\xFF\0[\0B\0G\0]\0\n\0"
+                                "2\0"
+                                "5\0=\0\xE4",
+                                20),
+                    "BG", "25", "\xC3\xA4"},
         ProfileCase{"emptyFile", "", "BG", "25", "dflt"}),
     [](const ::testing::TestParamInfo<ProfileCase>& param) { return param.param.name; });
 

@@ -109,14 +109,17 @@ TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
 }
 
 TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
-    const auto id = AddStrip("Keep", "|7|");
-    const StripForm form = LoadStrip(ctx, id + 1, Meters({7}));
+    // The first definition vanishes: a save that lost its ID would land on "Keep".
+    const auto gone = AddStrip("Gone", "|7|");
+    AddStrip("Keep", "|7|");
+    DeleteStrip(gone);
+    const StripForm form = LoadStrip(ctx, gone, Meters({7}));
     EXPECT_FALSE(form.found);
     EXPECT_EQ(form.name, "");
     EXPECT_THAT(form.selected, ElementsAre(false));
     EXPECT_FALSE(LoadStrip(ctx, 0, {}).found);
 
-    EXPECT_TRUE(Save(id + 1, Meters({7}), {true}).saved);
+    EXPECT_TRUE(Save(gone, Meters({7}), {true}).saved);
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].desc, "Keep");
