@@ -183,7 +183,7 @@ const char* HiveName(std::uint32_t hive) {
 }
 
 // Whether fold names a key strictly below ancestorFold ("" is the root of the hive).
-bool IsUnder(const std::string& fold, const std::string& ancestorFold) {
+bool IsUnder(std::string_view fold, std::string_view ancestorFold) {
     if (ancestorFold.empty()) {
         return !fold.empty();
     }
@@ -192,13 +192,29 @@ bool IsUnder(const std::string& fold, const std::string& ancestorFold) {
            fold[ancestorFold.size()] == '\\';
 }
 
-bool IsSelfOrUnder(const std::string& fold, const std::string& ancestorFold) {
+bool IsSelfOrUnder(std::string_view fold, std::string_view ancestorFold) {
     return fold == ancestorFold || IsUnder(fold, ancestorFold);
 }
 
 // The key path of a key line, or nullopt for a line this store does not use (another hive,
 // a deletion "[-...]", text after the closing bracket).
-std::optional<std::pair<std::uint32_t, std::string>> ParseKeyLine(std::string_view t) {
+// A key path without a trailing "\\"; nullopt when a part is empty or holds a line break or NUL.
+std::optional<std::string_view> ValidPath(std::string_view path) {
+    if (!path.empty() && path.back() == '\\') {
+        path.remove_suffix(1);
+    }
+    if (path.empty()) {
+        return path;
+    }
+    if (path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
+        path.front() == '\\' || path.find("\\\\") != std::string_view::npos ||
+        path.back() == '\\') {
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::optional<std::pair<std::uint32_t, std::string_view>> ParseKeyLine(std::string_view t) {
     const std::size_t close = t.rfind(']');
     if (close == std::string_view::npos || !IsBlankLine(t.substr(close + 1))) {
         return std::nullopt;
@@ -214,17 +230,22 @@ std::optional<std::pair<std::uint32_t, std::string>> ParseKeyLine(std::string_vi
     }
     const std::string_view rest =
         slash == std::string_view::npos ? std::string_view{} : inner.substr(slash + 1);
-    auto path = RegDocument::NormalizePath(rest);
+    const auto path = ValidPath(rest);
     if (!path) {
         return std::nullopt;
     }
-    return std::make_pair(*hive, std::move(*path));
+    return std::make_pair(*hive, *path);
 }
 
 }  // namespace
 
-RegDocument RegDocument::Parse(std::string_view text) {
+RegDocument RegDocument::Parse(std::string_view text) { return ParseBuffer(std::string(text)); }
+
+RegDocument RegDocument::ParseBuffer(std::string buffer) {
     RegDocument doc;
+    auto chunk = std::make_shared<const std::string>(std::move(buffer));
+    const std::string_view text = *chunk;
+    doc.m_chunks.push_back(std::move(chunk));
     // Lines end as the registry editor ends them (CRLF) unless the text uses LF only.
     doc.m_crlf =
         text.find('\n') == std::string_view::npos || text.find("\r\n") != std::string_view::npos;
@@ -253,7 +274,12 @@ RegDocument RegDocument::Parse(std::string_view text) {
 
 std::string RegDocument::Render() const {
     // Every line keeps the ending it was read with; added lines take the text's own.
+    std::size_t size = 0;
+    for (const std::string_view line : m_lines) {
+        size += line.size() + 2;
+    }
     std::string out;
+    out.reserve(size);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i];
         switch (i < m_ends.size() ? m_ends[i] : DefaultEnd()) {
@@ -282,18 +308,11 @@ std::optional<std::uint32_t> RegDocument::HiveFromName(std::string_view name) {
 }
 
 std::optional<std::string> RegDocument::NormalizePath(std::string_view path) {
-    if (!path.empty() && path.back() == '\\') {
-        path.remove_suffix(1);
-    }
-    if (path.empty()) {
-        return std::string{};
-    }
-    if (path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
-        path.front() == '\\' || path.find("\\\\") != std::string_view::npos ||
-        path.back() == '\\') {
+    const auto valid = ValidPath(path);
+    if (!valid) {
         return std::nullopt;
     }
-    return std::string(path);
+    return std::string(*valid);
 }
 
 void RegDocument::Reparse() {
@@ -312,30 +331,11 @@ void RegDocument::Reparse() {
             block.keyLine = i;
             if (auto key = ParseKeyLine(t)) {
                 block.hive = key->first;
-                block.path = std::move(key->second);
+                block.path = key->second;
                 block.fold = UCaseCp1252(block.path);
             }
             m_blocks.push_back(std::move(block));
             continue;
-        }
-        if (m_blocks.empty() || m_blocks.back().hive == 0) {
-            continue;  // text before the first key, or under a key this store does not use
-        }
-        Block& block = m_blocks.back();
-        if (t.substr(0, kClassPrefix.size()) == kClassPrefix) {
-            std::size_t pos = kClassPrefix.size();
-            std::string name;
-            if (!block.className && ReadQuoted(t, pos, name)) {
-                block.className = std::move(name);
-            }
-            continue;
-        }
-        if (!t.empty() && (t.front() == '"' || t.front() == '@')) {
-            ValueLines value;
-            if (ParseValue(i, value)) {
-                i = value.last;
-                block.values.push_back(std::move(value));
-            }
         }
     }
     if (!m_blocks.empty()) {
@@ -344,57 +344,130 @@ void RegDocument::Reparse() {
     BuildIndex();
 }
 
-std::string RegDocument::Tagged(std::uint32_t hive, std::string_view fold) {
-    std::string tag = std::to_string(hive);
-    tag += ':';
-    tag += fold;
-    return tag;
+template <typename OnClass, typename OnValue>
+void RegDocument::ScanBlock(const Block& block, OnClass&& onClass, OnValue&& onValue) const {
+    if (block.hive == 0) {
+        return;  // a key this store does not use: its lines do not count
+    }
+    for (std::size_t i = block.keyLine + 1; i < block.end; ++i) {
+        const std::string_view line = m_lines[i];
+        const std::string_view t = line.substr(SkipBlanks(line, 0));
+        if (t.substr(0, kClassPrefix.size()) == kClassPrefix) {
+            std::size_t pos = kClassPrefix.size();
+            std::string name;
+            if (ReadQuoted(t, pos, name) && onClass(std::move(name)) == Visit::Stop) {
+                return;
+            }
+            continue;
+        }
+        if (!t.empty() && (t.front() == '"' || t.front() == '@')) {
+            ValueLines value;
+            if (ParseValue(i, value)) {
+                // Hex data going on over lines never runs past the next key line.
+                i = value.last;
+                if (onValue(std::move(value)) == Visit::Stop) {
+                    return;
+                }
+            }
+        }
+    }
+}
+
+RegDocument::RegDocument(const RegDocument& other)
+    : m_chunks(other.m_chunks),
+      m_lines(other.m_lines),
+      m_ends(other.m_ends),
+      m_crlf(other.m_crlf),
+      m_blocks(other.m_blocks) {
+    BuildIndex();
+}
+
+RegDocument& RegDocument::operator=(const RegDocument& other) {
+    if (this != &other) {
+        *this = RegDocument(other);
+    }
+    return *this;
+}
+
+const RegDocument::KeyIndex* RegDocument::IndexOf(std::uint32_t hive) const {
+    if (hive == kHkeyLocalMachine) {
+        return &m_machine;
+    }
+    if (hive == kHkeyCurrentUser) {
+        return &m_user;
+    }
+    return nullptr;
+}
+
+const RegDocument::KeyNode* RegDocument::NodeOf(std::uint32_t hive, std::string_view fold) const {
+    const KeyIndex* index = IndexOf(hive);
+    if (index == nullptr) {
+        return nullptr;
+    }
+    const auto it = index->find(fold);
+    return it == index->end() ? nullptr : &it->second;
 }
 
 void RegDocument::BuildIndex() {
-    m_existing.clear();
-    m_blocksOf.clear();
-    m_children.clear();
-    m_blocksOf.reserve(m_blocks.size());
-    m_existing.reserve(m_blocks.size());
-    std::unordered_map<std::string, std::map<std::string, std::string>> children;
+    m_machine.clear();
+    m_user.clear();
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         const Block& b = m_blocks[i];
-        if (b.hive == 0) {
+        KeyIndex* index = b.hive == kHkeyLocalMachine  ? &m_machine
+                          : b.hive == kHkeyCurrentUser ? &m_user
+                                                       : nullptr;
+        if (index == nullptr) {
             continue;
         }
-        std::string tag = Tagged(b.hive, b.fold);
-        m_blocksOf[tag].push_back(i);
+        if (index->empty()) {
+            index->reserve(m_blocks.size());
+        }
+        const std::string_view fold = b.fold;
         // From the key up towards the root: once a key is known, so is every key above it,
         // each already listed under its parent in its first spelling.
-        const std::size_t tagged = tag.size() - b.fold.size();
-        std::size_t end = b.fold.size();
-        while (end > 0) {
-            tag.resize(tagged + end);
-            if (!m_existing.insert(tag).second) {
-                break;
-            }
-            const std::size_t slash = b.fold.rfind('\\', end - 1);
-            const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-            const std::size_t parentEnd = slash == std::string::npos ? 0 : slash;
-            children[tag.substr(0, tagged + parentEnd)].emplace(b.fold.substr(start, end - start),
-                                                                b.path.substr(start, end - start));
+        const auto [own, added] = index->try_emplace(fold);
+        own->second.blocks.push_back(i);
+        // "" is the root of the hive, which lists the top keys.
+        bool fresh = added;
+        std::size_t end = fold.size();
+        while (fresh && end > 0) {
+            const std::size_t slash = fold.rfind('\\', end - 1);
+            const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
+            const std::size_t parentEnd = slash == std::string_view::npos ? 0 : slash;
+            const auto [parent, parentAdded] = index->try_emplace(fold.substr(0, parentEnd));
+            parent->second.children.push_back(b.path.substr(start, end - start));
+            parent->second.childFolds.push_back(fold.substr(start, end - start));
+            fresh = parentAdded;
             end = parentEnd;
         }
     }
-    for (auto& [parent, names] : children) {
-        std::vector<std::string>& list = m_children[parent];
-        list.reserve(names.size());
-        for (auto& entry : names) {
-            list.push_back(std::move(entry.second));
+    // Names sorted by their folded spelling, as a case-insensitive listing gives them.
+    for (KeyIndex* index : {&m_machine, &m_user}) {
+        for (auto& [key, node] : *index) {
+            if (node.children.size() > 1) {
+                std::vector<std::size_t> order(node.children.size());
+                for (std::size_t k = 0; k < order.size(); ++k) {
+                    order[k] = k;
+                }
+                std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t c) {
+                    return node.childFolds[a] < node.childFolds[c];
+                });
+                std::vector<std::string_view> sorted;
+                sorted.reserve(order.size());
+                for (const std::size_t k : order) {
+                    sorted.push_back(node.children[k]);
+                }
+                node.children = std::move(sorted);
+            }
+            node.childFolds = {};
         }
     }
 }
 
 const std::vector<std::size_t>* RegDocument::BlocksOf(std::uint32_t hive,
                                                       const std::string& fold) const {
-    const auto it = m_blocksOf.find(Tagged(hive, fold));
-    return it == m_blocksOf.end() ? nullptr : &it->second;
+    const KeyNode* node = NodeOf(hive, fold);
+    return node == nullptr || node->blocks.empty() ? nullptr : &node->blocks;
 }
 
 bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
@@ -515,7 +588,7 @@ bool RegDocument::KeyExists(std::uint32_t hive, const std::string& path) const {
     if (path.empty()) {
         return true;
     }
-    return m_existing.count(Tagged(hive, UCaseCp1252(path))) != 0;
+    return NodeOf(hive, UCaseCp1252(path)) != nullptr;
 }
 
 std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
@@ -523,10 +596,18 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
     if (!KeyExists(hive, path)) {
         return std::nullopt;
     }
+    std::optional<std::string> className;
     if (const auto* blocks = BlocksOf(hive, UCaseCp1252(path))) {
         for (const std::size_t i : *blocks) {
-            if (m_blocks[i].className) {
-                return m_blocks[i].className;
+            ScanBlock(
+                m_blocks[i],
+                [&](std::string name) {
+                    className = std::move(name);
+                    return Visit::Stop;
+                },
+                [](ValueLines&&) { return Visit::Next; });
+            if (className) {
+                return className;
             }
         }
     }
@@ -534,30 +615,33 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
 }
 
 std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::string& path) const {
-    const std::vector<std::string>* names = SubKeyList(hive, path);
-    return names == nullptr ? std::vector<std::string>{} : *names;
+    const std::vector<std::string_view>* names = SubKeyList(hive, path);
+    return names == nullptr ? std::vector<std::string>{}
+                            : std::vector<std::string>(names->begin(), names->end());
 }
 
-const std::vector<std::string>* RegDocument::SubKeyList(std::uint32_t hive,
-                                                        const std::string& path) const {
-    const auto it = m_children.find(Tagged(hive, UCaseCp1252(path)));
-    return it == m_children.end() ? nullptr : &it->second;
+const std::vector<std::string_view>* RegDocument::SubKeyList(std::uint32_t hive,
+                                                             const std::string& path) const {
+    const KeyNode* node = NodeOf(hive, UCaseCp1252(path));
+    return node == nullptr || node->children.empty() ? nullptr : &node->children;
 }
 
-const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,
-                                                           const std::string& fold,
-                                                           const std::string& nameFold) const {
-    const ValueLines* found = nullptr;
+std::optional<RegDocument::ValueLines> RegDocument::FindValueLines(
+    std::uint32_t hive, const std::string& fold, const std::string& nameFold) const {
+    std::optional<ValueLines> found;
     const auto* blocks = BlocksOf(hive, fold);
     if (blocks == nullptr) {
-        return nullptr;
+        return std::nullopt;
     }
     for (const std::size_t i : *blocks) {
-        for (const auto& v : m_blocks[i].values) {
-            if (v.fold == nameFold) {
-                found = &v;
-            }
-        }
+        ScanBlock(
+            m_blocks[i], [](std::string&&) { return Visit::Next; },
+            [&](ValueLines&& v) {
+                if (v.fold == nameFold) {
+                    found = std::move(v);
+                }
+                return Visit::Next;
+            });
     }
     return found;
 }
@@ -565,11 +649,11 @@ const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,
 std::optional<RegDocument::Value> RegDocument::FindValue(std::uint32_t hive,
                                                          const std::string& path,
                                                          const std::string& name) const {
-    const ValueLines* v = FindValueLines(hive, UCaseCp1252(path), UCaseCp1252(name));
-    if (v == nullptr) {
+    auto v = FindValueLines(hive, UCaseCp1252(path), UCaseCp1252(name));
+    if (!v) {
         return std::nullopt;
     }
-    return v->value;
+    return std::move(v->value);
 }
 
 const RegDocument::Block* RegDocument::LastBlockOf(std::uint32_t hive,
@@ -589,7 +673,20 @@ void RegDocument::InsertLines(std::size_t pos, const std::vector<std::string>& l
         m_ends[pos - 1] = DefaultEnd();
         last = LineEnd::None;
     }
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), lines.begin(), lines.end());
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+    }
+    auto chunk = std::make_shared<const std::string>(std::move(text));
+    std::vector<std::string_view> views;
+    views.reserve(lines.size());
+    std::size_t offset = 0;
+    for (const auto& line : lines) {
+        views.push_back(std::string_view(*chunk).substr(offset, line.size()));
+        offset += line.size();
+    }
+    m_chunks.push_back(std::move(chunk));
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), views.begin(), views.end());
     std::vector<LineEnd> ends(lines.size(), DefaultEnd());
     ends.back() = last;
     m_ends.insert(m_ends.begin() + static_cast<std::ptrdiff_t>(pos), ends.begin(), ends.end());
@@ -611,7 +708,7 @@ void RegDocument::EraseLines(std::size_t first, std::size_t last) {
 void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
                                  const std::string& className) {
     if (m_lines.empty()) {
-        m_lines = {kHeader, ""};
+        InsertLines(0, {kHeader, ""});
         m_ends = {DefaultEnd(), DefaultEnd()};
         Reparse();
     }
@@ -665,7 +762,8 @@ std::string RegDocument::Spelled(std::uint32_t hive, const std::string& path,
     }
     for (const auto& b : m_blocks) {
         if (b.hive == hive && IsSelfOrUnder(b.fold, existingFold)) {
-            return b.path.substr(0, existingFold.size()) + path.substr(existingFold.size());
+            return std::string(b.path.substr(0, existingFold.size())) +
+                   path.substr(existingFold.size());
         }
     }
     return path;
@@ -683,7 +781,7 @@ bool RegDocument::CreateKey(std::uint32_t hive, const std::string& path,
 void RegDocument::SetValue(std::uint32_t hive, const std::string& path, const std::string& name,
                            const Value& value) {
     const std::string fold = UCaseCp1252(path);
-    if (const ValueLines* existing = FindValueLines(hive, fold, UCaseCp1252(name))) {
+    if (const auto existing = FindValueLines(hive, fold, UCaseCp1252(name))) {
         // The value keeps the spelling of its name.
         const std::vector<std::string> lines = RenderValueLines(existing->name, value);
         const std::size_t at = existing->first;
@@ -716,14 +814,16 @@ bool RegDocument::DeleteValue(std::uint32_t hive, const std::string& path,
     const std::string fold = UCaseCp1252(path);
     const std::string nameFold = UCaseCp1252(name);
     std::vector<std::pair<std::size_t, std::size_t>> ranges;
-    for (const auto& b : m_blocks) {
-        if (b.hive != hive || b.fold != fold) {
-            continue;
-        }
-        for (const auto& v : b.values) {
-            if (v.fold == nameFold) {
-                ranges.emplace_back(v.first, v.last);
-            }
+    if (const auto* blocks = BlocksOf(hive, fold)) {
+        for (const std::size_t i : *blocks) {
+            ScanBlock(
+                m_blocks[i], [](std::string&&) { return Visit::Next; },
+                [&](ValueLines&& v) {
+                    if (v.fold == nameFold) {
+                        ranges.emplace_back(v.first, v.last);
+                    }
+                    return Visit::Next;
+                });
         }
     }
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
