@@ -297,6 +297,17 @@ std::string RegDocument::Render() const {
 }
 
 std::optional<std::uint32_t> RegDocument::HiveFromName(std::string_view name) {
+    // Every key line names its hive: plain ASCII names are compared without a folded copy.
+    if (std::all_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        if (EqualsNoCase(name, "HKEY_LOCAL_MACHINE") || EqualsNoCase(name, "HKLM")) {
+            return kHkeyLocalMachine;
+        }
+        if (EqualsNoCase(name, "HKEY_CURRENT_USER") || EqualsNoCase(name, "HKCU")) {
+            return kHkeyCurrentUser;
+        }
+        return std::nullopt;
+    }
     const std::string upper = UCaseCp1252(name);
     if (upper == "HKEY_LOCAL_MACHINE" || upper == "HKLM") {
         return kHkeyLocalMachine;
@@ -317,6 +328,7 @@ std::optional<std::string> RegDocument::NormalizePath(std::string_view path) {
 
 void RegDocument::Reparse() {
     m_blocks.clear();
+    m_folds.clear();
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         std::string_view line = m_lines[i];
         if (i == 0 && line.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -332,7 +344,10 @@ void RegDocument::Reparse() {
             if (auto key = ParseKeyLine(t)) {
                 block.hive = key->first;
                 block.path = key->second;
-                block.fold = UCaseCp1252(block.path);
+                const std::string fold = UCaseCp1252(block.path);
+                block.foldAt = m_folds.size();
+                block.foldSize = fold.size();
+                m_folds.insert(m_folds.end(), fold.begin(), fold.end());
             }
             m_blocks.push_back(std::move(block));
             continue;
@@ -378,7 +393,8 @@ RegDocument::RegDocument(const RegDocument& other)
       m_lines(other.m_lines),
       m_ends(other.m_ends),
       m_crlf(other.m_crlf),
-      m_blocks(other.m_blocks) {
+      m_blocks(other.m_blocks),
+      m_folds(other.m_folds) {
     BuildIndex();
 }
 
@@ -411,6 +427,9 @@ const RegDocument::KeyNode* RegDocument::NodeOf(std::uint32_t hive, std::string_
 void RegDocument::BuildIndex() {
     m_machine.clear();
     m_user.clear();
+    const KeyIndex* lastIndex = nullptr;
+    std::string_view lastParentFold;
+    KeyNode* lastParent = nullptr;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         const Block& b = m_blocks[i];
         KeyIndex* index = b.hive == kHkeyLocalMachine  ? &m_machine
@@ -422,7 +441,7 @@ void RegDocument::BuildIndex() {
         if (index->empty()) {
             index->reserve(m_blocks.size());
         }
-        const std::string_view fold = b.fold;
+        const std::string_view fold = FoldOf(b);
         // From the key up towards the root: once a key is known, so is every key above it,
         // each already listed under its parent in its first spelling.
         const auto [own, added] = index->try_emplace(fold);
@@ -434,10 +453,23 @@ void RegDocument::BuildIndex() {
             const std::size_t slash = fold.rfind('\\', end - 1);
             const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
             const std::size_t parentEnd = slash == std::string_view::npos ? 0 : slash;
-            const auto [parent, parentAdded] = index->try_emplace(fold.substr(0, parentEnd));
-            parent->second.children.push_back(b.path.substr(start, end - start));
-            parent->second.childFolds.push_back(fold.substr(start, end - start));
-            fresh = parentAdded;
+            const std::string_view parentFold = fold.substr(0, parentEnd);
+            // Keys of one parent mostly follow each other: the parent found last spares a
+            // lookup.
+            KeyNode* parent = nullptr;
+            if (index == lastIndex && parentFold == lastParentFold) {
+                parent = lastParent;
+                fresh = false;
+            } else {
+                const auto [it, parentAdded] = index->try_emplace(parentFold);
+                parent = &it->second;
+                fresh = parentAdded;
+                lastIndex = index;
+                lastParentFold = parentFold;
+                lastParent = parent;
+            }
+            parent->children.push_back(b.path.substr(start, end - start));
+            parent->childFolds.push_back(fold.substr(start, end - start));
             end = parentEnd;
         }
     }
@@ -718,7 +750,7 @@ void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
     if (KeyExists(hive, path)) {
         // A key that so far only lies on the way to others goes in front of them.
         for (const auto& b : m_blocks) {
-            if (b.hive == hive && IsUnder(b.fold, fold)) {
+            if (b.hive == hive && IsUnder(FoldOf(b), fold)) {
                 pos = b.keyLine;
                 break;
             }
@@ -732,7 +764,7 @@ void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
             ancestor.erase(slash == std::string::npos ? 0 : slash);
         } while (!ancestor.empty() && !KeyExists(hive, ancestor));
         for (const auto& b : m_blocks) {
-            if (b.hive == hive && IsSelfOrUnder(b.fold, ancestor)) {
+            if (b.hive == hive && IsSelfOrUnder(FoldOf(b), ancestor)) {
                 pos = b.end;
             }
         }
@@ -761,7 +793,7 @@ std::string RegDocument::Spelled(std::uint32_t hive, const std::string& path,
         return path;
     }
     for (const auto& b : m_blocks) {
-        if (b.hive == hive && IsSelfOrUnder(b.fold, existingFold)) {
+        if (b.hive == hive && IsSelfOrUnder(FoldOf(b), existingFold)) {
             return std::string(b.path.substr(0, existingFold.size())) +
                    path.substr(existingFold.size());
         }

@@ -107,7 +107,8 @@ class RegDocument {
     struct Block {
         std::uint32_t hive = 0;  // 0: a key line this store does not use; its lines are kept
         std::string_view path;   // in the key line
-        std::string fold;
+        std::size_t foldAt = 0;  // the folded path in m_folds
+        std::size_t foldSize = 0;
         std::size_t keyLine = 0;
         std::size_t end = 0;  // the next key line, or the end of the text
     };
@@ -142,6 +143,9 @@ class RegDocument {
     std::vector<LineEnd> m_ends;  // one per line
     bool m_crlf = true;
     std::vector<Block> m_blocks;
+    // The folded paths of all blocks, one after the other: a vector, as a move keeps its data
+    // where the index's views point.
+    std::vector<char> m_folds;
     // Every key with a line or on the way to one ("" for the root of the hive), by folded path;
     // keys are views into the blocks' folds, names into the key lines.
     struct KeyNode {
@@ -152,6 +156,9 @@ class RegDocument {
     };
     using KeyIndex = std::unordered_map<std::string_view, KeyNode>;
     const KeyIndex* IndexOf(std::uint32_t hive) const;
+    std::string_view FoldOf(const Block& block) const {
+        return {m_folds.data() + block.foldAt, block.foldSize};
+    }
     const KeyNode* NodeOf(std::uint32_t hive, std::string_view fold) const;
     KeyIndex m_machine;
     KeyIndex m_user;
