@@ -405,7 +405,7 @@ RegDocument& RegDocument::operator=(const RegDocument& other) {
     return *this;
 }
 
-const RegDocument::KeyIndex* RegDocument::IndexOf(std::uint32_t hive) const {
+const std::vector<RegDocument::IndexEntry>* RegDocument::IndexOf(std::uint32_t hive) const {
     if (hive == kHkeyLocalMachine) {
         return &m_machine;
     }
@@ -415,91 +415,42 @@ const RegDocument::KeyIndex* RegDocument::IndexOf(std::uint32_t hive) const {
     return nullptr;
 }
 
-const RegDocument::KeyNode* RegDocument::NodeOf(std::uint32_t hive, std::string_view fold) const {
-    const KeyIndex* index = IndexOf(hive);
-    if (index == nullptr) {
-        return nullptr;
-    }
-    const auto it = index->find(fold);
-    return it == index->end() ? nullptr : &it->second;
-}
+namespace {
+
+bool FoldBefore(const auto& a, const auto& b) { return a.fold < b.fold; }
+
+}  // namespace
 
 void RegDocument::BuildIndex() {
     m_machine.clear();
     m_user.clear();
-    const KeyIndex* lastIndex = nullptr;
-    std::string_view lastParentFold;
-    KeyNode* lastParent = nullptr;
     for (std::size_t i = 0; i < m_blocks.size(); ++i) {
         const Block& b = m_blocks[i];
-        KeyIndex* index = b.hive == kHkeyLocalMachine  ? &m_machine
-                          : b.hive == kHkeyCurrentUser ? &m_user
-                                                       : nullptr;
-        if (index == nullptr) {
-            continue;
-        }
-        if (index->empty()) {
-            index->reserve(m_blocks.size());
-        }
-        const std::string_view fold = FoldOf(b);
-        // From the key up towards the root: once a key is known, so is every key above it,
-        // each already listed under its parent in its first spelling.
-        const auto [own, added] = index->try_emplace(fold);
-        own->second.blocks.push_back(i);
-        // "" is the root of the hive, which lists the top keys.
-        bool fresh = added;
-        std::size_t end = fold.size();
-        while (fresh && end > 0) {
-            const std::size_t slash = fold.rfind('\\', end - 1);
-            const std::size_t start = slash == std::string_view::npos ? 0 : slash + 1;
-            const std::size_t parentEnd = slash == std::string_view::npos ? 0 : slash;
-            const std::string_view parentFold = fold.substr(0, parentEnd);
-            // Keys of one parent mostly follow each other: the parent found last spares a
-            // lookup.
-            KeyNode* parent = nullptr;
-            if (index == lastIndex && parentFold == lastParentFold) {
-                parent = lastParent;
-                fresh = false;
-            } else {
-                const auto [it, parentAdded] = index->try_emplace(parentFold);
-                parent = &it->second;
-                fresh = parentAdded;
-                lastIndex = index;
-                lastParentFold = parentFold;
-                lastParent = parent;
-            }
-            parent->children.push_back(b.path.substr(start, end - start));
-            parent->childFolds.push_back(fold.substr(start, end - start));
-            end = parentEnd;
+        if (b.hive == kHkeyLocalMachine) {
+            m_machine.push_back({FoldOf(b), i});
+        } else if (b.hive == kHkeyCurrentUser) {
+            m_user.push_back({FoldOf(b), i});
         }
     }
-    // Names sorted by their folded spelling, as a case-insensitive listing gives them.
-    for (KeyIndex* index : {&m_machine, &m_user}) {
-        for (auto& [key, node] : *index) {
-            if (node.children.size() > 1) {
-                std::vector<std::size_t> order(node.children.size());
-                for (std::size_t k = 0; k < order.size(); ++k) {
-                    order[k] = k;
-                }
-                std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t c) {
-                    return node.childFolds[a] < node.childFolds[c];
-                });
-                std::vector<std::string_view> sorted;
-                sorted.reserve(order.size());
-                for (const std::size_t k : order) {
-                    sorted.push_back(node.children[k]);
-                }
-                node.children = std::move(sorted);
-            }
-            node.childFolds = {};
+    for (auto* index : {&m_machine, &m_user}) {
+        // Stable: the lines of one key stay in text order. A text written sorted needs none.
+        if (!std::is_sorted(index->begin(), index->end(), FoldBefore<IndexEntry, IndexEntry>)) {
+            std::stable_sort(index->begin(), index->end(), FoldBefore<IndexEntry, IndexEntry>);
         }
     }
+    m_subKeys = std::make_shared<SubKeyCache>();
 }
 
-const std::vector<std::size_t>* RegDocument::BlocksOf(std::uint32_t hive,
-                                                      const std::string& fold) const {
-    const KeyNode* node = NodeOf(hive, fold);
-    return node == nullptr || node->blocks.empty() ? nullptr : &node->blocks;
+std::span<const RegDocument::IndexEntry> RegDocument::BlocksOf(std::uint32_t hive,
+                                                               std::string_view fold) const {
+    const auto* index = IndexOf(hive);
+    if (index == nullptr) {
+        return {};
+    }
+    const IndexEntry key{fold, 0};
+    const auto [first, last] =
+        std::equal_range(index->begin(), index->end(), key, FoldBefore<IndexEntry, IndexEntry>);
+    return {first, last};
 }
 
 bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
@@ -620,7 +571,20 @@ bool RegDocument::KeyExists(std::uint32_t hive, const std::string& path) const {
     if (path.empty()) {
         return true;
     }
-    return NodeOf(hive, UCaseCp1252(path)) != nullptr;
+    const std::string fold = UCaseCp1252(path);
+    if (!BlocksOf(hive, fold).empty()) {
+        return true;
+    }
+    // On the way to a key: the first entry after "fold\\" lies below it, if any does.
+    const auto* index = IndexOf(hive);
+    if (index == nullptr) {
+        return false;
+    }
+    const std::string below = fold + '\\';
+    const IndexEntry key{below, 0};
+    const auto it =
+        std::lower_bound(index->begin(), index->end(), key, FoldBefore<IndexEntry, IndexEntry>);
+    return it != index->end() && it->fold.substr(0, below.size()) == below;
 }
 
 std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
@@ -629,18 +593,16 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
         return std::nullopt;
     }
     std::optional<std::string> className;
-    if (const auto* blocks = BlocksOf(hive, UCaseCp1252(path))) {
-        for (const std::size_t i : *blocks) {
-            ScanBlock(
-                m_blocks[i],
-                [&](std::string name) {
-                    className = std::move(name);
-                    return Visit::Stop;
-                },
-                [](ValueLines&&) { return Visit::Next; });
-            if (className) {
-                return className;
-            }
+    for (const IndexEntry& entry : BlocksOf(hive, UCaseCp1252(path))) {
+        ScanBlock(
+            m_blocks[entry.block],
+            [&](std::string name) {
+                className = std::move(name);
+                return Visit::Stop;
+            },
+            [](ValueLines&&) { return Visit::Next; });
+        if (className) {
+            return className;
         }
     }
     return std::string{};
@@ -654,20 +616,51 @@ std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::str
 
 const std::vector<std::string_view>* RegDocument::SubKeyList(std::uint32_t hive,
                                                              const std::string& path) const {
-    const KeyNode* node = NodeOf(hive, UCaseCp1252(path));
-    return node == nullptr || node->children.empty() ? nullptr : &node->children;
+    const auto* index = IndexOf(hive);
+    if (index == nullptr || !m_subKeys) {
+        return nullptr;
+    }
+    const std::string fold = UCaseCp1252(path);
+    std::string tag = std::to_string(hive);
+    tag += ':';
+    tag += fold;
+    const std::lock_guard<std::mutex> guard(m_subKeys->mutex);
+    if (const auto it = m_subKeys->lists.find(tag); it != m_subKeys->lists.end()) {
+        return it->second.empty() ? nullptr : &it->second;
+    }
+    // The keys below lie together in the sorted index; each name is spelled as the first key
+    // line at or below it spells it.
+    const std::string below = fold.empty() ? std::string{} : fold + '\\';
+    const IndexEntry key{below, 0};
+    auto it =
+        std::lower_bound(index->begin(), index->end(), key, FoldBefore<IndexEntry, IndexEntry>);
+    std::map<std::string_view, std::pair<std::size_t, std::string_view>> names;
+    for (; it != index->end() && it->fold.substr(0, below.size()) == below; ++it) {
+        const std::string_view rest = it->fold.substr(below.size());
+        if (rest.empty()) {
+            continue;  // a key line naming the hive itself
+        }
+        const std::string_view name = rest.substr(0, rest.find('\\'));
+        const std::string_view spelled = m_blocks[it->block].path.substr(below.size(), name.size());
+        const auto [at, added] = names.try_emplace(name, it->block, spelled);
+        if (!added && it->block < at->second.first) {
+            at->second = {it->block, spelled};
+        }
+    }
+    std::vector<std::string_view>& list = m_subKeys->lists[tag];
+    list.reserve(names.size());
+    for (const auto& entry : names) {
+        list.push_back(entry.second.second);
+    }
+    return list.empty() ? nullptr : &list;
 }
 
 std::optional<RegDocument::ValueLines> RegDocument::FindValueLines(
     std::uint32_t hive, const std::string& fold, const std::string& nameFold) const {
     std::optional<ValueLines> found;
-    const auto* blocks = BlocksOf(hive, fold);
-    if (blocks == nullptr) {
-        return std::nullopt;
-    }
-    for (const std::size_t i : *blocks) {
+    for (const IndexEntry& entry : BlocksOf(hive, fold)) {
         ScanBlock(
-            m_blocks[i], [](std::string&&) { return Visit::Next; },
+            m_blocks[entry.block], [](std::string&&) { return Visit::Next; },
             [&](ValueLines&& v) {
                 if (v.fold == nameFold) {
                     found = std::move(v);
@@ -690,8 +683,8 @@ std::optional<RegDocument::Value> RegDocument::FindValue(std::uint32_t hive,
 
 const RegDocument::Block* RegDocument::LastBlockOf(std::uint32_t hive,
                                                    const std::string& fold) const {
-    const auto* blocks = BlocksOf(hive, fold);
-    return blocks == nullptr ? nullptr : &m_blocks[blocks->back()];
+    const auto blocks = BlocksOf(hive, fold);
+    return blocks.empty() ? nullptr : &m_blocks[blocks.back().block];
 }
 
 void RegDocument::InsertLines(std::size_t pos, const std::vector<std::string>& lines) {
@@ -846,17 +839,15 @@ bool RegDocument::DeleteValue(std::uint32_t hive, const std::string& path,
     const std::string fold = UCaseCp1252(path);
     const std::string nameFold = UCaseCp1252(name);
     std::vector<std::pair<std::size_t, std::size_t>> ranges;
-    if (const auto* blocks = BlocksOf(hive, fold)) {
-        for (const std::size_t i : *blocks) {
-            ScanBlock(
-                m_blocks[i], [](std::string&&) { return Visit::Next; },
-                [&](ValueLines&& v) {
-                    if (v.fold == nameFold) {
-                        ranges.emplace_back(v.first, v.last);
-                    }
-                    return Visit::Next;
-                });
-        }
+    for (const IndexEntry& entry : BlocksOf(hive, fold)) {
+        ScanBlock(
+            m_blocks[entry.block], [](std::string&&) { return Visit::Next; },
+            [&](ValueLines&& v) {
+                if (v.fold == nameFold) {
+                    ranges.emplace_back(v.first, v.last);
+                }
+                return Visit::Next;
+            });
     }
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
         EraseLines(it->first, it->second);

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -121,7 +123,6 @@ class RegDocument {
     // Lookups by key path, rebuilt with the blocks: a store with thousands of keys is asked
     // thousands of times per command.
     void BuildIndex();
-    const std::vector<std::size_t>* BlocksOf(std::uint32_t hive, const std::string& fold) const;
     bool ParseValue(std::size_t index, ValueLines& out) const;
     std::optional<ValueLines> FindValueLines(std::uint32_t hive, const std::string& fold,
                                              const std::string& nameFold) const;
@@ -146,22 +147,28 @@ class RegDocument {
     // The folded paths of all blocks, one after the other: a vector, as a move keeps its data
     // where the index's views point.
     std::vector<char> m_folds;
-    // Every key with a line or on the way to one ("" for the root of the hive), by folded path;
-    // keys are views into the blocks' folds, names into the key lines.
-    struct KeyNode {
-        std::vector<std::size_t> blocks;
-        // The direct subkeys, each in its first spelling, sorted by folded name.
-        std::vector<std::string_view> children;
-        std::vector<std::string_view> childFolds;  // while the index is built
+    // The key lines of a hive sorted by folded path (text order among equal paths): a key
+    // exists when it has an entry or one lies below it. Sorting views costs far less than a
+    // node per key in a store with hundreds of thousands of keys.
+    struct IndexEntry {
+        std::string_view fold;
+        std::size_t block = 0;
     };
-    using KeyIndex = std::unordered_map<std::string_view, KeyNode>;
-    const KeyIndex* IndexOf(std::uint32_t hive) const;
+    const std::vector<IndexEntry>* IndexOf(std::uint32_t hive) const;
+    // The entries of the key's own lines, in text order.
+    std::span<const IndexEntry> BlocksOf(std::uint32_t hive, std::string_view fold) const;
     std::string_view FoldOf(const Block& block) const {
         return {m_folds.data() + block.foldAt, block.foldSize};
     }
-    const KeyNode* NodeOf(std::uint32_t hive, std::string_view fold) const;
-    KeyIndex m_machine;
-    KeyIndex m_user;
+    std::vector<IndexEntry> m_machine;
+    std::vector<IndexEntry> m_user;
+    // Subkey lists, made when first asked for: key -> its direct subkeys, each in its first
+    // spelling, sorted by folded name.
+    struct SubKeyCache {
+        std::mutex mutex;
+        std::unordered_map<std::string, std::vector<std::string_view>> lists;
+    };
+    std::shared_ptr<SubKeyCache> m_subKeys;
 };
 
 }  // namespace stripstock
