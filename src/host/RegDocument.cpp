@@ -329,6 +329,18 @@ std::optional<std::string> RegDocument::NormalizePath(std::string_view path) {
 void RegDocument::Reparse() {
     m_blocks.clear();
     m_folds.clear();
+    // Room for every key line at once: growing lists of a large store cost more than a count.
+    std::size_t keyLines = 0;
+    std::size_t keyBytes = 0;
+    for (const std::string_view line : m_lines) {
+        const std::size_t start = SkipBlanks(line, 0);
+        if (start < line.size() && line[start] == '[') {
+            ++keyLines;
+            keyBytes += line.size();
+        }
+    }
+    m_blocks.reserve(keyLines);
+    m_folds.reserve(keyBytes);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         std::string_view line = m_lines[i];
         if (i == 0 && line.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
