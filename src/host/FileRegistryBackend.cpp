@@ -137,7 +137,7 @@ long FileRegistryBackend::Read(RegDocument& doc, Encoding& encoding, std::string
                     "die Datei ist kein Registrierungsexport (die erste Zeile muss \"" +
                         std::string(RegDocument::kHeader) + "\" lauten)");
     }
-    doc = RegDocument::Parse(content);
+    doc = RegDocument::ParseBuffer(std::move(content));
     return kErrorSuccess;
 }
 
@@ -418,7 +418,7 @@ long FileRegistryBackend::EnumKey(RegKey key, std::uint32_t index, std::string& 
     if (const long rc = ReadOpenKey(key, kKeyEnumerateSubKeys, handle, doc); rc != kErrorSuccess) {
         return rc;
     }
-    const std::vector<std::string>* names = doc->SubKeyList(handle.hive, handle.path);
+    const auto* names = doc->SubKeyList(handle.hive, handle.path);
     if (names == nullptr || index >= names->size()) {
         return kErrorNoMoreItems;
     }

@@ -183,7 +183,7 @@ const char* HiveName(std::uint32_t hive) {
 }
 
 // Whether fold names a key strictly below ancestorFold ("" is the root of the hive).
-bool IsUnder(const std::string& fold, const std::string& ancestorFold) {
+bool IsUnder(std::string_view fold, std::string_view ancestorFold) {
     if (ancestorFold.empty()) {
         return !fold.empty();
     }
@@ -192,13 +192,29 @@ bool IsUnder(const std::string& fold, const std::string& ancestorFold) {
            fold[ancestorFold.size()] == '\\';
 }
 
-bool IsSelfOrUnder(const std::string& fold, const std::string& ancestorFold) {
+bool IsSelfOrUnder(std::string_view fold, std::string_view ancestorFold) {
     return fold == ancestorFold || IsUnder(fold, ancestorFold);
 }
 
 // The key path of a key line, or nullopt for a line this store does not use (another hive,
 // a deletion "[-...]", text after the closing bracket).
-std::optional<std::pair<std::uint32_t, std::string>> ParseKeyLine(std::string_view t) {
+// A key path without a trailing "\\"; nullopt when a part is empty or holds a line break or NUL.
+std::optional<std::string_view> ValidPath(std::string_view path) {
+    if (!path.empty() && path.back() == '\\') {
+        path.remove_suffix(1);
+    }
+    if (path.empty()) {
+        return path;
+    }
+    if (path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
+        path.front() == '\\' || path.find("\\\\") != std::string_view::npos ||
+        path.back() == '\\') {
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::optional<std::pair<std::uint32_t, std::string_view>> ParseKeyLine(std::string_view t) {
     const std::size_t close = t.rfind(']');
     if (close == std::string_view::npos || !IsBlankLine(t.substr(close + 1))) {
         return std::nullopt;
@@ -214,17 +230,22 @@ std::optional<std::pair<std::uint32_t, std::string>> ParseKeyLine(std::string_vi
     }
     const std::string_view rest =
         slash == std::string_view::npos ? std::string_view{} : inner.substr(slash + 1);
-    auto path = RegDocument::NormalizePath(rest);
+    const auto path = ValidPath(rest);
     if (!path) {
         return std::nullopt;
     }
-    return std::make_pair(*hive, std::move(*path));
+    return std::make_pair(*hive, *path);
 }
 
 }  // namespace
 
-RegDocument RegDocument::Parse(std::string_view text) {
+RegDocument RegDocument::Parse(std::string_view text) { return ParseBuffer(std::string(text)); }
+
+RegDocument RegDocument::ParseBuffer(std::string buffer) {
     RegDocument doc;
+    auto chunk = std::make_shared<const std::string>(std::move(buffer));
+    const std::string_view text = *chunk;
+    doc.m_chunks.push_back(std::move(chunk));
     // Lines end as the registry editor ends them (CRLF) unless the text uses LF only.
     doc.m_crlf =
         text.find('\n') == std::string_view::npos || text.find("\r\n") != std::string_view::npos;
@@ -253,7 +274,12 @@ RegDocument RegDocument::Parse(std::string_view text) {
 
 std::string RegDocument::Render() const {
     // Every line keeps the ending it was read with; added lines take the text's own.
+    std::size_t size = 0;
+    for (const std::string_view line : m_lines) {
+        size += line.size() + 2;
+    }
     std::string out;
+    out.reserve(size);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         out += m_lines[i];
         switch (i < m_ends.size() ? m_ends[i] : DefaultEnd()) {
@@ -271,6 +297,17 @@ std::string RegDocument::Render() const {
 }
 
 std::optional<std::uint32_t> RegDocument::HiveFromName(std::string_view name) {
+    // Every key line names its hive: plain ASCII names are compared without a folded copy.
+    if (std::all_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        if (EqualsNoCase(name, "HKEY_LOCAL_MACHINE") || EqualsNoCase(name, "HKLM")) {
+            return kHkeyLocalMachine;
+        }
+        if (EqualsNoCase(name, "HKEY_CURRENT_USER") || EqualsNoCase(name, "HKCU")) {
+            return kHkeyCurrentUser;
+        }
+        return std::nullopt;
+    }
     const std::string upper = UCaseCp1252(name);
     if (upper == "HKEY_LOCAL_MACHINE" || upper == "HKLM") {
         return kHkeyLocalMachine;
@@ -282,22 +319,28 @@ std::optional<std::uint32_t> RegDocument::HiveFromName(std::string_view name) {
 }
 
 std::optional<std::string> RegDocument::NormalizePath(std::string_view path) {
-    if (!path.empty() && path.back() == '\\') {
-        path.remove_suffix(1);
-    }
-    if (path.empty()) {
-        return std::string{};
-    }
-    if (path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos ||
-        path.front() == '\\' || path.find("\\\\") != std::string_view::npos ||
-        path.back() == '\\') {
+    const auto valid = ValidPath(path);
+    if (!valid) {
         return std::nullopt;
     }
-    return std::string(path);
+    return std::string(*valid);
 }
 
 void RegDocument::Reparse() {
     m_blocks.clear();
+    m_folds.clear();
+    // Room for every key line at once: growing lists of a large store cost more than a count.
+    std::size_t keyLines = 0;
+    std::size_t keyBytes = 0;
+    for (const std::string_view line : m_lines) {
+        const std::size_t start = SkipBlanks(line, 0);
+        if (start < line.size() && line[start] == '[') {
+            ++keyLines;
+            keyBytes += line.size();
+        }
+    }
+    m_blocks.reserve(keyLines);
+    m_folds.reserve(keyBytes);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         std::string_view line = m_lines[i];
         if (i == 0 && line.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -312,30 +355,14 @@ void RegDocument::Reparse() {
             block.keyLine = i;
             if (auto key = ParseKeyLine(t)) {
                 block.hive = key->first;
-                block.path = std::move(key->second);
-                block.fold = UCaseCp1252(block.path);
+                block.path = key->second;
+                const std::string fold = UCaseCp1252(block.path);
+                block.foldAt = m_folds.size();
+                block.foldSize = fold.size();
+                m_folds.insert(m_folds.end(), fold.begin(), fold.end());
             }
             m_blocks.push_back(std::move(block));
             continue;
-        }
-        if (m_blocks.empty() || m_blocks.back().hive == 0) {
-            continue;  // text before the first key, or under a key this store does not use
-        }
-        Block& block = m_blocks.back();
-        if (t.substr(0, kClassPrefix.size()) == kClassPrefix) {
-            std::size_t pos = kClassPrefix.size();
-            std::string name;
-            if (!block.className && ReadQuoted(t, pos, name)) {
-                block.className = std::move(name);
-            }
-            continue;
-        }
-        if (!t.empty() && (t.front() == '"' || t.front() == '@')) {
-            ValueLines value;
-            if (ParseValue(i, value)) {
-                i = value.last;
-                block.values.push_back(std::move(value));
-            }
         }
     }
     if (!m_blocks.empty()) {
@@ -344,57 +371,98 @@ void RegDocument::Reparse() {
     BuildIndex();
 }
 
-std::string RegDocument::Tagged(std::uint32_t hive, std::string_view fold) {
-    std::string tag = std::to_string(hive);
-    tag += ':';
-    tag += fold;
-    return tag;
-}
-
-void RegDocument::BuildIndex() {
-    m_existing.clear();
-    m_blocksOf.clear();
-    m_children.clear();
-    m_blocksOf.reserve(m_blocks.size());
-    m_existing.reserve(m_blocks.size());
-    std::unordered_map<std::string, std::map<std::string, std::string>> children;
-    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-        const Block& b = m_blocks[i];
-        if (b.hive == 0) {
+template <typename OnClass, typename OnValue>
+void RegDocument::ScanBlock(const Block& block, OnClass&& onClass, OnValue&& onValue) const {
+    if (block.hive == 0) {
+        return;  // a key this store does not use: its lines do not count
+    }
+    for (std::size_t i = block.keyLine + 1; i < block.end; ++i) {
+        const std::string_view line = m_lines[i];
+        const std::string_view t = line.substr(SkipBlanks(line, 0));
+        if (t.substr(0, kClassPrefix.size()) == kClassPrefix) {
+            std::size_t pos = kClassPrefix.size();
+            std::string name;
+            if (ReadQuoted(t, pos, name) && onClass(std::move(name)) == Visit::Stop) {
+                return;
+            }
             continue;
         }
-        std::string tag = Tagged(b.hive, b.fold);
-        m_blocksOf[tag].push_back(i);
-        // From the key up towards the root: once a key is known, so is every key above it,
-        // each already listed under its parent in its first spelling.
-        const std::size_t tagged = tag.size() - b.fold.size();
-        std::size_t end = b.fold.size();
-        while (end > 0) {
-            tag.resize(tagged + end);
-            if (!m_existing.insert(tag).second) {
-                break;
+        if (!t.empty() && (t.front() == '"' || t.front() == '@')) {
+            ValueLines value;
+            if (ParseValue(i, value)) {
+                // Hex data going on over lines never runs past the next key line.
+                i = value.last;
+                if (onValue(std::move(value)) == Visit::Stop) {
+                    return;
+                }
             }
-            const std::size_t slash = b.fold.rfind('\\', end - 1);
-            const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-            const std::size_t parentEnd = slash == std::string::npos ? 0 : slash;
-            children[tag.substr(0, tagged + parentEnd)].emplace(b.fold.substr(start, end - start),
-                                                                b.path.substr(start, end - start));
-            end = parentEnd;
-        }
-    }
-    for (auto& [parent, names] : children) {
-        std::vector<std::string>& list = m_children[parent];
-        list.reserve(names.size());
-        for (auto& entry : names) {
-            list.push_back(std::move(entry.second));
         }
     }
 }
 
-const std::vector<std::size_t>* RegDocument::BlocksOf(std::uint32_t hive,
-                                                      const std::string& fold) const {
-    const auto it = m_blocksOf.find(Tagged(hive, fold));
-    return it == m_blocksOf.end() ? nullptr : &it->second;
+RegDocument::RegDocument(const RegDocument& other)
+    : m_chunks(other.m_chunks),
+      m_lines(other.m_lines),
+      m_ends(other.m_ends),
+      m_crlf(other.m_crlf),
+      m_blocks(other.m_blocks),
+      m_folds(other.m_folds) {
+    BuildIndex();
+}
+
+RegDocument& RegDocument::operator=(const RegDocument& other) {
+    if (this != &other) {
+        *this = RegDocument(other);
+    }
+    return *this;
+}
+
+const std::vector<RegDocument::IndexEntry>* RegDocument::IndexOf(std::uint32_t hive) const {
+    if (hive == kHkeyLocalMachine) {
+        return &m_machine;
+    }
+    if (hive == kHkeyCurrentUser) {
+        return &m_user;
+    }
+    return nullptr;
+}
+
+namespace {
+
+bool FoldBefore(const auto& a, const auto& b) { return a.fold < b.fold; }
+
+}  // namespace
+
+void RegDocument::BuildIndex() {
+    m_machine.clear();
+    m_user.clear();
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        const Block& b = m_blocks[i];
+        if (b.hive == kHkeyLocalMachine) {
+            m_machine.push_back({FoldOf(b), i});
+        } else if (b.hive == kHkeyCurrentUser) {
+            m_user.push_back({FoldOf(b), i});
+        }
+    }
+    for (auto* index : {&m_machine, &m_user}) {
+        // Stable: the lines of one key stay in text order. A text written sorted needs none.
+        if (!std::is_sorted(index->begin(), index->end(), FoldBefore<IndexEntry, IndexEntry>)) {
+            std::stable_sort(index->begin(), index->end(), FoldBefore<IndexEntry, IndexEntry>);
+        }
+    }
+    m_subKeys = std::make_shared<SubKeyCache>();
+}
+
+std::span<const RegDocument::IndexEntry> RegDocument::BlocksOf(std::uint32_t hive,
+                                                               std::string_view fold) const {
+    const auto* index = IndexOf(hive);
+    if (index == nullptr) {
+        return {};
+    }
+    const IndexEntry key{fold, 0};
+    const auto [first, last] =
+        std::equal_range(index->begin(), index->end(), key, FoldBefore<IndexEntry, IndexEntry>);
+    return {first, last};
 }
 
 bool RegDocument::ParseValue(std::size_t index, ValueLines& out) const {
@@ -515,7 +583,20 @@ bool RegDocument::KeyExists(std::uint32_t hive, const std::string& path) const {
     if (path.empty()) {
         return true;
     }
-    return m_existing.count(Tagged(hive, UCaseCp1252(path))) != 0;
+    const std::string fold = UCaseCp1252(path);
+    if (!BlocksOf(hive, fold).empty()) {
+        return true;
+    }
+    // On the way to a key: the first entry after "fold\\" lies below it, if any does.
+    const auto* index = IndexOf(hive);
+    if (index == nullptr) {
+        return false;
+    }
+    const std::string below = fold + '\\';
+    const IndexEntry key{below, 0};
+    const auto it =
+        std::lower_bound(index->begin(), index->end(), key, FoldBefore<IndexEntry, IndexEntry>);
+    return it != index->end() && it->fold.substr(0, below.size()) == below;
 }
 
 std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
@@ -523,41 +604,81 @@ std::optional<std::string> RegDocument::KeyClass(std::uint32_t hive,
     if (!KeyExists(hive, path)) {
         return std::nullopt;
     }
-    if (const auto* blocks = BlocksOf(hive, UCaseCp1252(path))) {
-        for (const std::size_t i : *blocks) {
-            if (m_blocks[i].className) {
-                return m_blocks[i].className;
-            }
+    std::optional<std::string> className;
+    for (const IndexEntry& entry : BlocksOf(hive, UCaseCp1252(path))) {
+        ScanBlock(
+            m_blocks[entry.block],
+            [&](std::string name) {
+                className = std::move(name);
+                return Visit::Stop;
+            },
+            [](ValueLines&&) { return Visit::Next; });
+        if (className) {
+            return className;
         }
     }
     return std::string{};
 }
 
 std::vector<std::string> RegDocument::SubKeys(std::uint32_t hive, const std::string& path) const {
-    const std::vector<std::string>* names = SubKeyList(hive, path);
-    return names == nullptr ? std::vector<std::string>{} : *names;
+    const std::vector<std::string_view>* names = SubKeyList(hive, path);
+    return names == nullptr ? std::vector<std::string>{}
+                            : std::vector<std::string>(names->begin(), names->end());
 }
 
-const std::vector<std::string>* RegDocument::SubKeyList(std::uint32_t hive,
-                                                        const std::string& path) const {
-    const auto it = m_children.find(Tagged(hive, UCaseCp1252(path)));
-    return it == m_children.end() ? nullptr : &it->second;
-}
-
-const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,
-                                                           const std::string& fold,
-                                                           const std::string& nameFold) const {
-    const ValueLines* found = nullptr;
-    const auto* blocks = BlocksOf(hive, fold);
-    if (blocks == nullptr) {
+const std::vector<std::string_view>* RegDocument::SubKeyList(std::uint32_t hive,
+                                                             const std::string& path) const {
+    const auto* index = IndexOf(hive);
+    if (index == nullptr || !m_subKeys) {
         return nullptr;
     }
-    for (const std::size_t i : *blocks) {
-        for (const auto& v : m_blocks[i].values) {
-            if (v.fold == nameFold) {
-                found = &v;
-            }
+    const std::string fold = UCaseCp1252(path);
+    std::string tag = std::to_string(hive);
+    tag += ':';
+    tag += fold;
+    const std::lock_guard<std::mutex> guard(m_subKeys->mutex);
+    if (const auto it = m_subKeys->lists.find(tag); it != m_subKeys->lists.end()) {
+        return it->second.empty() ? nullptr : &it->second;
+    }
+    // The keys below lie together in the sorted index; each name is spelled as the first key
+    // line at or below it spells it.
+    const std::string below = fold.empty() ? std::string{} : fold + '\\';
+    const IndexEntry key{below, 0};
+    auto it =
+        std::lower_bound(index->begin(), index->end(), key, FoldBefore<IndexEntry, IndexEntry>);
+    std::map<std::string_view, std::pair<std::size_t, std::string_view>> names;
+    for (; it != index->end() && it->fold.substr(0, below.size()) == below; ++it) {
+        const std::string_view rest = it->fold.substr(below.size());
+        if (rest.empty()) {
+            continue;  // a key line naming the hive itself
         }
+        const std::string_view name = rest.substr(0, rest.find('\\'));
+        const std::string_view spelled = m_blocks[it->block].path.substr(below.size(), name.size());
+        const auto [at, added] = names.try_emplace(name, it->block, spelled);
+        if (!added && it->block < at->second.first) {
+            at->second = {it->block, spelled};
+        }
+    }
+    std::vector<std::string_view>& list = m_subKeys->lists[tag];
+    list.reserve(names.size());
+    for (const auto& entry : names) {
+        list.push_back(entry.second.second);
+    }
+    return list.empty() ? nullptr : &list;
+}
+
+std::optional<RegDocument::ValueLines> RegDocument::FindValueLines(
+    std::uint32_t hive, const std::string& fold, const std::string& nameFold) const {
+    std::optional<ValueLines> found;
+    for (const IndexEntry& entry : BlocksOf(hive, fold)) {
+        ScanBlock(
+            m_blocks[entry.block], [](std::string&&) { return Visit::Next; },
+            [&](ValueLines&& v) {
+                if (v.fold == nameFold) {
+                    found = std::move(v);
+                }
+                return Visit::Next;
+            });
     }
     return found;
 }
@@ -565,17 +686,17 @@ const RegDocument::ValueLines* RegDocument::FindValueLines(std::uint32_t hive,
 std::optional<RegDocument::Value> RegDocument::FindValue(std::uint32_t hive,
                                                          const std::string& path,
                                                          const std::string& name) const {
-    const ValueLines* v = FindValueLines(hive, UCaseCp1252(path), UCaseCp1252(name));
-    if (v == nullptr) {
+    auto v = FindValueLines(hive, UCaseCp1252(path), UCaseCp1252(name));
+    if (!v) {
         return std::nullopt;
     }
-    return v->value;
+    return std::move(v->value);
 }
 
 const RegDocument::Block* RegDocument::LastBlockOf(std::uint32_t hive,
                                                    const std::string& fold) const {
-    const auto* blocks = BlocksOf(hive, fold);
-    return blocks == nullptr ? nullptr : &m_blocks[blocks->back()];
+    const auto blocks = BlocksOf(hive, fold);
+    return blocks.empty() ? nullptr : &m_blocks[blocks.back().block];
 }
 
 void RegDocument::InsertLines(std::size_t pos, const std::vector<std::string>& lines) {
@@ -589,7 +710,20 @@ void RegDocument::InsertLines(std::size_t pos, const std::vector<std::string>& l
         m_ends[pos - 1] = DefaultEnd();
         last = LineEnd::None;
     }
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), lines.begin(), lines.end());
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+    }
+    auto chunk = std::make_shared<const std::string>(std::move(text));
+    std::vector<std::string_view> views;
+    views.reserve(lines.size());
+    std::size_t offset = 0;
+    for (const auto& line : lines) {
+        views.push_back(std::string_view(*chunk).substr(offset, line.size()));
+        offset += line.size();
+    }
+    m_chunks.push_back(std::move(chunk));
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), views.begin(), views.end());
     std::vector<LineEnd> ends(lines.size(), DefaultEnd());
     ends.back() = last;
     m_ends.insert(m_ends.begin() + static_cast<std::ptrdiff_t>(pos), ends.begin(), ends.end());
@@ -611,7 +745,7 @@ void RegDocument::EraseLines(std::size_t first, std::size_t last) {
 void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
                                  const std::string& className) {
     if (m_lines.empty()) {
-        m_lines = {kHeader, ""};
+        InsertLines(0, {kHeader, ""});
         m_ends = {DefaultEnd(), DefaultEnd()};
         Reparse();
     }
@@ -621,7 +755,7 @@ void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
     if (KeyExists(hive, path)) {
         // A key that so far only lies on the way to others goes in front of them.
         for (const auto& b : m_blocks) {
-            if (b.hive == hive && IsUnder(b.fold, fold)) {
+            if (b.hive == hive && IsUnder(FoldOf(b), fold)) {
                 pos = b.keyLine;
                 break;
             }
@@ -635,7 +769,7 @@ void RegDocument::InsertKeyBlock(std::uint32_t hive, const std::string& path,
             ancestor.erase(slash == std::string::npos ? 0 : slash);
         } while (!ancestor.empty() && !KeyExists(hive, ancestor));
         for (const auto& b : m_blocks) {
-            if (b.hive == hive && IsSelfOrUnder(b.fold, ancestor)) {
+            if (b.hive == hive && IsSelfOrUnder(FoldOf(b), ancestor)) {
                 pos = b.end;
             }
         }
@@ -664,8 +798,9 @@ std::string RegDocument::Spelled(std::uint32_t hive, const std::string& path,
         return path;
     }
     for (const auto& b : m_blocks) {
-        if (b.hive == hive && IsSelfOrUnder(b.fold, existingFold)) {
-            return b.path.substr(0, existingFold.size()) + path.substr(existingFold.size());
+        if (b.hive == hive && IsSelfOrUnder(FoldOf(b), existingFold)) {
+            return std::string(b.path.substr(0, existingFold.size())) +
+                   path.substr(existingFold.size());
         }
     }
     return path;
@@ -683,7 +818,7 @@ bool RegDocument::CreateKey(std::uint32_t hive, const std::string& path,
 void RegDocument::SetValue(std::uint32_t hive, const std::string& path, const std::string& name,
                            const Value& value) {
     const std::string fold = UCaseCp1252(path);
-    if (const ValueLines* existing = FindValueLines(hive, fold, UCaseCp1252(name))) {
+    if (const auto existing = FindValueLines(hive, fold, UCaseCp1252(name))) {
         // The value keeps the spelling of its name.
         const std::vector<std::string> lines = RenderValueLines(existing->name, value);
         const std::size_t at = existing->first;
@@ -716,15 +851,15 @@ bool RegDocument::DeleteValue(std::uint32_t hive, const std::string& path,
     const std::string fold = UCaseCp1252(path);
     const std::string nameFold = UCaseCp1252(name);
     std::vector<std::pair<std::size_t, std::size_t>> ranges;
-    for (const auto& b : m_blocks) {
-        if (b.hive != hive || b.fold != fold) {
-            continue;
-        }
-        for (const auto& v : b.values) {
-            if (v.fold == nameFold) {
-                ranges.emplace_back(v.first, v.last);
-            }
-        }
+    for (const IndexEntry& entry : BlocksOf(hive, fold)) {
+        ScanBlock(
+            m_blocks[entry.block], [](std::string&&) { return Visit::Next; },
+            [&](ValueLines&& v) {
+                if (v.fold == nameFold) {
+                    ranges.emplace_back(v.first, v.last);
+                }
+                return Visit::Next;
+            });
     }
     for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
         EraseLines(it->first, it->second);

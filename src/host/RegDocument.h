@@ -3,11 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace stripstock {
@@ -39,6 +41,10 @@ namespace stripstock {
 //
 // The text is held as its lines. Edits replace or insert only the lines of the key or value
 // they touch; comments, unknown and malformed lines stay as they were.
+//
+// A store may hold hundreds of thousands of keys of other programs while a command asks for a
+// few: the text stays one buffer with lines as views into it, and values and classes are read
+// from a key's lines only when asked for.
 class RegDocument {
   public:
     struct Value {
@@ -50,7 +56,15 @@ class RegDocument {
     static constexpr const char* kHeader = "Windows Registry Editor Version 5.00";
 
     RegDocument() = default;
+    // The index points into the document's own blocks: a copy builds its own.
+    RegDocument(const RegDocument& other);
+    RegDocument& operator=(const RegDocument& other);
+    RegDocument(RegDocument&&) noexcept = default;
+    RegDocument& operator=(RegDocument&&) noexcept = default;
+    ~RegDocument() = default;
     static RegDocument Parse(std::string_view text);
+    // The same without a copy of the text.
+    static RegDocument ParseBuffer(std::string text);
     std::string Render() const;
 
     // "HKEY_LOCAL_MACHINE" / "HKLM" and "HKEY_CURRENT_USER" / "HKCU"; nullopt for others.
@@ -67,7 +81,8 @@ class RegDocument {
     // Names of the direct subkeys, sorted case-insensitively.
     std::vector<std::string> SubKeys(std::uint32_t hive, const std::string& path) const;
     // The same names without a copy, for enumerating them one by one; null when there are none.
-    const std::vector<std::string>* SubKeyList(std::uint32_t hive, const std::string& path) const;
+    const std::vector<std::string_view>* SubKeyList(std::uint32_t hive,
+                                                    const std::string& path) const;
     // A value given more than once counts with its last line.
     std::optional<Value> FindValue(std::uint32_t hive, const std::string& path,
                                    const std::string& name) const;
@@ -81,7 +96,7 @@ class RegDocument {
     // True when the value was there.
     bool DeleteValue(std::uint32_t hive, const std::string& path, const std::string& name);
 
-    const std::vector<std::string>& lines() const { return m_lines; }
+    std::vector<std::string> lines() const { return {m_lines.begin(), m_lines.end()}; }
 
   private:
     struct ValueLines {
@@ -93,23 +108,24 @@ class RegDocument {
     };
     struct Block {
         std::uint32_t hive = 0;  // 0: a key line this store does not use; its lines are kept
-        std::string path;
-        std::string fold;
+        std::string_view path;   // in the key line
+        std::size_t foldAt = 0;  // the folded path in m_folds
+        std::size_t foldSize = 0;
         std::size_t keyLine = 0;
         std::size_t end = 0;  // the next key line, or the end of the text
-        std::optional<std::string> className;
-        std::vector<ValueLines> values;
     };
+    // Class and value lines of a block, read as the text is read from the top.
+    enum class Visit : unsigned char { Next, Stop };
+    template <typename OnClass, typename OnValue>
+    void ScanBlock(const Block& block, OnClass&& onClass, OnValue&& onValue) const;
 
     void Reparse();
     // Lookups by key path, rebuilt with the blocks: a store with thousands of keys is asked
     // thousands of times per command.
     void BuildIndex();
-    static std::string Tagged(std::uint32_t hive, std::string_view fold);
-    const std::vector<std::size_t>* BlocksOf(std::uint32_t hive, const std::string& fold) const;
     bool ParseValue(std::size_t index, ValueLines& out) const;
-    const ValueLines* FindValueLines(std::uint32_t hive, const std::string& fold,
-                                     const std::string& nameFold) const;
+    std::optional<ValueLines> FindValueLines(std::uint32_t hive, const std::string& fold,
+                                             const std::string& nameFold) const;
     const Block* LastBlockOf(std::uint32_t hive, const std::string& fold) const;
     void InsertKeyBlock(std::uint32_t hive, const std::string& path, const std::string& className);
     std::string Spelled(std::uint32_t hive, const std::string& path,
@@ -121,14 +137,38 @@ class RegDocument {
     enum class LineEnd : unsigned char { None, Lf, CrLf };
     LineEnd DefaultEnd() const { return m_crlf ? LineEnd::CrLf : LineEnd::Lf; }
 
-    std::vector<std::string> m_lines;
+    // Views into m_chunks: the text as read, and one chunk per batch of added lines. Chunks
+    // never change, so a copy of the document shares them.
+    std::vector<std::shared_ptr<const std::string>> m_chunks;
+    std::vector<std::string_view> m_lines;
     std::vector<LineEnd> m_ends;  // one per line
     bool m_crlf = true;
     std::vector<Block> m_blocks;
-    std::unordered_set<std::string> m_existing;  // every key with a line or on the way to one
-    std::unordered_map<std::string, std::vector<std::size_t>> m_blocksOf;  // key -> its blocks
-    // key -> its direct subkeys, each in its first spelling, sorted by folded name
-    std::unordered_map<std::string, std::vector<std::string>> m_children;
+    // The folded paths of all blocks, one after the other: a vector, as a move keeps its data
+    // where the index's views point.
+    std::vector<char> m_folds;
+    // The key lines of a hive sorted by folded path (text order among equal paths): a key
+    // exists when it has an entry or one lies below it. Sorting views costs far less than a
+    // node per key in a store with hundreds of thousands of keys.
+    struct IndexEntry {
+        std::string_view fold;
+        std::size_t block = 0;
+    };
+    const std::vector<IndexEntry>* IndexOf(std::uint32_t hive) const;
+    // The entries of the key's own lines, in text order.
+    std::span<const IndexEntry> BlocksOf(std::uint32_t hive, std::string_view fold) const;
+    std::string_view FoldOf(const Block& block) const {
+        return {m_folds.data() + block.foldAt, block.foldSize};
+    }
+    std::vector<IndexEntry> m_machine;
+    std::vector<IndexEntry> m_user;
+    // Subkey lists, made when first asked for: key -> its direct subkeys, each in its first
+    // spelling, sorted by folded name.
+    struct SubKeyCache {
+        std::mutex mutex;
+        std::unordered_map<std::string, std::vector<std::string_view>> lists;
+    };
+    std::shared_ptr<SubKeyCache> m_subKeys;
 };
 
 }  // namespace stripstock

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -162,6 +163,63 @@ TEST(RegDocumentTest, enumeratesKeysThatOnlyLieOnTheWay) {
     EXPECT_THAT(doc.SubKeys(kHklm, ""), ElementsAre("A"));
     EXPECT_TRUE(doc.KeyExists(kHklm, "A\\ZETA\\Deep"));
     EXPECT_FALSE(doc.KeyExists(kHklm, "A\\user"));
+}
+
+// Keys are looked up in an index sorted by folded path, where "A!" sorts between "A" and
+// "A\B": a prefix of another name is neither its parent nor hides its subkeys.
+TEST(RegDocumentTest, namesSharingABeginningStayApart) {
+    const RegDocument doc = RegDocument::Parse(
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_LOCAL_MACHINE\\A!]\n"
+        "[HKEY_LOCAL_MACHINE\\A\\b\\X]\n"
+        "[HKEY_LOCAL_MACHINE\\A\\B!]\n"
+        "[HKEY_LOCAL_MACHINE\\AB]\n"
+        "[HKEY_LOCAL_MACHINE\\A\\C]\n"
+        "\"v\"=\"c\"\n"
+        "[HKEY_LOCAL_MACHINE\\a\\B]\n"
+        "\"v\"=\"b\"\n");
+    EXPECT_TRUE(doc.KeyExists(kHklm, "A"));
+    EXPECT_TRUE(doc.KeyExists(kHklm, "a\\B"));
+    EXPECT_FALSE(doc.KeyExists(kHklm, "A\\B!\\X"));
+    EXPECT_FALSE(doc.KeyExists(kHklm, "A\\"s + "D"));
+    EXPECT_THAT(doc.SubKeys(kHklm, ""), ElementsAre("A", "A!", "AB"));
+    EXPECT_THAT(doc.SubKeys(kHklm, "A"), ElementsAre("b", "B!", "C"));
+    EXPECT_THAT(doc.SubKeys(kHklm, "A\\B"), ElementsAre("X"));
+    EXPECT_EQ(doc.FindValue(kHklm, "A\\b", "v"), (Value{kRegSz, "b\0"s}));
+    EXPECT_EQ(doc.FindValue(kHklm, "A\\C", "v"), (Value{kRegSz, "c\0"s}));
+
+    const RegDocument prefixOnly = RegDocument::Parse(
+        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A!]\n"
+        "[HKEY_LOCAL_MACHINE\\AB\\x]\n");
+    EXPECT_FALSE(prefixOnly.KeyExists(kHklm, "A"));
+    EXPECT_TRUE(prefixOnly.SubKeys(kHklm, "A").empty());
+}
+
+// Lookups point into the document's own text and lists: a copy must answer after the original
+// is gone, and a listing made before an edit must not outlive it.
+TEST(RegDocumentTest, copiesAndEditsAnswerFromTheirOwnText) {
+    std::optional<RegDocument> original = RegDocument::Parse(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Zeta]\r\n;class=\"kind\"\r\n\"n\"=dword:00000007\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Alpha]\r\n\"s\"=\"text\"\r\n");
+    ASSERT_THAT(original->SubKeys(kHkcu, "software"), ElementsAre("Alpha", "Zeta"));
+    RegDocument copy(*original);
+    RegDocument assigned;
+    assigned = *original;
+    original.reset();
+    for (const RegDocument* doc : {&copy, &assigned}) {
+        EXPECT_THAT(doc->SubKeys(kHkcu, "SOFTWARE"), ElementsAre("Alpha", "Zeta"));
+        EXPECT_EQ(doc->KeyClass(kHkcu, "Software\\Zeta"), "kind");
+        EXPECT_EQ(doc->FindValue(kHkcu, "Software\\Zeta", "N"), (Value{kRegDword, "\x07\0\0\0"s}));
+        EXPECT_EQ(doc->FindValue(kHkcu, "Software\\Alpha", "s"), (Value{kRegSz, "text\0"s}));
+    }
+
+    EXPECT_TRUE(copy.CreateKey(kHkcu, "Software\\Mid", ""));
+    copy.SetValue(kHkcu, "Software\\Alpha", "s", {kRegSz, "changed\0"s});
+    EXPECT_THAT(copy.SubKeys(kHkcu, "Software"), ElementsAre("Alpha", "Mid", "Zeta"));
+    EXPECT_EQ(copy.FindValue(kHkcu, "Software\\Alpha", "s"), (Value{kRegSz, "changed\0"s}));
+    EXPECT_THAT(assigned.SubKeys(kHkcu, "Software"), ElementsAre("Alpha", "Zeta"));
+    EXPECT_EQ(RegDocument::Parse(copy.Render()).lines(), copy.lines());
 }
 
 TEST(RegDocumentTest, laterLinesOfAValueWinAndAllGoOnDelete) {
