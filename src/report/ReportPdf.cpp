@@ -92,6 +92,8 @@ class Layout {
     const QFont& base() const { return m_base; }
     const QFont& bold() const { return m_bold; }
     void Space(qreal millimetres) { m_y += mm(millimetres); }
+    // Starts a new page unless this much is left, so a heading stays with what follows it.
+    void Reserve(qreal millimetres) { Need(mm(millimetres)); }
 
     // A two-column block of "label value" lines.
     void Facts(const std::vector<std::pair<QString, QString>>& facts) {
@@ -123,7 +125,7 @@ class Layout {
 
     void Row(const QStringList& cells, RowKind kind) {
         m_painter.setFont(kind == RowKind::Plain ? m_base : m_bold);
-        const qreal pad = mm(0.7);
+        const qreal pad = mm(0.55);
         qreal h = 0;
         if (kind == RowKind::Group) {
             h = Height(cells.value(0), m_width - 2 * pad) + 2 * pad;
@@ -164,7 +166,7 @@ class Layout {
 
     // The stock of all strips over the period as steps, with the quarters on the time axis.
     void Chart(const ReportTable& table) {
-        const qreal h = mm(40);
+        const qreal h = mm(36);
         Need(h + mm(8));
         const qreal left = mm(16), right = m_width - mm(2), top = m_y + mm(2),
                     bottom = m_y + h - mm(7);
@@ -250,7 +252,7 @@ class Layout {
 
     void Header() {
         m_painter.setFont(m_bold);
-        const qreal pad = mm(0.7);
+        const qreal pad = mm(0.55);
         Captions();
         qreal h = 0;
         for (const Column& c : m_columns)
@@ -359,14 +361,15 @@ void Draw(Layout& out, const ReportTable& table) {
                  out.width(), Qt::AlignLeft);
     }
 
-    out.Space(5);
+    out.Space(4);
+    out.Reserve(30);
     out.Title(QStringLiteral("Teststreifen je Quartal"), 11);
     out.Space(1);
     const std::vector<Column> figures{{QStringLiteral("Teststreifen"), 68, false, {}},
                                       {QStringLiteral("Bezogen"), 22, true, {}},
                                       {QStringLiteral("Verbraucht"), 24, true, {}},
                                       {QStringLiteral("Fehlmessungen"), 31, true, {}},
-                                      {QStringLiteral("Bestand am Ende"), 30, true, {}}};
+                                      {QStringLiteral("Endbestand"), 30, true, {}}};
     out.BeginTable(figures);
     for (const ReportQuarter& q : table.quarters) {
         out.Row({Q(q.title + "   (" + PeriodText({q.first, q.last}) + ")")}, RowKind::Group);
@@ -380,25 +383,28 @@ void Draw(Layout& out, const ReportTable& table) {
     QFont note = out.base();
     note.setPointSizeF(7.5);
     out.Space(1);
-    out.Text(QStringLiteral("Verbraucht: Blutzuckermessungen im Tagebuch mit den Messgeräten des "
-                            "Teststreifens. Bestand: Bezogen minus Verbraucht minus Fehlmessungen "
-                            "seit Beginn der Aufzeichnung."),
-             note, 0, out.width(), Qt::AlignLeft);
+    out.Text(
+        QStringLiteral("Verbraucht: Blutzuckermessungen im Tagebuch mit den Messgeräten des "
+                       "Teststreifens. Endbestand: Bezogen minus Verbraucht minus Fehlmessungen "
+                       "seit Beginn der Aufzeichnung."),
+        note, 0, out.width(), Qt::AlignLeft);
 
     if (!table.curve.empty() && !table.quarters.empty()) {
-        out.Space(6);
+        out.Space(4);
+        out.Reserve(48);
         out.Title(QStringLiteral("Bestand aller Teststreifen"), 11);
         out.Space(1);
         out.Chart(table);
     }
 
     // Prescriptions and faulty measurements side by side: a year's fit beside the chart's page.
-    out.Space(5);
+    out.Space(4);
+    out.Reserve(30);
     out.Title(QStringLiteral("Verordnungen und Fehlmessungen im Zeitraum"), 11);
     out.Space(1);
     out.BeginTable({{QStringLiteral("Datum"), 21, false, QStringLiteral("Verordnungen (Bezug)")},
-                    {QStringLiteral("Menge"), 14, true, {}},
-                    {QStringLiteral("Teststreifen"), 60, false, {}},
+                    {QStringLiteral("Menge"), 15, true, {}},
+                    {QStringLiteral("Teststreifen"), 59, false, {}},
                     {QString(), 5, false, {}},
                     {QStringLiteral("Datum"), 21, false, QStringLiteral("Fehlmessungen")},
                     {QStringLiteral("Anzahl"), 15, true, {}},
