@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "app/ProgramInfo.h"
+#include "data/Session.h"
 #include "prescriptions/LedgerExport.h"
 #include "text/OleDate.h"
+#include "text/TextHelpers.h"
 
 namespace stripstock {
 
@@ -18,6 +20,12 @@ ReportTable MakeReport(Context& ctx, const std::vector<ListEntry>& stripList, Re
         }
     }
     return ComputeReportTable(ctx, stripList, period, ledger);
+}
+
+std::string ReportOwner(Context& ctx) {
+    PatientRecord patient;
+    db_GetPatient(ctx, ctx.DiaryDbPath, patient);
+    return trim(patient.DisplayName());
 }
 
 std::string ReportFileName(const std::string& owner, double today, const std::string& extension) {

@@ -13,6 +13,9 @@ namespace stripstock {
 // the ledger rows of the period, named as the ledger list names them.
 ReportTable MakeReport(Context& ctx, const std::vector<ListEntry>& stripList, ReportPeriod period);
 
+// The diary owner's name, "" when the diary cannot be read.
+std::string ReportOwner(Context& ctx);
+
 // "Teststreifen-Nachweis-<Name>-<yyyy-MM-dd>.<extension>"; the name keeps letters and digits
 // (umlauts too), blanks become "-", and what a file name cannot hold is left out.
 std::string ReportFileName(const std::string& owner, double today, const std::string& extension);
