@@ -133,7 +133,7 @@ class ReportActionsTest : public QObject, public DialogTest {
         auto* report = Find<QPushButton>(window.get(), "cmdReport");
         auto* exporting = Find<QPushButton>(window.get(), "cmdExport");
         QVERIFY(report && exporting);
-        QCOMPARE(report->text(), u"&Bericht..."_s);
+        QCOMPARE(report->text(), u"Beric&ht..."_s);  // Alt+B is "&Bearbeiten..." there
         QCOMPARE(exporting->text(), u"&Exportieren..."_s);
         QCOMPARE(report->parentWidget(),
                  Find<QPushButton>(window.get(), "Command1_0")->parentWidget());
