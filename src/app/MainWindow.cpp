@@ -25,6 +25,7 @@
 #include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/NewPrescriptionDialog.h"
 #include "prescriptions/PrescriptionsView.h"
+#include "report/ReportActions.h"
 #include "strips/StripDefinitionsView.h"
 
 namespace stripstock {
@@ -90,6 +91,10 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     m_vsTab->addTab(m_strips, QStringLiteral("Teststreifen"));
     m_forecast = new ForecastView(ctx, m_stripList);
     m_vsTab->addTab(m_forecast, QStringLiteral("Reichweite"));
+    m_reports = new ReportActions(ctx, m_stripList, this);
+    // Alt+B is the tab's "&Bearbeiten...".
+    m_reports->reportButton()->setText(QStringLiteral("Beric&ht..."));
+    m_prescriptions->AddButtons({m_reports->reportButton(), m_reports->exportButton()});
 
     BuildMeterList(startup);
     BuildChartArea();

@@ -18,6 +18,7 @@ namespace stripstock {
 class ConsumptionView;
 class ForecastView;
 class PrescriptionsView;
+class ReportActions;
 class StripDefinitionsView;
 
 // frmteststripmain: the labels above the tabs, the tabs and the hidden meter list and chart
@@ -67,6 +68,7 @@ class MainWindow : public QWidget {
     QTabWidget* m_vsTab = nullptr;
     ConsumptionView* m_consumption = nullptr;
     PrescriptionsView* m_prescriptions = nullptr;
+    ReportActions* m_reports = nullptr;
     StripDefinitionsView* m_strips = nullptr;
     ForecastView* m_forecast = nullptr;
     // The chart area's widgets with their designed tops, kept below the client area.

@@ -4,22 +4,31 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
 
+#include <QGuiApplication>
+
 #include "app/ProgramInfo.h"
+#include "app/Reports.h"
 #include "app/Startup.h"
 #include "cli/CommandLine.h"
 #include "consumption/ConsumptionTable.h"
 #include "consumption/Forecast.h"
 #include "meters/ImportDesc.h"
 #include "prescriptions/FaultyMeasurement.h"
+#include "prescriptions/LedgerExport.h"
 #include "prescriptions/LedgerList.h"
 #include "prescriptions/NewPrescription.h"
 #include "prescriptions/PrescriptionTree.h"
+#include "report/ReportPdf.h"
 #include "strips/Catalogue.h"
 #include "strips/StripChanges.h"
 #include "strips/StripProperties.h"
+#include "text/OleDate.h"
+#include "text/Regional.h"
+#include "text/TextHelpers.h"
 #include "text/UserText.h"
 
 namespace stripstock {
@@ -53,6 +62,9 @@ struct Given {
     std::optional<std::string> select;
     std::optional<std::string> by;
     std::optional<std::int32_t> strip;
+    std::optional<std::string> file;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
     bool noDefault = false;
 };
 
@@ -129,6 +141,47 @@ std::vector<bool> SelectionFromPositions(const std::string& list, std::size_t co
 void PrintForecastRow(std::ostream& out, const ForecastRow& row) {
     PrintRow(out, {std::to_string(row.id), row.name, row.stock ? std::to_string(*row.stock) : "",
                    PerDayText(row.perDay, '.'), RunOutText(row.runOut), row.warn ? "warn" : ""});
+}
+
+// Fonts need a QGuiApplication; without a display the PDF is drawn off screen.
+class GuiForFonts {
+  public:
+    GuiForFonts() {
+        if (QGuiApplication::instance() != nullptr) return;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Qt's notes about the platform are no business of the command's output.
+        m_previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                DebugLog("report", text.toStdString());
+            });
+        m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
+    }
+    ~GuiForFonts() {
+        if (!m_app) return;
+        m_app.reset();
+        qInstallMessageHandler(m_previous);
+    }
+    GuiForFonts(const GuiForFonts&) = delete;
+    GuiForFonts& operator=(const GuiForFonts&) = delete;
+
+  private:
+    char m_name[15] = "stripstock-cli";
+    char* m_argv[2] = {m_name, nullptr};
+    int m_argc = 1;
+    std::unique_ptr<QGuiApplication> m_app;
+    QtMessageHandler m_previous = nullptr;
+};
+
+// A date option's day; a text that is no date is refused as input.
+std::optional<double> DayOf(const std::optional<std::string>& text, const char* option,
+                            std::ostream& err) {
+    if (!text) return std::nullopt;
+    const auto day = ParseDate(*text);
+    if (!day) {
+        err << kProgram << ": " << option << ": kein Datum: " << *text << '\n';
+        return -1.0;
+    }
+    return OleDateOnly(*day);
 }
 
 CLI::Option* AddId(CLI::App& command, Given& given, const std::string& description) {
@@ -382,6 +435,45 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
         }
         return kExitDone;
     });
+
+    CLI::App* report =
+        AddCommand(app, "report", "writes the consumption report for the doctor (PDF)");
+    AddText(*report, "FILE", given.file, "FILE", "the PDF file to write (replaced when it exists)")
+        ->required();
+    AddText(*report, "--from", given.from, "DATE",
+            "first day (d.m.yyyy); default: the last four complete quarters");
+    AddText(*report, "--to", given.to, "DATE", "last day (d.m.yyyy); default: today");
+    commands.emplace_back(report, [](Context& ctx, const StartupResult& start, const Given& g,
+                                     std::ostream&, std::ostream& err) {
+        const double today = OleDateOnly(ctx.clock());
+        ReportPeriod period = DefaultReportPeriod(today);
+        const auto from = DayOf(g.from, "--from", err);
+        const auto to = DayOf(g.to, "--to", err);
+        if ((from && *from < 0) || (to && *to < 0)) return kExitInputRefused;
+        if (from) period.from = *from;
+        if (to) period.to = *to;
+        if (from && !to) period.to = today;
+        const ReportTable table = MakeReport(ctx, start.stripList, period);
+        const GuiForFonts gui;
+        if (std::string reason; !WriteReportPdf(table, ReportProgramLine(), *g.file, &reason)) {
+            err << "Der Bericht konnte nicht gespeichert werden !\n" << reason << '\n';
+            return kExitStorageFailure;
+        }
+        return kExitDone;
+    });
+
+    CLI::App* exportLedger = AddCommand(app, "export-ledger", "writes every ledger entry as CSV");
+    AddText(*exportLedger, "FILE", given.file, "FILE",
+            "the CSV file to write (replaced when it exists)")
+        ->required();
+    commands.emplace_back(exportLedger, [](Context& ctx, const StartupResult&, const Given& g,
+                                           std::ostream&, std::ostream& err) {
+        if (std::string reason; !ExportLedger(ctx, *g.file, &reason)) {
+            err << "Die Verordnungen konnten nicht exportiert werden !\n" << reason << '\n';
+            return kExitStorageFailure;
+        }
+        return kExitDone;
+    });
     return commands;
 }
 
@@ -432,7 +524,9 @@ int RunCliWithContext(Context& ctx, const std::vector<std::string>& args, std::o
                                                          "prescription-tree",
                                                          "prescription-list",
                                                          "strip-show",
-                                                         "ledger"};
+                                                         "ledger",
+                                                         "report",
+                                                         "export-ledger"};
     if (!start.companionProblem.empty() && readsCompanion.count(chosen->get_name()) != 0) {
         err << kCompanionUnreadableMessage << start.companionProblem << '\n';
         return kExitStorageFailure;

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "host/AtomicFile.h"
 #include "text/TextHelpers.h"
 
 #ifdef _WIN32
@@ -103,48 +104,9 @@ LockedFile::~LockedFile() {
 
 bool LockedFile::Replace(std::string_view bytes) const {
     RemoveStaleTemporaries(m_target);
-    // "<file>.tmp-XXXXXX" as on other systems; a name that exists already is passed over.
-    static unsigned counter = 0;
-    fs::path temp;
-    int fd = -1;
-    while (fd < 0) {
-        wchar_t suffix[12];
-        std::swprintf(suffix, 12, L".tmp-%06X",
-                      (GetCurrentProcessId() * 7919u + GetTickCount() + ++counter) & 0xFFFFFFu);
-        temp = m_target;
-        temp += suffix;
-        fd = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd < 0) {
-        DebugLog(m_where, "cannot create " + PathToUtf8(temp));
-        return false;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const int n = _write(fd, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && _commit(fd) == 0;
-    ok = _close(fd) == 0 && ok;
-    if (ok) {
-        // A reader that has the file open can make the replacement fail for a moment.
-        ok = false;
-        for (int attempt = 0; attempt < 50 && !ok; ++attempt) {
-            ok = MoveFileExW(temp.c_str(), m_target.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-            if (!ok) {
-                Sleep(20);
-            }
-        }
-    }
-    if (!ok) {
-        DebugLog(m_where, "cannot replace " + PathToUtf8(m_target));
-        _wunlink(temp.c_str());
+    std::string reason;
+    if (!WriteFileAtomically(m_target, bytes, &reason)) {
+        DebugLog(m_where, reason);
         return false;
     }
     return true;
@@ -175,38 +137,10 @@ LockedFile::~LockedFile() {
 
 bool LockedFile::Replace(std::string_view bytes) const {
     RemoveStaleTemporaries(m_target);
-    std::string temp = m_target.string() + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        DebugLog(m_where, "cannot create " + temp + ": " + std::strerror(errno));
+    std::string reason;
+    if (!WriteFileAtomically(m_target, bytes, &reason)) {
+        DebugLog(m_where, reason);
         return false;
-    }
-    struct stat st {};
-    const mode_t mode = ::stat(m_target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), m_target.c_str()) == 0;
-    if (!ok) {
-        DebugLog(m_where, "cannot write " + m_target.string() + ": " + std::strerror(errno));
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable.
-    const int dir = ::open(m_target.parent_path().empty() ? "." : m_target.parent_path().c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
     }
     return true;
 }

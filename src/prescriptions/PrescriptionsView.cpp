@@ -88,6 +88,7 @@ PrescriptionsView::PrescriptionsView(Context& ctx, const std::vector<ListEntry>&
         connect(button, &QPushButton::clicked, this, [this, index] { emit commandClicked(index); });
     }
     buttonColumn->addStretch(1);
+    m_buttonColumn = buttonColumn;
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(Px(120), Px(120), Px(120), Px(120));
@@ -177,6 +178,15 @@ void PrescriptionsView::NodeClick(QTreeWidgetItem* node) {
     BusyCursor busy;
     const std::string key = ToCore(node->data(0, kKeyRole).toString());
     ShowList(FillPrescriptionList(m_ctx, m_stripList, TypeFromNodeKey(key)));
+}
+
+void PrescriptionsView::AddButtons(const QList<QPushButton*>& buttons) {
+    int at = m_buttonColumn->count() - 1;  // above the stretch
+    m_buttonColumn->insertSpacing(at++, Px(120));
+    for (QPushButton* button : buttons) {
+        SetDesignedButtonSize(button, 1455, 375);
+        m_buttonColumn->insertWidget(at++, button);
+    }
 }
 
 }  // namespace stripstock

@@ -7,7 +7,9 @@
 #include "host/Context.h"
 #include "prescriptions/PrescriptionTree.h"
 
+class QPushButton;
 class QTreeWidget;
+class QVBoxLayout;
 class QTreeWidgetItem;
 
 namespace stripstock {
@@ -34,6 +36,9 @@ class PrescriptionsView : public QWidget {
     // selected prescription nothing is asked; false unless the user answered "Ja".
     bool DeleteSelectedPrescription();
 
+    // Further buttons below the tab's own, in the same size.
+    void AddButtons(const QList<QPushButton*>& buttons);
+
   signals:
     void commandClicked(int index);
 
@@ -45,6 +50,7 @@ class PrescriptionsView : public QWidget {
     const std::vector<ListEntry>& m_stripList;
     QTreeWidget* m_tvTeststrips = nullptr;
     QTreeWidget* m_lvPrescriptions = nullptr;
+    QVBoxLayout* m_buttonColumn = nullptr;
 };
 
 }  // namespace stripstock

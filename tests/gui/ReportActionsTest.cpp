@@ -1,0 +1,156 @@
+#include <QDateEdit>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+#include "GuiFixture.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "prescriptions/LedgerStore.h"
+#include "report/ReportActions.h"
+#include "report/ReportPeriodDialog.h"
+#include "strips/Catalogue.h"
+
+using namespace stripstock;
+using namespace stripstock::test;
+using namespace Qt::StringLiterals;
+
+using Button = MessageBox::Button;
+
+// Today is 1.3.2010; the diary belongs to Erika Mustermann.
+class ReportActionsTest : public QObject, public DialogTest {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        StartHost();
+        AppendLedgerRow(ctx, Day(2009, 5, 1), 24, -2);
+        stripList = LoadStripList(ctx, ctx.StripDbPath);
+        parent = std::make_unique<QWidget>();
+        actions = new ReportActions(ctx, stripList, parent.get());
+        actions->SetDocumentsFolder(QString::fromStdString(host->Path("Dokumente")));
+        // What the dialogs would have been asked, and the answers they give.
+        asked.clear();
+        actions->SetPeriodChooser([this](QWidget*, const ReportPeriod& proposed) {
+            proposedPeriod = proposed;
+            return period;
+        });
+        actions->SetFileChooser([this](QWidget*, const QString& caption, const QString& suggested,
+                                       const QString& filter) {
+            asked << caption << suggested << filter;
+            return chosen;
+        });
+        opened.clear();
+        actions->SetOpener([this](const QString& path) { opened << path; });
+        MessageBox::TakeRecords();
+    }
+
+    void cleanup() { parent.reset(); }
+
+    void reportAsksPeriodAndFileThenOffersToOpenIt() {
+        period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
+        chosen = File("bericht.pdf");
+        MessageBox::SetNextAnswers({Button::Yes});
+
+        QVERIFY(actions->Report());
+
+        QCOMPARE(proposedPeriod.from, Day(2009, 1, 1));  // the four quarters of 2009
+        QCOMPARE(proposedPeriod.to, Day(2009, 12, 31));
+        QCOMPARE(asked.value(0), u"Bericht speichern"_s);
+        QCOMPARE(asked.value(1),
+                 QDir(QString::fromStdString(host->Path("Dokumente")))
+                     .filePath(u"Teststreifen-Nachweis-Erika-Mustermann-2010-03-01.pdf"_s));
+        QVERIFY(asked.value(2).contains(u"*.pdf"_s));
+        QCOMPARE(QString::fromStdString(ReadBytes(chosen.toStdString()).substr(0, 5)), u"%PDF-"_s);
+        const auto records = MessageBox::TakeRecords();
+        QCOMPARE(records.size(), 1);
+        QVERIFY(records[0].text.startsWith(u"Der Bericht wurde gespeichert."_s));
+        QCOMPARE(opened, QStringList{chosen});
+
+        // "Nein" leaves it closed.
+        MessageBox::SetNextAnswers({Button::No});
+        QVERIFY(actions->Report());
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void cancellingEitherQuestionWritesNothing() {
+        period = std::nullopt;
+        chosen = File("bericht.pdf");
+        QVERIFY(!actions->Report());
+        QVERIFY(asked.isEmpty());
+        period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
+        chosen.clear();
+        QVERIFY(!actions->Report());
+        QVERIFY(!actions->Export());
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+        QVERIFY(opened.isEmpty());
+    }
+
+    void aFailedWriteSaysWhyAndOpensNothing() {
+        period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
+        chosen = File("fehlt/bericht.pdf");
+        QVERIFY(!actions->Report());
+        auto records = MessageBox::TakeRecords();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(records[0].text, u"Der Bericht konnte nicht gespeichert werden !\n"_s + chosen +
+                                      u": der Ordner existiert nicht"_s);
+        QVERIFY(opened.isEmpty());
+
+        chosen = File("fehlt/x.csv");
+        QVERIFY(!actions->Export());
+        records = MessageBox::TakeRecords();
+        QCOMPARE(records.size(), 1);
+        QVERIFY(
+            records[0].text.startsWith(u"Die Verordnungen konnten nicht exportiert werden !\n"_s));
+    }
+
+    void exportWritesTheLedgerUnderTheSuggestedName() {
+        chosen = File("verordnungen.csv");
+        QVERIFY(actions->Export());
+        QVERIFY(
+            asked.value(1).endsWith(u"/Teststreifen-Nachweis-Erika-Mustermann-2010-03-01.csv"_s));
+        QCOMPARE(ReadBytes(chosen.toStdString()),
+                 std::string("\xEF\xBB\xBF"
+                             "Datum;Art;Menge;Teststreifen oder Messgerät\r\n"
+                             "01.05.2009;Fehlmessung;2;Accutrend Compact\r\n"));
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+    }
+
+    void periodDialogProposesAndReturnsWhatWasTyped() {
+        ReportPeriodDialog dialog({Day(2009, 1, 1), Day(2009, 12, 31)});
+        auto* from = Find<QDateEdit>(&dialog, "dtFrom");
+        auto* to = Find<QDateEdit>(&dialog, "dtTo");
+        QCOMPARE(from->date(), QDate(2009, 1, 1));
+        QCOMPARE(to->date(), QDate(2009, 12, 31));
+        to->setDate(QDate(2010, 2, 28));
+        QCOMPARE(dialog.period().to, Day(2010, 2, 28));
+    }
+
+    void theMainWindowOffersBothOnThePrescriptionsTab() {
+        auto window = MainWindow::Start(ctx, QString());
+        QVERIFY(window);
+        auto* report = Find<QPushButton>(window.get(), "cmdReport");
+        auto* exporting = Find<QPushButton>(window.get(), "cmdExport");
+        QVERIFY(report && exporting);
+        QCOMPARE(report->text(), u"Beric&ht..."_s);  // Alt+B is "&Bearbeiten..." there
+        QCOMPARE(exporting->text(), u"&Exportieren..."_s);
+        QCOMPARE(report->parentWidget(),
+                 Find<QPushButton>(window.get(), "Command1_0")->parentWidget());
+    }
+
+  private:
+    QString File(const char* name) const { return QString::fromStdString(host->Path(name)); }
+
+    std::vector<ListEntry> stripList;
+    std::unique_ptr<QWidget> parent;
+    ReportActions* actions = nullptr;
+    std::optional<ReportPeriod> period;
+    ReportPeriod proposedPeriod;
+    QString chosen;
+    QStringList asked;
+    QStringList opened;
+};
+
+QTEST_MAIN(ReportActionsTest)
+#include "ReportActionsTest.moc"

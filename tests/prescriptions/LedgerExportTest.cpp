@@ -1,0 +1,152 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "LedgerFixture.h"
+#include "prescriptions/LedgerExport.h"
+#include "prescriptions/LedgerList.h"
+#include "text/Regional.h"
+
+namespace stripstock::test {
+namespace {
+
+using ::testing::ElementsAre;
+using Rows = std::vector<std::vector<std::string>>;
+
+struct FieldCase {
+    const char* value;
+    const char* field;
+};
+
+class CsvFieldTest : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(CsvFieldTest, quotesAndDefusesAsSpreadsheetsNeed) {
+    EXPECT_EQ(CsvField(GetParam().value), GetParam().field);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CsvFieldTest,
+    ::testing::Values(FieldCase{"Alpha Streifen", "Alpha Streifen"}, FieldCase{"", ""},
+                      FieldCase{"A;B", "\"A;B\""},
+                      FieldCase{"Zoll 5\" breit", "\"Zoll 5\"\" breit\""},
+                      FieldCase{"zwei\nZeilen", "\"zwei\nZeilen\""},
+                      FieldCase{"=SUMME(A1:A9)", "'=SUMME(A1:A9)"}, FieldCase{"+49", "'+49"},
+                      FieldCase{"-2", "'-2"}, FieldCase{"@cmd", "'@cmd"},
+                      FieldCase{"\tTab", "'\tTab"},
+                      // The apostrophe comes first, then the quoting of what it guards.
+                      FieldCase{"=\"x\";y", "\"'=\"\"x\"\";y\""}, FieldCase{"\rA", "\"'\rA\""},
+                      FieldCase{"Größe ä", "Größe ä"}, FieldCase{"Mitte=+-@", "Mitte=+-@"}));
+
+TEST(LedgerCsvTest, headerBomCrlfAndRowsOldestFirstWithinADayByEntry) {
+    const std::vector<LedgerRecord> entries{{7, Day(2010, 3, 1), 50, 1, "Alpha"},
+                                            {9, Day(2010, 1, 2), -3, 24, "Messgerät"},
+                                            {4, Day(2010, 1, 2), 0, 0, ""},
+                                            {5, std::nullopt, 10, 1, "ohne Datum"}};
+    EXPECT_EQ(LedgerCsv(entries),
+              "\xEF\xBB\xBF"
+              "Datum;Art;Menge;Teststreifen oder Messgerät\r\n"
+              "02.01.2010;Bezug;0;\r\n"
+              "02.01.2010;Fehlmessung;3;Messgerät\r\n"
+              "01.03.2010;Bezug;50;Alpha\r\n"
+              ";Bezug;10;ohne Datum\r\n");
+}
+
+// What Python's csv module reads from the file, as a spreadsheet import would.
+Rows ReadBackWithPython(const std::string& path) {
+    const std::string command = std::string("python3 '") + STRIPSTOCK_TEST_SOURCE_DIR +
+                                "/read_ledger_csv.py' '" + path + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return {};
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0) << "python3 refused " << path;
+    Rows rows;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::istringstream words(line);
+        for (std::string hex; words >> hex;) {
+            std::string field;
+            for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+                field += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+            fields.push_back(field);
+        }
+        // An empty last field prints no word.
+        while (fields.size() < 4) fields.emplace_back();
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+class LedgerExportTest : public LedgerFixture {
+  protected:
+    std::vector<std::string> Listing() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+            names.push_back(e.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(LedgerExportTest, spreadsheetReadsBackEveryEntryWithAwkwardNames) {
+    const std::vector<std::string> names = {
+        "Streifen; mit Semikolon", "Der \"gute\" Streifen",    "Größe Ü – Maß",
+        "zwei\r\nZeilen",          "=HYPERLINK(\"http://x\")", "-5 Rabatt"};
+    std::vector<std::int32_t> ids;
+    for (const auto& name : names) ids.push_back(AddStrip(name));
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        AddLedger(Day(2010, 1, 10 + static_cast<int>(i)), ids[i],
+                  static_cast<std::int32_t>(10 * (i + 1)));
+    AddLedger(Day(2010, 1, 5, 18, 30), 24, -2);
+    const std::string file = Path("Verordnungen.csv");
+
+    std::string reason;
+    ASSERT_TRUE(ExportLedger(ctx, file, &reason)) << reason;
+
+    Rows expected{{"Datum", "Art", "Menge", "Teststreifen oder Messgerät"},
+                  {"05.01.2010", "Fehlmessung", "2", "Accutrend Compact"}};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        // A formula-like name keeps its text behind the apostrophe that defuses it.
+        const bool defused = names[i][0] == '=' || names[i][0] == '-';
+        expected.push_back({FormatShortDate(Day(2010, 1, 10 + static_cast<int>(i))), "Bezug",
+                            std::to_string(10 * (i + 1)), (defused ? "'" : "") + names[i]});
+    }
+    EXPECT_EQ(ReadBackWithPython(file), expected);
+}
+
+TEST_F(LedgerExportTest, emptyLedgerGivesTheHeaderOnly) {
+    const std::string file = Path("leer.csv");
+    ASSERT_TRUE(ExportLedger(ctx, file));
+    EXPECT_EQ(ReadBytes(file),
+              "\xEF\xBB\xBF"
+              "Datum;Art;Menge;Teststreifen oder Messgerät\r\n");
+}
+
+TEST_F(LedgerExportTest, unreadableLedgerOrUnwritableFileWritesNothingAndSaysWhy) {
+    AddLedger(Day(2010, 1, 5), 1, 10);
+    std::string reason;
+    // The target is a folder: the written temporary file must not be left beside it.
+    const std::string folder = Path("Ordner.csv");
+    std::filesystem::create_directory(folder);
+    const auto before = Listing();
+    EXPECT_FALSE(ExportLedger(ctx, folder, &reason));
+    EXPECT_EQ(reason, folder + ": dort ist ein Ordner");
+    EXPECT_FALSE(ExportLedger(ctx, Path("fehlt/x.csv"), &reason));
+    EXPECT_EQ(reason, Path("fehlt/x.csv") + ": der Ordner existiert nicht");
+    EXPECT_EQ(Listing(), before);
+
+    std::filesystem::remove(ctx.StripDbPath);
+    EXPECT_FALSE(ExportLedger(ctx, Path("x.csv"), &reason));
+    EXPECT_THAT(reason, ::testing::StartsWith(ctx.StripDbPath + ": "));
+    EXPECT_FALSE(std::filesystem::exists(Path("x.csv")));
+}
+
+}  // namespace
+}  // namespace stripstock::test
