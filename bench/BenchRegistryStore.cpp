@@ -41,7 +41,7 @@ std::string BigStore() {
             << "\"\r\n\"desc\"=\"Messgerät " << m << "\"\r\n\r\n";
     }
     // Settings of other programs, in no particular order, as hosts collect them over the years.
-    char count[16];
+    char count[24];
     for (long k = 0; out.tellp() < static_cast<std::streamoff>(kStoreBytes); ++k) {
         std::snprintf(count, sizeof count, "%08lx", static_cast<unsigned long>(k));
         out << "[HKEY_CURRENT_USER\\Software\\Vendor" << k % 23 << "\\Product" << k % 500

@@ -92,9 +92,8 @@ MainWindow::MainWindow(Context& ctx, const StartupResult& startup, QWidget* pare
     m_forecast = new ForecastView(ctx, m_stripList);
     m_vsTab->addTab(m_forecast, QStringLiteral("Reichweite"));
     m_reports = new ReportActions(ctx, m_stripList, this);
-    // Alt+B is the tab's "&Bearbeiten...".
-    m_reports->reportButton()->setText(QStringLiteral("Beric&ht..."));
-    m_prescriptions->AddButtons({m_reports->reportButton(), m_reports->exportButton()});
+    m_forecast->ButtonRow()->addWidget(m_reports->reportButton());
+    m_forecast->ButtonRow()->addWidget(m_reports->exportButton());
 
     BuildMeterList(startup);
     BuildChartArea();

@@ -180,13 +180,4 @@ void PrescriptionsView::NodeClick(QTreeWidgetItem* node) {
     ShowList(FillPrescriptionList(m_ctx, m_stripList, TypeFromNodeKey(key)));
 }
 
-void PrescriptionsView::AddButtons(const QList<QPushButton*>& buttons) {
-    int at = m_buttonColumn->count() - 1;  // above the stretch
-    m_buttonColumn->insertSpacing(at++, Px(120));
-    for (QPushButton* button : buttons) {
-        SetDesignedButtonSize(button, 1455, 375);
-        m_buttonColumn->insertWidget(at++, button);
-    }
-}
-
 }  // namespace stripstock

@@ -36,9 +36,6 @@ class PrescriptionsView : public QWidget {
     // selected prescription nothing is asked; false unless the user answered "Ja".
     bool DeleteSelectedPrescription();
 
-    // Further buttons below the tab's own, in the same size.
-    void AddButtons(const QList<QPushButton*>& buttons);
-
   signals:
     void commandClicked(int index);
 

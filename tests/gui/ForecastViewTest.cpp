@@ -334,10 +334,10 @@ class ForecastViewTest : public QObject {
         QCOMPARE(captions, (QStringList{u"Verbrauch"_s, u"Verordnungen"_s, u"Teststreifen"_s,
                                         u"Reichweite"_s}));
         QVERIFY(qobject_cast<ForecastView*>(tabs->widget(3)));
-        // The row for the tab's buttons sits at the top right.
+        // The row for the tab's buttons sits at the top right: report and export.
         auto* buttons = window->findChild<QHBoxLayout*>(u"forecastButtons"_s);
         QVERIFY(buttons);
-        QCOMPARE(buttons->count(), 0);
+        QCOMPARE(buttons->count(), 2);
 
         auto* table = Find<QTreeWidget>(window.get(), "lvForecast");
         QCOMPARE(table->topLevelItem(1)->text(1), u"44"_s);

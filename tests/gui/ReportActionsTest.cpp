@@ -1,5 +1,6 @@
 #include <QDateEdit>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QTest>
 
@@ -127,16 +128,18 @@ class ReportActionsTest : public QObject, public DialogTest {
         QCOMPARE(dialog.period().to, Day(2010, 2, 28));
     }
 
-    void theMainWindowOffersBothOnThePrescriptionsTab() {
+    void theMainWindowOffersBothOnTheForecastTab() {
         auto window = MainWindow::Start(ctx, QString());
         QVERIFY(window);
         auto* report = Find<QPushButton>(window.get(), "cmdReport");
         auto* exporting = Find<QPushButton>(window.get(), "cmdExport");
         QVERIFY(report && exporting);
-        QCOMPARE(report->text(), u"Beric&ht..."_s);  // Alt+B is "&Bearbeiten..." there
+        QCOMPARE(report->text(), u"&Bericht..."_s);
         QCOMPARE(exporting->text(), u"&Exportieren..."_s);
-        QCOMPARE(report->parentWidget(),
-                 Find<QPushButton>(window.get(), "Command1_0")->parentWidget());
+        auto* row = window->findChild<QHBoxLayout*>(u"forecastButtons"_s);
+        QVERIFY(row);
+        QCOMPARE(row->indexOf(report), 0);
+        QCOMPARE(row->indexOf(exporting), 1);
     }
 
   private:
