@@ -59,15 +59,10 @@ TEST(LedgerCsvTest, headerBomCrlfAndRowsOldestFirstWithinADayByEntry) {
 Rows ReadBackWithPython(const std::string& path) {
     const std::string command = std::string("python3 '") + STRIPSTOCK_TEST_SOURCE_DIR +
                                 "/read_ledger_csv.py' '" + path + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return {};
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << "python3 refused " << path;
+    const std::optional<std::string> out = CommandOutput(command);
+    EXPECT_TRUE(out) << "python3 refused " << path;
     Rows rows;
-    std::istringstream lines(out);
+    std::istringstream lines(out.value_or(""));
     for (std::string line; std::getline(lines, line);) {
         std::vector<std::string> fields;
         std::istringstream words(line);

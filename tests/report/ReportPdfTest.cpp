@@ -23,14 +23,9 @@ std::string PdfText(const std::string& pdf, int first = 1, int last = 0) {
     std::string command = "pdftotext -enc UTF-8 -f " + std::to_string(first);
     if (last > 0) command += " -l " + std::to_string(last);
     command += " '" + pdf + "' -";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return {};
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        out.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << command;
-    return out;
+    const std::optional<std::string> out = CommandOutput(command);
+    EXPECT_TRUE(out) << command;
+    return out.value_or("");
 }
 
 ReportLine Line(const std::string& strip, std::int64_t received, std::int64_t used,
