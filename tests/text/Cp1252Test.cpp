@@ -34,6 +34,8 @@ TEST(Cp1252Test, unmappedCharactersBecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1252("a\u4e2db"), "a?b");
     EXPECT_EQ(Utf8ToCp1252("\U0001F600"), "?");
     EXPECT_EQ(Utf8ToCp1252("\u0080"), "?");  // C1 control the code page gives to €
+    // The ends of each sequence length are one character each.
+    EXPECT_EQ(Utf8ToCp1252("\u07FF\u0800\uFFFF\U00010000\U0010FFFF"), "?????");
 }
 
 TEST(Cp1252Test, malformedUtf8BytesBecomeQuestionMarks) {
