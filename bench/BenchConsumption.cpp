@@ -262,38 +262,13 @@ BENCHMARK(BM_FillConsumptionList)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DirectSqlite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GlucoseScan)->Unit(benchmark::kMillisecond);
 
-// Keeps the mean time per iteration of each run for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
-    // Plain runs, or the medians when repetitions are asked for; times in milliseconds, as
-    // every benchmark here reports them.
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations == 0) continue;
-            const bool aggregate = run.run_type == Run::RT_Aggregate;
-            if (aggregate && run.aggregate_name != "median") continue;
-            m_ms[run.run_name.function_name] = {run.GetAdjustedRealTime(),
-                                                run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // Wall and CPU milliseconds per iteration; CPU is the steadier one on a shared machine.
-    std::pair<double, double> Ms(const std::string& name) const {
-        const auto it = m_ms.find(name);
-        return it == m_ms.end() ? std::pair{0.0, 0.0} : it->second;
-    }
-
-  private:
-    std::map<std::string, std::pair<double, double>> m_ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     if (!SameFigures()) return 1;
-    SummaryReporter reporter;
+    bench::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -154,34 +154,13 @@ BENCHMARK(BM_JetOpenAndCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JetOpenAndGroupedRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibmdbScan)->Unit(benchmark::kMillisecond);
 
-// Keeps wall and CPU milliseconds per iteration (medians when repeated) for the summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations == 0) continue;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            m_ms[run.run_name.function_name] = {run.GetAdjustedRealTime(),
-                                                run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::pair<double, double> Ms(const std::string& name) const {
-        const auto it = m_ms.find(name);
-        return it == m_ms.end() ? std::pair{0.0, 0.0} : it->second;
-    }
-
-  private:
-    std::map<std::string, std::pair<double, double>> m_ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     if (!SameReadings()) return 1;
-    SummaryReporter reporter;
+    bench::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -124,32 +124,12 @@ BENCHMARK(BM_Outlook)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kM
 BENCHMARK(BM_ReadStore)->Arg(30)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MeterList)->Arg(30)->Arg(300)->Arg(3000)->Unit(benchmark::kMillisecond);
 
-// Keeps the CPU time per iteration of each run for the table at the end.
-class TableReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations == 0) continue;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            m_ms[run.run_name.str()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::pair<double, double> Ms(const std::string& name) const {
-        const auto it = m_ms.find(name);
-        return it == m_ms.end() ? std::pair{0.0, 0.0} : it->second;
-    }
-
-  private:
-    std::map<std::string, std::pair<double, double>> m_ms;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    TableReporter reporter;
+    bench::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
