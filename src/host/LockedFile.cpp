@@ -102,16 +102,6 @@ LockedFile::~LockedFile() {
     CloseHandle(handle);
 }
 
-bool LockedFile::Replace(std::string_view bytes) const {
-    RemoveStaleTemporaries(m_target);
-    std::string reason;
-    if (!WriteFileAtomically(m_target, bytes, &reason)) {
-        DebugLog(m_where, reason);
-        return false;
-    }
-    return true;
-}
-
 #else
 
 LockedFile::LockedFile(const fs::path& path, std::string where)
@@ -135,6 +125,8 @@ LockedFile::~LockedFile() {
     }
 }
 
+#endif
+
 bool LockedFile::Replace(std::string_view bytes) const {
     RemoveStaleTemporaries(m_target);
     std::string reason;
@@ -144,7 +136,5 @@ bool LockedFile::Replace(std::string_view bytes) const {
     }
     return true;
 }
-
-#endif
 
 }  // namespace stripstock
