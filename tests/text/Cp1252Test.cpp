@@ -7,51 +7,42 @@
 namespace stripstock {
 namespace {
 
-TEST(Cp1252Test, decodesEuroUmlautsAndAscii) {
+using namespace std::string_literals;
+
+TEST(Cp1252Test, decodesAndEncodesEuroUmlautsAndAscii) {
     EXPECT_EQ(Cp1252ToUtf8("Abc"), "Abc");
     EXPECT_EQ(Cp1252ToUtf8("\x80"), "€");
     EXPECT_EQ(Cp1252ToUtf8("M\xfcller \xe4\xf6\xdf"), "Müller äöß");
     EXPECT_EQ(Cp1252ToUtf8("\x84\x93\x96\x9f"), "„“–Ÿ");
     EXPECT_EQ(Cp1252ToUtf8("\x81\x8d\x8f\x90\x9d"), "\u0081\u008d\u008f\u0090\u009d");
-}
-
-TEST(Cp1252Test, encodesEuroUmlautsAndAscii) {
     EXPECT_EQ(Utf8ToCp1252("Abc"), "Abc");
     EXPECT_EQ(Utf8ToCp1252("€ äÄ"), "\x80 \xe4\xc4");
     EXPECT_EQ(Utf8ToCp1252("„Zucker“ – ™"), "\x84Zucker\x93 \x96 \x99");
-}
-
-TEST(Cp1252Test, everyByteSurvivesARoundTrip) {
     std::string all;
-    for (int b = 0; b < 256; ++b) {
-        all += static_cast<char>(b);
-    }
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
 }
 
-TEST(Cp1252Test, unmappedCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToCp1252("\u0100"), "?");  // Ā
-    EXPECT_EQ(Utf8ToCp1252("a\u4e2db"), "a?b");
-    EXPECT_EQ(Utf8ToCp1252("\U0001F600"), "?");
-    EXPECT_EQ(Utf8ToCp1252("\u0080"), "?");  // C1 control the code page gives to €
-    // The ends of each sequence length are one character each.
-    EXPECT_EQ(Utf8ToCp1252("\u07FF\u0800\uFFFF\U00010000\U0010FFFF"), "?????");
-}
-
-TEST(Cp1252Test, malformedUtf8BytesBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToCp1252("a\xff"
-                           "b"),
-              "a?b");
-    EXPECT_EQ(Utf8ToCp1252("\xc3"), "?");  // cut off
-    EXPECT_EQ(Utf8ToCp1252("\xc3"
-                           "A"),
-              "?A");
-    EXPECT_EQ(Utf8ToCp1252("\x80"
-                           "x"),
-              "?x");                                 // stray continuation byte
-    EXPECT_EQ(Utf8ToCp1252("\xc0\xae"), "??");       // overlong '.'
-    EXPECT_EQ(Utf8ToCp1252("\xed\xa0\x80"), "???");  // surrogate
-    EXPECT_EQ(Utf8ToCp1252("\xe2\x82"), "??");
+TEST(Cp1252Test, unmappedCharactersAndMalformedBytesBecomeQuestionMarks) {
+    const struct {
+        std::string utf8;
+        const char* cp1252;
+    } cases[] = {
+        {"\u0100", "?"},  // Ā
+        {"a\u4e2db", "a?b"},
+        {"\U0001F600", "?"},
+        {"\u0080", "?"},  // C1 control the code page gives to €
+        // The ends of each sequence length are one character each.
+        {"\u07FF\u0800\uFFFF\U00010000\U0010FFFF", "?????"},
+        {"a\xff"s + "b", "a?b"},
+        {"\xc3", "?"},  // cut off
+        {"\xc3"s + "A", "?A"},
+        {"\x80"s + "x", "?x"},    // stray continuation byte
+        {"\xc0\xae", "??"},       // overlong '.'
+        {"\xed\xa0\x80", "???"},  // surrogate
+        {"\xe2\x82", "??"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252) << c.utf8;
 }
 
 TEST(Cp1252Test, tellsWellFormedUtf8) {
