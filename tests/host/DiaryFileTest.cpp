@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
+#include "ScopedEnv.h"
 #include "host/HostSettings.h"
 #include "host/Registry.h"
 #include "support/TempDir.h"
@@ -19,36 +18,10 @@
 namespace stripstock {
 namespace {
 
+using test::ScopedEnv;
 using test::TempDir;
 
 const std::string kHostKey = "SOFTWARE\\Tarvenholme\\VELLIND4";
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        Set(value);
-    }
-    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-  private:
-    void Set(const char* value) {
-#ifdef _WIN32
-        _putenv_s(m_name.c_str(), value ? value : "");
-#else
-        if (value) {
-            ::setenv(m_name.c_str(), value, 1);
-        } else {
-            ::unsetenv(m_name.c_str());
-        }
-#endif
-    }
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
 
 class DiaryFileTest : public ::testing::Test {
   protected:
@@ -67,7 +40,7 @@ class DiaryFileTest : public ::testing::Test {
     std::string m_diary;
 };
 
-TEST_F(DiaryFileTest, acceptsReadableFilesEmptyOrHidden) {
+TEST_F(DiaryFileTest, acceptsReadableFilesEmptyOrHiddenAndNamesWhyOthersCannotBeUsed) {
     EXPECT_EQ(DiaryFileProblem(m_diary), std::nullopt);
     const std::string empty = m_dir.file("empty.vld");
     std::ofstream{empty};
@@ -75,9 +48,7 @@ TEST_F(DiaryFileTest, acceptsReadableFilesEmptyOrHidden) {
     const std::string hidden = m_dir.file(".meier.vld");
     std::ofstream(hidden) << "diary";
     EXPECT_EQ(DiaryFileProblem(hidden), std::nullopt);
-}
-
-TEST_F(DiaryFileTest, namesWhyAFileCannotBeUsed) {
+    // What cannot be used is named.
     const std::string missing = m_dir.file("fehlt.vld");
     EXPECT_EQ(DiaryFileProblem(missing), "Die Datei ist nicht vorhanden: " + missing);
     EXPECT_EQ(DiaryFileProblem(""), "Die Datei ist nicht vorhanden: ");
@@ -91,9 +62,7 @@ TEST_F(DiaryFileTest, namesAFileWithoutReadPermission) {
     std::filesystem::permissions(m_diary, std::filesystem::perms::none);
     EXPECT_EQ(DiaryFileProblem(m_diary), "Die Datei kann nicht gelesen werden: " + m_diary);
 }
-#endif
 
-#ifndef _WIN32
 TEST_F(DiaryFileTest, userDataFolderFollowsXdgDataHomeElseHome) {
     {
         ScopedEnv xdg("XDG_DATA_HOME", "/srv/daten");
@@ -108,6 +77,10 @@ TEST_F(DiaryFileTest, userDataFolderFollowsXdgDataHomeElseHome) {
 #endif
 
 TEST_F(DiaryFileTest, diaryFileReplacesTheHostsDiaryAndKeepsTheRest) {
+    // Without a diary file a missing host diary is refused without a reason.
+    const HostSettingsResult hostRefusal = LoadHostSettings(m_ctx, "");
+    EXPECT_FALSE(hostRefusal.diaryOpen);
+    EXPECT_TRUE(hostRefusal.refusalReason.empty());
     const std::string hostDiary = m_dir.file("host.vld");
     std::ofstream(hostDiary) << "diary";
     RegisterHostDiary(hostDiary);
@@ -138,12 +111,6 @@ TEST_F(DiaryFileTest, unusableDiaryFileRefusesEvenWithAHostDiary) {
     EXPECT_TRUE(m_ctx.DiaryDbPath.empty());
     // The host's keys are created as on every start.
     EXPECT_TRUE(m_ctx.registry->RegKeyExists(kHkeyLocalMachine, kHostKey + "\\bonus\\TestStrip"));
-}
-
-TEST_F(DiaryFileTest, hostDiaryRefusalHasNoReason) {
-    const HostSettingsResult result = LoadHostSettings(m_ctx, "");
-    EXPECT_FALSE(result.diaryOpen);
-    EXPECT_TRUE(result.refusalReason.empty());
 }
 
 }  // namespace

@@ -9,15 +9,15 @@
 #include <unistd.h>
 #endif
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "ScopedEnv.h"
 #include "host/Registry.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "text/UserText.h"
 
 namespace stripstock {
 namespace {
@@ -29,6 +29,12 @@ using test::WriteBytes;
 
 class FileRegistryBackendTest : public ::testing::Test {
   protected:
+    // The store as the host left it.
+    void Seed(const std::string& bytes) {
+        std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
+        WriteBytes(m_file, bytes);
+    }
+
     TempDir m_dir;
     std::string m_file = m_dir.file("config/stripstock/registry.reg");
 };
@@ -39,6 +45,13 @@ TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt
     std::string value = "dflt";
     EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, "SOFTWARE"));
     EXPECT_FALSE(reg.RegReadValue(kHkeyLocalMachine, "SOFTWARE", "x", value));
+    // A key line cannot hold a line break, which the Win32 registry would accept; the error
+    // codes shared with it are checked on every backend in RegistryTest.
+    RegKey key = 0;
+    std::uint32_t disposition = 0;
+    EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\nB", "", kAccessAll, key, disposition),
+              kErrorBadPathname);
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "A\rB", kAccessRead, key), kErrorBadPathname);
     EXPECT_FALSE(std::filesystem::exists(m_file));
 
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\X", "v", "1"));
@@ -49,9 +62,7 @@ TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt
 }
 
 TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
-    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
-    WriteBytes(m_file,
-               "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"old\"\n");
+    Seed("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"old\"\n");
     FileRegistryBackend backend(m_file);
     RegKey key = 0;
     ASSERT_EQ(backend.OpenKey(kHkeyCurrentUser, "K", kAccessAll, key), kErrorSuccess);
@@ -69,18 +80,6 @@ TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
     EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorKeyDeleted);
     EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorKeyDeleted);
     EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
-}
-
-// The error codes shared with the Win32 registry are checked on every backend in
-// RegistryTest; a key line cannot hold a line break, which the Win32 registry would accept.
-TEST_F(FileRegistryBackendTest, refusesKeyPathWithLineBreak) {
-    FileRegistryBackend backend(m_file);
-    RegKey key = 0;
-    std::uint32_t disposition = 0;
-    EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\nB", "", kAccessAll, key, disposition),
-              kErrorBadPathname);
-    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "A\rB", kAccessRead, key), kErrorBadPathname);
-    EXPECT_FALSE(std::filesystem::exists(m_file));
 }
 
 TEST_F(FileRegistryBackendTest, keepsClassAndValuesAcrossInstances) {
@@ -103,7 +102,6 @@ TEST_F(FileRegistryBackendTest, keepsClassAndValuesAcrossInstances) {
 }
 
 TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouched) {
-    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
     const std::string text =
         "Windows Registry Editor Version 5.00\n\n"
         "; the host's own notes\n"
@@ -111,7 +109,7 @@ TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouch
         "[HKEY_LOCAL_MACHINE\\K]\n"
         "garbage that is no registry line\n"
         "\"v\"=\"same\"\n";
-    WriteBytes(m_file, text);
+    Seed(text);
     Registry reg(MakeFileRegistryBackend(m_file));
 #ifndef _WIN32
     struct stat before {};
@@ -140,10 +138,9 @@ TEST_F(FileRegistryBackendTest, writesStringThatIsNoUtf8AsHexBytes) {
 }
 
 TEST_F(FileRegistryBackendTest, neverRewritesAFileThatIsNoStore) {
-    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
     for (const std::string& text :
          {"\xFF\xFEW\0i\0n\0"s, "\xFF\xFEW\0"s, "garbage\n[HKLM\\K]\n"s}) {
-        WriteBytes(m_file, text);
+        Seed(text);
         Registry reg(MakeFileRegistryBackend(m_file));
         EXPECT_FALSE(reg.RegKeyExists(kHkeyLocalMachine, ""));
         EXPECT_FALSE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "x"));
@@ -154,35 +151,19 @@ TEST_F(FileRegistryBackendTest, neverRewritesAFileThatIsNoStore) {
 }
 
 TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
-    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
     const std::string utf8 =
         "Windows Registry Editor Version "
         "5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"v\"=\"Gr\xC3\xB6\xC3\x9F\x65\"\r\n";
     for (const bool bigEndian : {false, true}) {
-        std::string utf16 = bigEndian ? "\xFE\xFF"s : "\xFF\xFE"s;
-        // Every character of the text is below U+0800: one or two UTF-8 bytes, one unit.
-        utf16 += [&] {
-            std::string out;
-            for (std::size_t i = 0; i < utf8.size(); ++i) {
-                unsigned cp = static_cast<unsigned char>(utf8[i]);
-                if (cp >= 0xC0) {
-                    cp = ((cp & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
-                }
-                const char hi = static_cast<char>(cp >> 8);
-                const char lo = static_cast<char>(cp & 0xFF);
-                out += bigEndian ? hi : lo;
-                out += bigEndian ? lo : hi;
-            }
-            return out;
-        }();
-        WriteBytes(m_file, utf16);
+        const std::string utf16 =
+            (bigEndian ? "\xFE\xFF"s : "\xFF\xFE"s) + Utf8ToUtf16Bytes(utf8, bigEndian);
+        Seed(utf16);
         Registry reg(MakeFileRegistryBackend(m_file));
         std::string value;
         EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
         EXPECT_EQ(value, "Gr\xC3\xB6\xC3\x9F\x65");
         EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "neu"));
         const std::string written = ReadBytes(m_file);
-        EXPECT_EQ(written.substr(0, 2), utf16.substr(0, 2));
         EXPECT_EQ(written.substr(0, utf16.size()), utf16);
         value.clear();
         EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "w", value));
@@ -190,7 +171,7 @@ TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
     }
     // A store of nothing but the mark has no keys yet and stays UTF-16 when written.
     for (const std::string& mark : {"\xFF\xFE"s, "\xFE\xFF"s}) {
-        WriteBytes(m_file, mark);
+        Seed(mark);
         Registry reg(MakeFileRegistryBackend(m_file));
         EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "1"));
         EXPECT_EQ(ReadBytes(m_file).substr(0, 2), mark);
@@ -199,7 +180,6 @@ TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
 
 #ifndef _WIN32
 TEST_F(FileRegistryBackendTest, removesTemporariesLeftByKilledWritersOnTheNextWrite) {
-    std::filesystem::create_directories(std::filesystem::path(m_file).parent_path());
     Registry reg(MakeFileRegistryBackend(m_file));
     ASSERT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "1"));
     for (const char* suffix : {".tmp-a1B2c3", ".tmp-ZZZZZZ"}) WriteBytes(m_file + suffix, "half");
@@ -211,9 +191,7 @@ TEST_F(FileRegistryBackendTest, removesTemporariesLeftByKilledWritersOnTheNextWr
     for (const char* suffix : {".lock2", ".backup", ".tmp-a1B2c", ".tmp-a1B2c3d", ".tmp-a-B2c3"})
         EXPECT_TRUE(std::filesystem::exists(m_file + suffix)) << suffix;
 }
-#endif
 
-#ifndef _WIN32
 TEST_F(FileRegistryBackendTest, concurrentWritersFromTwoProcessesLoseNothing) {
     constexpr int kPerChild = 50;
     std::vector<pid_t> children;
@@ -249,35 +227,16 @@ TEST_F(FileRegistryBackendTest, concurrentWritersFromTwoProcessesLoseNothing) {
     EXPECT_EQ(found, 2 * kPerChild);
 }
 
-class DefaultRegistryPathTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (const char* name : {"STRIPSTOCK_REGISTRY", "XDG_CONFIG_HOME", "HOME"}) {
-            const char* value = std::getenv(name);
-            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            ::unsetenv(name);
-        }
-    }
-    void TearDown() override {
-        for (const auto& [name, value] : m_saved) {
-            if (value) {
-                ::setenv(name.c_str(), value->c_str(), 1);
-            } else {
-                ::unsetenv(name.c_str());
-            }
-        }
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
-
-TEST_F(DefaultRegistryPathTest, prefersExplicitPathThenXdgThenHome) {
-    ::setenv("HOME", "/home/someone", 1);
+TEST(DefaultRegistryPathTest, prefersExplicitPathThenXdgThenHome) {
+    test::ScopedEnv explicitPath("STRIPSTOCK_REGISTRY", nullptr);
+    test::ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    test::ScopedEnv home("HOME", "/home/someone");
     EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/stripstock/registry.reg");
-    ::setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    xdg.Set("relative/ignored");
     EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/stripstock/registry.reg");
-    ::setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    xdg.Set("/xdg");
     EXPECT_EQ(DefaultRegistryPath(), "/xdg/stripstock/registry.reg");
-    ::setenv("STRIPSTOCK_REGISTRY", "/tmp/elsewhere.reg", 1);
+    explicitPath.Set("/tmp/elsewhere.reg");
     EXPECT_EQ(DefaultRegistryPath(), "/tmp/elsewhere.reg");
 }
 

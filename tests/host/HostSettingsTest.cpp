@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "RegistryBackends.h"
 #include "host/Registry.h"
 #include "support/TempDir.h"
 
@@ -18,6 +19,8 @@ namespace stripstock {
 namespace {
 
 using namespace std::string_literals;
+using test::KeyClass;
+using test::StoreValue;
 using test::TempDir;
 
 const std::string kHostKey = "SOFTWARE\\Tarvenholme\\VELLIND4";
@@ -34,59 +37,32 @@ class HostSettingsTest : public ::testing::Test {
 
     Registry& reg() { return *m_ctx.registry; }
 
-    // A REG_SZ exactly as given, bypassing the blank that RegWriteString stores for "".
-    void StoreRaw(std::uint32_t hive, const std::string& key, const std::string& name,
-                  std::uint32_t type, const std::string& data) {
-        RegKey handle = 0;
-        std::uint32_t disposition = 0;
-        ASSERT_EQ(m_backend->CreateKey(hive, key, "", kAccessAll, handle, disposition), 0);
-        EXPECT_EQ(m_backend->SetValue(handle, name, type, data), 0);
-        m_backend->CloseKey(handle);
-    }
-
-    std::string ClassOf(const std::string& key) {
-        RegKey handle = 0;
-        EXPECT_EQ(m_backend->OpenKey(kHkeyLocalMachine, key, kAccessRead, handle), 0);
-        std::string className = "(unset)";
-        m_backend->QueryKeyClass(handle, className);
-        m_backend->CloseKey(handle);
-        return className;
-    }
-
     TempDir m_dir;
     std::shared_ptr<RegistryBackend> m_backend;
     Context m_ctx;
     std::string m_diary;
 };
 
-struct CommandLineCase {
-    std::string commandLine;
-    std::string hostKeyName;
-};
-
-void PrintTo(const CommandLineCase& c, std::ostream* os) {
-    *os << ::testing::PrintToString(c.commandLine);
+TEST_F(HostSettingsTest, takesHostKeyFromFieldBeforeFirstBar) {
+    const struct {
+        std::string commandLine, hostKeyName;
+    } cases[] = {
+        {"", "VELLIND4"},   {"ABC|x|y", "ABC"},    {"|x", "VELLIND4"},
+        {" lead", " lead"}, {"Host 2|", "Host 2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        Context ctx;
+        ctx.registry = m_ctx.registry;
+        LoadHostSettings(ctx, c.commandLine);
+        const std::string host = "SOFTWARE\\Tarvenholme\\" + c.hostKeyName;
+        EXPECT_EQ(ctx.HostKeyName, c.hostKeyName);
+        EXPECT_EQ(ctx.HostRegKey, host);
+        EXPECT_EQ(ctx.AddonRegKey, host + "\\bonus\\TestStrip");
+        EXPECT_TRUE(reg().RegKeyExists(kHkeyLocalMachine, ctx.AddonRegKey));
+        EXPECT_EQ(ctx.DbPassword, "quomba");
+    }
 }
-
-class CommandLineTest : public HostSettingsTest,
-                        public ::testing::WithParamInterface<CommandLineCase> {};
-
-TEST_P(CommandLineTest, takesHostKeyFromFieldBeforeFirstBar) {
-    LoadHostSettings(m_ctx, GetParam().commandLine);
-    const std::string host = "SOFTWARE\\Tarvenholme\\" + GetParam().hostKeyName;
-    EXPECT_EQ(m_ctx.HostKeyName, GetParam().hostKeyName);
-    EXPECT_EQ(m_ctx.HostRegKey, host);
-    EXPECT_EQ(m_ctx.AddonRegKey, host + "\\bonus\\TestStrip");
-    EXPECT_TRUE(reg().RegKeyExists(kHkeyLocalMachine, m_ctx.AddonRegKey));
-    EXPECT_EQ(m_ctx.DbPassword, "quomba");
-}
-
-INSTANTIATE_TEST_SUITE_P(CommandLines, CommandLineTest,
-                         ::testing::Values(CommandLineCase{"", "VELLIND4"},
-                                           CommandLineCase{"ABC|x|y", "ABC"},
-                                           CommandLineCase{"|x", "VELLIND4"},
-                                           CommandLineCase{" lead", " lead"},
-                                           CommandLineCase{"Host 2|", "Host 2"}));
 
 // A name the registry cannot hold as one key would add keys the host never made (nested ones
 // for "\", or 200 KB of text for a long one); nothing is written for it.
@@ -102,35 +78,33 @@ TEST_F(HostSettingsTest, refusesHostKeyNamesTheRegistryCannotHoldWithoutWriting)
     EXPECT_TRUE(reg().RegKeyExists(kHkeyLocalMachine, m_ctx.AddonRegKey));
 }
 
-TEST_F(HostSettingsTest, createsMissingKeysInMachineHiveWithoutClass) {
+TEST_F(HostSettingsTest, createsMissingKeysInMachineHiveWithoutClassAndLeavesExistingOnes) {
     LoadHostSettings(m_ctx, "");
-    EXPECT_EQ(ClassOf(kHostKey), "");
-    EXPECT_EQ(ClassOf(kAddonKey), "");
+    EXPECT_EQ(KeyClass(*m_backend, kHostKey), "");
+    EXPECT_EQ(KeyClass(*m_backend, kAddonKey), "");
     EXPECT_FALSE(reg().RegKeyExists(kHkeyCurrentUser, kHostKey));
-}
 
-TEST_F(HostSettingsTest, leavesExistingKeysAsTheyAre) {
-    EXPECT_TRUE(reg().RegAddKey(kHkeyLocalMachine, kHostKey, "host"));
-    EXPECT_TRUE(reg().RegWriteString(kHkeyLocalMachine, kAddonKey, "LastMeter", "1"));
-    LoadHostSettings(m_ctx, "");
-    EXPECT_EQ(ClassOf(kHostKey), "host");
-    EXPECT_EQ(ClassOf(kAddonKey), "string");
+    const std::string other = "SOFTWARE\\Tarvenholme\\Other";
+    EXPECT_TRUE(reg().RegAddKey(kHkeyLocalMachine, other, "host"));
+    EXPECT_TRUE(
+        reg().RegWriteString(kHkeyLocalMachine, other + "\\bonus\\TestStrip", "LastMeter", "1"));
+    LoadHostSettings(m_ctx, "Other");
+    EXPECT_EQ(KeyClass(*m_backend, other), "host");
+    EXPECT_EQ(KeyClass(*m_backend, other + "\\bonus\\TestStrip"), "string");
 }
-
-struct DiaryCase {
-    const char* label;
-    std::optional<std::string> machine;  // "@" stands for the diary's path
-    std::optional<std::string> user;
-    bool expectOpen;
-};
 
 TEST_F(HostSettingsTest, userValueWinsOverMachineValueUnlessEmpty) {
     const std::string other = m_dir.file("other.VLD");
     std::ofstream(other) << "other";
     const auto expand = [&](const std::string& text) {
-        return text == "@" ? m_diary : text == "#" ? other : text;
+        return (text == "@" ? m_diary : text == "#" ? other : text) + '\0';
     };
-    const DiaryCase cases[] = {
+    const struct {
+        const char* label;
+        std::optional<std::string> machine;  // "@" stands for the diary's path
+        std::optional<std::string> user;
+        bool expectOpen;
+    } cases[] = {
         {"both set", "#", "@", true},
         {"user empty", "@", ""s, true},
         {"user blank", "@", " "s, true},
@@ -141,35 +115,28 @@ TEST_F(HostSettingsTest, userValueWinsOverMachineValueUnlessEmpty) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        TempDir dir;
         Context ctx;
-        auto backend = MakeFileRegistryBackend(dir.file("registry.reg"));
+        auto backend = MakeFileRegistryBackend(m_dir.file(c.label + ".reg"s));
         ctx.registry = std::make_shared<Registry>(backend);
-        const auto store = [&](std::uint32_t hive, const std::optional<std::string>& value) {
-            if (!value) {
-                return;
-            }
-            RegKey handle = 0;
-            std::uint32_t disposition = 0;
-            ASSERT_EQ(backend->CreateKey(hive, kHostKey, "", kAccessAll, handle, disposition), 0);
-            backend->SetValue(handle, "DataBaseName", kRegSz, expand(*value) + '\0');
-            backend->CloseKey(handle);
-        };
-        store(kHkeyLocalMachine, c.machine);
-        store(kHkeyCurrentUser, c.user);
-        const auto result = LoadHostSettings(ctx, "");
-        EXPECT_EQ(result.diaryOpen, c.expectOpen);
+        if (c.machine) {
+            StoreValue(*backend, kHkeyLocalMachine, kHostKey, "DataBaseName", kRegSz,
+                       expand(*c.machine));
+        }
+        if (c.user) {
+            StoreValue(*backend, kHkeyCurrentUser, kHostKey, "DataBaseName", kRegSz,
+                       expand(*c.user));
+        }
+        EXPECT_EQ(LoadHostSettings(ctx, "").diaryOpen, c.expectOpen);
         EXPECT_EQ(ctx.DiaryDbPath, c.expectOpen ? m_diary : "");
     }
 }
 
-TEST_F(HostSettingsTest, trimsTheDiaryPath) {
-    StoreRaw(kHkeyLocalMachine, kHostKey, "DataBaseName", kRegSz, " \t" + m_diary + " \r\n\0"s);
+TEST_F(HostSettingsTest, trimsTheDiaryPathAndFindsOnlyNormalFiles) {
+    StoreValue(*m_backend, kHkeyLocalMachine, kHostKey, "DataBaseName", kRegSz,
+               " \t" + m_diary + " \r\n\0"s);
     EXPECT_TRUE(LoadHostSettings(m_ctx, "").diaryOpen);
     EXPECT_EQ(m_ctx.DiaryDbPath, m_diary);
-}
 
-TEST_F(HostSettingsTest, findsOnlyNormalFiles) {
     const std::string hidden = m_dir.file(".hidden.VLD");
     std::ofstream(hidden) << "x";
 #ifdef _WIN32
@@ -188,7 +155,6 @@ TEST_F(HostSettingsTest, findsOnlyNormalFiles) {
 
 TEST_F(HostSettingsTest, readsLastMeterAsListPosition) {
     EXPECT_EQ(LoadHostSettings(m_ctx, "").lastMeterPosition, 0);  // missing
-
     const struct {
         std::string stored;
         std::optional<int> position;
@@ -201,7 +167,7 @@ TEST_F(HostSettingsTest, readsLastMeterAsListPosition) {
         EXPECT_TRUE(reg().RegWriteString(kHkeyLocalMachine, kAddonKey, "LastMeter", c.stored));
         EXPECT_EQ(LoadHostSettings(m_ctx, "").lastMeterPosition, c.position);
     }
-    StoreRaw(kHkeyLocalMachine, kAddonKey, "LastMeter", kRegDword, "\x04\0\0\0"s);
+    StoreValue(*m_backend, kHkeyLocalMachine, kAddonKey, "LastMeter", kRegDword, "\x04\0\0\0"s);
     EXPECT_EQ(LoadHostSettings(m_ctx, "").lastMeterPosition, 4);
 }
 

@@ -21,6 +21,11 @@ constexpr std::uint32_t kHklm = kHkeyLocalMachine;
 constexpr std::uint32_t kHkcu = kHkeyCurrentUser;
 const std::string kHost = "SOFTWARE\\Tarvenholme\\VELLIND4";
 
+// A document read from the editor's header line, a blank line and body.
+RegDocument Doc(const std::string& body) {
+    return RegDocument::Parse("Windows Registry Editor Version 5.00\n\n" + body);
+}
+
 // Whether every line of before appears in after, in the same order.
 bool KeepsAllLines(const std::vector<std::string>& before, const std::vector<std::string>& after) {
     std::size_t j = 0;
@@ -152,13 +157,12 @@ TEST(RegDocumentTest, keysIgnoreCaseAndKeepTheirSpelling) {
 }
 
 TEST(RegDocumentTest, enumeratesKeysThatOnlyLieOnTheWay) {
-    const RegDocument doc = RegDocument::Parse(
-        "Windows Registry Editor Version 5.00\n\n"
-        "[HKEY_LOCAL_MACHINE\\A\\zeta\\deep]\n"
-        "[HKEY_LOCAL_MACHINE\\A\\Beta]\n"
-        "[HKEY_LOCAL_MACHINE\\a\\ZETA]\n"
-        "[HKEY_LOCAL_MACHINE\\A\\beta2]\n"
-        "[HKEY_CURRENT_USER\\A\\user]\n");
+    const RegDocument doc =
+        Doc("[HKEY_LOCAL_MACHINE\\A\\zeta\\deep]\n"
+            "[HKEY_LOCAL_MACHINE\\A\\Beta]\n"
+            "[HKEY_LOCAL_MACHINE\\a\\ZETA]\n"
+            "[HKEY_LOCAL_MACHINE\\A\\beta2]\n"
+            "[HKEY_CURRENT_USER\\A\\user]\n");
     EXPECT_THAT(doc.SubKeys(kHklm, "a"), ElementsAre("Beta", "beta2", "zeta"));
     EXPECT_THAT(doc.SubKeys(kHklm, ""), ElementsAre("A"));
     EXPECT_TRUE(doc.KeyExists(kHklm, "A\\ZETA\\Deep"));
@@ -168,16 +172,15 @@ TEST(RegDocumentTest, enumeratesKeysThatOnlyLieOnTheWay) {
 // Keys are looked up in an index sorted by folded path, where "A!" sorts between "A" and
 // "A\B": a prefix of another name is neither its parent nor hides its subkeys.
 TEST(RegDocumentTest, namesSharingABeginningStayApart) {
-    const RegDocument doc = RegDocument::Parse(
-        "Windows Registry Editor Version 5.00\n\n"
-        "[HKEY_LOCAL_MACHINE\\A!]\n"
-        "[HKEY_LOCAL_MACHINE\\A\\b\\X]\n"
-        "[HKEY_LOCAL_MACHINE\\A\\B!]\n"
-        "[HKEY_LOCAL_MACHINE\\AB]\n"
-        "[HKEY_LOCAL_MACHINE\\A\\C]\n"
-        "\"v\"=\"c\"\n"
-        "[HKEY_LOCAL_MACHINE\\a\\B]\n"
-        "\"v\"=\"b\"\n");
+    const RegDocument doc =
+        Doc("[HKEY_LOCAL_MACHINE\\A!]\n"
+            "[HKEY_LOCAL_MACHINE\\A\\b\\X]\n"
+            "[HKEY_LOCAL_MACHINE\\A\\B!]\n"
+            "[HKEY_LOCAL_MACHINE\\AB]\n"
+            "[HKEY_LOCAL_MACHINE\\A\\C]\n"
+            "\"v\"=\"c\"\n"
+            "[HKEY_LOCAL_MACHINE\\a\\B]\n"
+            "\"v\"=\"b\"\n");
     EXPECT_TRUE(doc.KeyExists(kHklm, "A"));
     EXPECT_TRUE(doc.KeyExists(kHklm, "a\\B"));
     EXPECT_FALSE(doc.KeyExists(kHklm, "A\\B!\\X"));
@@ -188,9 +191,9 @@ TEST(RegDocumentTest, namesSharingABeginningStayApart) {
     EXPECT_EQ(doc.FindValue(kHklm, "A\\b", "v"), (Value{kRegSz, "b\0"s}));
     EXPECT_EQ(doc.FindValue(kHklm, "A\\C", "v"), (Value{kRegSz, "c\0"s}));
 
-    const RegDocument prefixOnly = RegDocument::Parse(
-        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\A!]\n"
-        "[HKEY_LOCAL_MACHINE\\AB\\x]\n");
+    const RegDocument prefixOnly =
+        Doc("[HKEY_LOCAL_MACHINE\\A!]\n"
+            "[HKEY_LOCAL_MACHINE\\AB\\x]\n");
     EXPECT_FALSE(prefixOnly.KeyExists(kHklm, "A"));
     EXPECT_TRUE(prefixOnly.SubKeys(kHklm, "A").empty());
 }
@@ -223,10 +226,9 @@ TEST(RegDocumentTest, copiesAndEditsAnswerFromTheirOwnText) {
 }
 
 TEST(RegDocumentTest, laterLinesOfAValueWinAndAllGoOnDelete) {
-    RegDocument doc = RegDocument::Parse(
-        "Windows Registry Editor Version 5.00\n\n"
-        "[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"one\"\n\"v\"=\"two\"\n\n"
-        "[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"three\"\n");
+    RegDocument doc =
+        Doc("[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"one\"\n\"v\"=\"two\"\n\n"
+            "[HKEY_LOCAL_MACHINE\\K]\n\"V\"=\"three\"\n");
     EXPECT_EQ(doc.FindValue(kHklm, "K", "v"), (Value{kRegSz, "three\0"s}));
     doc.SetValue(kHklm, "K", "v", {kRegSz, "four\0"s});
     EXPECT_EQ(RegDocument::Parse(doc.Render()).FindValue(kHklm, "K", "v"),
@@ -272,32 +274,27 @@ TEST(RegDocumentTest, keepsLinesItDoesNotUseAcrossEdits) {
 }
 
 TEST(RegDocumentTest, toleratesMalformedLines) {
-    const std::vector<std::string> malformed = {
-        "[",
-        "[HKLM",
-        "[HKLM\\a\\\\b]",
-        "[\\x]",
-        "\"a",
-        "\"a\"=",
-        "\"a\"=\"x\\\"",
-        "\"a\"=\"x\"y",
-        "\"a\"=hex:zz",
-        "\"a\"=hex:01 02",
-        "\"a\"=hex(2)01",
-        "\"a\"=dword:123456789",
-        "\"a\"=hex:01,\\",
-        "\"a\"=hex:01,\\ x",
-        "@x",
-        "\\",
-        ";class=\"open",
-        std::string("\0\xFF\xFE[\0", 5),
-    };
+    const std::vector<std::string> malformed = {"[",
+                                                "[HKLM",
+                                                "[HKLM\\a\\\\b]",
+                                                "[\\x]",
+                                                "\"a",
+                                                "\"a\"=",
+                                                "\"a\"=\"x\\\"",
+                                                "\"a\"=\"x\"y",
+                                                "\"a\"=hex:zz",
+                                                "\"a\"=hex:01 02",
+                                                "\"a\"=hex(2)01",
+                                                "\"a\"=dword:123456789",
+                                                "\"a\"=hex:01,\\",
+                                                "\"a\"=hex:01,\\ x",
+                                                "@x",
+                                                "\\",
+                                                ";class=\"open",
+                                                "\0\xFF\xFE[\0"s};
     for (const auto& line : malformed) {
         SCOPED_TRACE(line);
-        RegDocument doc = RegDocument::Parse(
-            "Windows Registry Editor Version 5.00\n\n"
-            "[HKEY_LOCAL_MACHINE\\K]\n" +
-            line + "\n\"b\"=\"kept\"\n");
+        RegDocument doc = Doc("[HKEY_LOCAL_MACHINE\\K]\n" + line + "\n\"b\"=\"kept\"\n");
         EXPECT_TRUE(doc.KeyExists(kHklm, "K"));
         doc.SubKeys(kHklm, "");
         doc.KeyClass(kHklm, "K");
@@ -307,9 +304,7 @@ TEST(RegDocumentTest, toleratesMalformedLines) {
         EXPECT_EQ(doc.FindValue(kHklm, "K", "probe"), (Value{kRegSz, "p\0"s}));
     }
     // A type takes eight hex digits at the most.
-    const RegDocument nine = RegDocument::Parse(
-        "Windows Registry Editor Version "
-        "5.00\n\n[HKEY_LOCAL_MACHINE\\K]\n\"a\"=hex(100000001):01\n");
+    const RegDocument nine = Doc("[HKEY_LOCAL_MACHINE\\K]\n\"a\"=hex(100000001):01\n");
     EXPECT_FALSE(nine.FindValue(kHklm, "K", "a"));
 }
 
@@ -360,23 +355,15 @@ TEST(RegDocumentTest, survivesRandomDamage) {
 
 TEST(RegDocumentTest, keepsEveryLineEndingAsItWasRead) {
     // Mixed endings and a last line without one: an edit changes only the lines it touches.
-    const std::string text =
-        "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"1\"\r\n"
-        "\"y\"=\"2\"";
-    RegDocument doc = RegDocument::Parse(text);
-    EXPECT_EQ(doc.Render(), text);
-    doc.SetValue(kHkeyLocalMachine, "A", "x", {kRegSz, std::string("3\0", 2)});
-    EXPECT_EQ(doc.Render(),
-              "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"3\"\r\n"
-              "\"y\"=\"2\"");
-    doc.SetValue(kHkeyLocalMachine, "A", "z", {kRegSz, std::string("4\0", 2)});
-    EXPECT_EQ(doc.Render(),
-              "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"3\"\r\n"
-              "\"y\"=\"2\"\r\n\"z\"=\"4\"");
+    const std::string head = "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n";
+    RegDocument doc = RegDocument::Parse(head + "\"x\"=\"1\"\r\n\"y\"=\"2\"");
+    EXPECT_EQ(doc.Render(), head + "\"x\"=\"1\"\r\n\"y\"=\"2\"");
+    doc.SetValue(kHkeyLocalMachine, "A", "x", {kRegSz, "3\0"s});
+    EXPECT_EQ(doc.Render(), head + "\"x\"=\"3\"\r\n\"y\"=\"2\"");
+    doc.SetValue(kHkeyLocalMachine, "A", "z", {kRegSz, "4\0"s});
+    EXPECT_EQ(doc.Render(), head + "\"x\"=\"3\"\r\n\"y\"=\"2\"\r\n\"z\"=\"4\"");
     ASSERT_TRUE(doc.DeleteValue(kHkeyLocalMachine, "A", "z"));
-    EXPECT_EQ(doc.Render(),
-              "Windows Registry Editor Version 5.00\r\n\n[HKEY_LOCAL_MACHINE\\A]\n\"x\"=\"3\"\r\n"
-              "\"y\"=\"2\"");
+    EXPECT_EQ(doc.Render(), head + "\"x\"=\"3\"\r\n\"y\"=\"2\"");
 }
 
 }  // namespace

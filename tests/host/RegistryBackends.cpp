@@ -100,4 +100,22 @@ std::vector<BackendCase> AllBackends() {
     return cases;
 }
 
+void StoreValue(RegistryBackend& backend, std::uint32_t hive, const std::string& key,
+                const std::string& name, std::uint32_t type, const std::string& data) {
+    RegKey handle = 0;
+    std::uint32_t disposition = 0;
+    ASSERT_EQ(backend.CreateKey(hive, key, "", kAccessAll, handle, disposition), kErrorSuccess);
+    EXPECT_EQ(backend.SetValue(handle, name, type, data), kErrorSuccess);
+    backend.CloseKey(handle);
+}
+
+std::string KeyClass(RegistryBackend& backend, const std::string& key) {
+    RegKey handle = 0;
+    EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, key, kAccessRead, handle), kErrorSuccess);
+    std::string className = "(unset)";
+    EXPECT_EQ(backend.QueryKeyClass(handle, className), kErrorSuccess);
+    backend.CloseKey(handle);
+    return className;
+}
+
 }  // namespace stripstock::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -23,5 +24,12 @@ inline void PrintTo(const BackendCase& c, std::ostream* os) { *os << c.name; }
 // The text store on every platform; on Windows also the Win32 registry, redirected to scratch
 // keys (see ScratchHives.h).
 std::vector<BackendCase> AllBackends();
+
+// Stores a value exactly as given, creating the key: no NUL added, no blank for "".
+void StoreValue(RegistryBackend& backend, std::uint32_t hive, const std::string& key,
+                const std::string& name, std::uint32_t type, const std::string& data);
+
+// The class of a key below HKEY_LOCAL_MACHINE.
+std::string KeyClass(RegistryBackend& backend, const std::string& key);
 
 }  // namespace stripstock::test

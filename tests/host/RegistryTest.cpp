@@ -37,15 +37,9 @@ class RegistryTest : public ::testing::TestWithParam<BackendCase> {
     }
     void TearDown() override { EXPECT_EQ(m_backend->openKeys(), 0) << "a key was left open"; }
 
-    // Stores a value of any type, creating the key.
     void Store(const std::string& key, const std::string& name, std::uint32_t type,
-               const std::string& data, std::uint32_t hive = kHkeyLocalMachine) {
-        RegKey handle = 0;
-        std::uint32_t disposition = 0;
-        ASSERT_EQ(m_backend->CreateKey(hive, key, "", kAccessAll, handle, disposition), 0);
-        EXPECT_EQ(m_backend->SetValue(handle, name, type, data), 0);
-        m_backend->CloseKey(handle);
-        m_backend->takeAccesses();
+               const std::string& data) {
+        test::StoreValue(*m_backend, kHkeyLocalMachine, key, name, type, data);
     }
 
     // Type and bytes as stored.
@@ -57,19 +51,10 @@ class RegistryTest : public ::testing::TestWithParam<BackendCase> {
         std::string data;
         EXPECT_EQ(m_backend->QueryValue(handle, name, type, &data, size), 0);
         m_backend->CloseKey(handle);
-        m_backend->takeAccesses();
         return {type, data};
     }
 
-    std::string ClassOf(const std::string& key) {
-        RegKey handle = 0;
-        EXPECT_EQ(m_backend->OpenKey(kHkeyLocalMachine, key, kAccessRead, handle), 0);
-        std::string className = "(unset)";
-        EXPECT_EQ(m_backend->QueryKeyClass(handle, className), 0);
-        m_backend->CloseKey(handle);
-        m_backend->takeAccesses();
-        return className;
-    }
+    std::string ClassOf(const std::string& key) { return test::KeyClass(*m_backend, key); }
 
     TempDir m_dir;
     std::shared_ptr<RecordingBackend> m_backend;
@@ -111,25 +96,24 @@ TEST_P(RegistryTest, readValueGivesTrimmedTextOrKeepsDefault) {
     }
 }
 
-TEST_P(RegistryTest, readValueFailsAndKeepsDefaultWhenMissing) {
+// Missing values and keys, the other hive and a DWORD longer than four bytes.
+TEST_P(RegistryTest, readValueFailsAndKeepsDefault) {
     Store(kKey, "present", kRegSz, "x\0"s);
     std::string value = "dflt";
     EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "absent", value));
     EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey + "\\None", "present", value));
     EXPECT_FALSE(m_reg->RegReadValue(kHkeyCurrentUser, kKey, "present", value));
+    for (const std::string& data : {"\x01\0\0\0\0\0\0\0"s, "\x01\0\0\0\0"s}) {
+        Store(kKey, "v", kRegDword, data);
+        EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value)) << data.size();
+    }
     EXPECT_EQ(value, "dflt");
 }
 
-TEST_P(RegistryTest, readValueFailsOnDwordLongerThanFourBytes) {
-    for (const std::string& data : {"\x01\0\0\0\0\0\0\0"s, "\x01\0\0\0\0"s}) {
-        Store(kKey, "v", kRegDword, data);
-        std::string value = "dflt";
-        EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value)) << data.size();
-        EXPECT_EQ(value, "dflt");
-    }
-}
-
-TEST_P(RegistryTest, valueAndKeyNamesIgnoreCase) {
+TEST_P(RegistryTest, namesIgnoreCaseAndHivesAreSeparate) {
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyCurrentUser, kKey + "\\User", "v", "user"));
+    EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, kKey + "\\User"));
+    EXPECT_TRUE(m_reg->RegKeyExists(kHkeyCurrentUser, kKey + "\\User"));
     Store(kKey, "DataBaseName", kRegSz, "x\0"s);
     std::string value;
     EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, "software\\STRIPSTOCKTEST\\values",
@@ -139,32 +123,24 @@ TEST_P(RegistryTest, valueAndKeyNamesIgnoreCase) {
     EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, "SOFTWARE\\StripStockTes"));
 }
 
-TEST_P(RegistryTest, writeStringStoresTextWithNul) {
+TEST_P(RegistryTest, writeStringStoresTextWithNulInKeyOfClassStringWhenNew) {
     EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "LastMeter", "3"));
     EXPECT_EQ(Raw(kKey, "LastMeter"), std::make_pair(kRegSz, "3\0"s));
     EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "LastMeter", 12));
     EXPECT_EQ(Raw(kKey, "LastMeter"), std::make_pair(kRegSz, "12\0"s));
-}
-
-TEST_P(RegistryTest, writeStringStoresEmptyTextAsBlankThatReadsBackAsDefault) {
+    // Empty text is stored as a blank, which reads back as the default.
     EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", ""));
     EXPECT_EQ(Raw(kKey, "v"), std::make_pair(kRegSz, " \0"s));
     std::string value = "dflt";
     EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value));
     EXPECT_EQ(value, "dflt");
-}
-
-TEST_P(RegistryTest, writeStringCreatesMissingKeyWithClassString) {
-    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", "x"));
     EXPECT_EQ(ClassOf(kKey), "string");
     // RegCreateKeyExA gives the class to every key it creates on the way.
     EXPECT_EQ(ClassOf("SOFTWARE\\StripStockTest"), "string");
-}
-
-TEST_P(RegistryTest, writeStringKeepsClassOfExistingKey) {
-    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey, ""));
-    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey, "v", "x"));
-    EXPECT_EQ(ClassOf(kKey), "");
+    // An existing key keeps its class.
+    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\Old", ""));
+    EXPECT_TRUE(m_reg->RegWriteString(kHkeyLocalMachine, kKey + "\\Old", "v", "x"));
+    EXPECT_EQ(ClassOf(kKey + "\\Old"), "");
 }
 
 TEST_P(RegistryTest, addKeyIsTrueOnlyForNewKey) {
@@ -178,12 +154,6 @@ TEST_P(RegistryTest, addKeyIsTrueOnlyForNewKey) {
     EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, "SOFTWARE\\StripStockTest", ""));
 }
 
-TEST_P(RegistryTest, hivesAreSeparate) {
-    EXPECT_TRUE(m_reg->RegWriteString(kHkeyCurrentUser, kKey, "v", "user"));
-    EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, kKey));
-    EXPECT_TRUE(m_reg->RegKeyExists(kHkeyCurrentUser, kKey));
-}
-
 TEST_P(RegistryTest, getAllKeysListsDirectSubkeysSortedIgnoringCase) {
     for (const char* name : {"beta", "Alpha", "gamma\\deeper", "ALPHA2"}) {
         EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\" + name, ""));
@@ -191,12 +161,9 @@ TEST_P(RegistryTest, getAllKeysListsDirectSubkeysSortedIgnoringCase) {
     std::vector<std::string> names{""};
     m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
     EXPECT_THAT(names, ElementsAre("Alpha", "ALPHA2", "beta", "gamma"));
-}
-
-TEST_P(RegistryTest, getAllKeysLeavesArrayWhenNothingToList) {
-    EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey, ""));
-    std::vector<std::string> names{""};
-    m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
+    // Nothing to list leaves the array as it was.
+    names = {""};
+    m_reg->GetAllKeys(kHkeyLocalMachine, kKey + "\\gamma\\deeper", names);
     m_reg->GetAllKeys(kHkeyLocalMachine, kKey + "\\Missing", names);
     m_reg->GetAllKeys(0, kKey, names);
     EXPECT_THAT(names, ElementsAre(""));
@@ -204,6 +171,7 @@ TEST_P(RegistryTest, getAllKeysLeavesArrayWhenNothingToList) {
 
 TEST_P(RegistryTest, opensKeysWithTheirAccessMasks) {
     Store(kKey, "v", kRegSz, "x\0"s);
+    m_backend->takeAccesses();
     m_reg->RegKeyExists(kHkeyLocalMachine, kKey);
     EXPECT_THAT(m_backend->takeAccesses(), ElementsAre(0x19u));
     std::string value;
