@@ -44,20 +44,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(OleDateTest, readsRoundedToTheSecondAndOutOfRangeAsTheZeroDate) {
     const double second = 1.0 / 86400.0;
-    const struct {
-        double ole;
-        Fields civil;
-    } cases[] = {
-        {-0.5, {1899, 12, 30, 12, 0, 0}},  // noon of the zero day
-        {2.25 + 0.4 * second, {1900, 1, 1, 6, 0, 0}},
-        {2.25 + 0.6 * second, {1900, 1, 1, 6, 0, 1}},
-        {2.25 - 0.4 * second, {1900, 1, 1, 6, 0, 0}},
-        // Rounding up past midnight moves to the next day, also before the zero day.
-        {2.0 - 0.2 * second, {1900, 1, 1, 0, 0, 0}},
-        {-1.0 - (1.0 - 0.2 * second), {1899, 12, 30, 0, 0, 0}},
-        {-657434.5, {100, 1, 1, 12, 0, 0}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Of(FromOleDate(c.ole)), c.civil) << c.ole;
+    EXPECT_EQ(Of(FromOleDate(-0.5)), (Fields{1899, 12, 30, 12, 0, 0}));  // noon of the zero day
+    EXPECT_EQ(Of(FromOleDate(2.25 + 0.4 * second)), (Fields{1900, 1, 1, 6, 0, 0}));
+    EXPECT_EQ(Of(FromOleDate(2.25 + 0.6 * second)), (Fields{1900, 1, 1, 6, 0, 1}));
+    EXPECT_EQ(Of(FromOleDate(2.25 - 0.4 * second)), (Fields{1900, 1, 1, 6, 0, 0}));
+    // Rounding up past midnight moves to the next day, also before the zero day.
+    EXPECT_EQ(Of(FromOleDate(2.0 - 0.2 * second)), (Fields{1900, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(Of(FromOleDate(-1.0 - (1.0 - 0.2 * second))), (Fields{1899, 12, 30, 0, 0, 0}));
+    EXPECT_EQ(Of(FromOleDate(-657434.5)), (Fields{100, 1, 1, 12, 0, 0}));
     for (double ole : {std::numeric_limits<double>::quiet_NaN(),
                        std::numeric_limits<double>::infinity(), 1e300, -657435.5}) {
         EXPECT_EQ(Of(FromOleDate(ole)), (Fields{1899, 12, 30, 0, 0, 0})) << ole;
@@ -86,19 +80,19 @@ TEST(OleDateTest, rangeTakesAllOfTheFirstAndLastDayAndDateOnlyDropsTheTime) {
 }
 
 TEST(IsValidDateTest, checksCalendarAndYearRange) {
-    const struct {
-        int year, month, day;
-        bool valid;
-    } cases[] = {
-        {2024, 2, 29, true},  {2023, 2, 29, false}, {1900, 2, 29, false}, {2000, 2, 29, true},
-        {2010, 2, 31, false}, {2010, 4, 31, false}, {2010, 13, 1, false}, {2010, 0, 1, false},
-        {2010, 1, 0, false},  {100, 1, 1, true},    {99, 12, 31, false},  {9999, 12, 31, true},
-        {10000, 1, 1, false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(IsValidDate(c.year, c.month, c.day), c.valid)
-            << c.day << "." << c.month << "." << c.year;
-    }
+    EXPECT_TRUE(IsValidDate(2024, 2, 29));
+    EXPECT_FALSE(IsValidDate(2023, 2, 29));
+    EXPECT_FALSE(IsValidDate(1900, 2, 29));
+    EXPECT_TRUE(IsValidDate(2000, 2, 29));
+    EXPECT_FALSE(IsValidDate(2010, 2, 31));
+    EXPECT_FALSE(IsValidDate(2010, 4, 31));
+    EXPECT_FALSE(IsValidDate(2010, 13, 1));
+    EXPECT_FALSE(IsValidDate(2010, 0, 1));
+    EXPECT_FALSE(IsValidDate(2010, 1, 0));
+    EXPECT_TRUE(IsValidDate(100, 1, 1));
+    EXPECT_FALSE(IsValidDate(99, 12, 31));
+    EXPECT_TRUE(IsValidDate(9999, 12, 31));
+    EXPECT_FALSE(IsValidDate(10000, 1, 1));
 }
 
 }  // namespace

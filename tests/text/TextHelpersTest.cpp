@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -18,96 +19,80 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 
 TEST(TextHelpersTest, trimStripsControlCharsBelow20AndBlanksAtBothEnds) {
-    const struct {
-        std::string input, expected;
-    } cases[] = {{"", ""},
-                 {" \t\r\n  \n", ""},
-                 {"\0"s, ""},
-                 {"\0abc "s, ""},
-                 {"  word  ", "word"},
-                 {"two words here", "two words here"},
-                 {"\tvalue\r\n", "value"},
-                 {"esc\x1b", "esc\x1b"},      // 27 is not trimmed
-                 {"\x14x\x1f", "\x14x\x1f"},  // neither are 20 and 31
-                 {" a\x13", "a"},             // 19 is
-                 {"a\0 "s, "a"},              // NUL at the end goes
-                 {" a\0b "s, "a\0b"s}};
-    for (const auto& c : cases) EXPECT_EQ(trim(c.input), c.expected) << c.input;
+    EXPECT_EQ(trim(""), "");
+    EXPECT_EQ(trim(" \t\r\n  \n"), "");
+    EXPECT_EQ(trim("\0"s), "");
+    EXPECT_EQ(trim("\0abc "s), "");
+    EXPECT_EQ(trim("  word  "), "word");
+    EXPECT_EQ(trim("two words here"), "two words here");
+    EXPECT_EQ(trim("\tvalue\r\n"), "value");
+    EXPECT_EQ(trim("esc\x1b"), "esc\x1b");      // 27 is not trimmed
+    EXPECT_EQ(trim("\x14x\x1f"), "\x14x\x1f");  // neither are 20 and 31
+    EXPECT_EQ(trim(" a\x13"), "a");             // 19 is
+    EXPECT_EQ(trim("a\0 "s), "a");              // NUL at the end goes
+    EXPECT_EQ(trim(" a\0b "s), "a\0b"s);
+}
+
+// Text, count of replacements.
+std::pair<std::string, int> Replaced(std::string text, const std::string& find,
+                                     const std::string& replacement) {
+    const int count = ReplaceAll(text, find, replacement);
+    return {text, count};
 }
 
 TEST(TextHelpersTest, replaceAllReplacesEveryOccurrenceCaseSensitivelyAndCountsThem) {
-    const struct {
-        std::string text, find, replacement, expected;
-        int count;
-    } cases[] = {{"a\\\\\\\\b", "\\\\", "\\", "a\\b", 3},  // a run of backslashes collapses
-                 {"Abc abc ABC abc", "abc", "x", "Abc x ABC x", 2},
-                 {"aaab", "ab", "b", "b", 3},  // occurrences an earlier replacement made
-                 {"x-y-z", "-", "", "xyz", 2},
-                 {"abc", "x", "y", "abc", 0},
-                 {"", "x", "y", "", 0},
-                 // These would loop for ever when taken literally.
-                 {"a\\\\b", "\\\\", "\\\\", "a\\\\b", 0},
-                 {"a\\\\b", "", "x", "a\\\\b", 0},
-                 {"a\\\\b", "\\", "\\\\", "a\\\\b", 0},
-                 {"a\\\\b", "b", "abc", "a\\\\b", 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text + " / " + c.find + " / " + c.replacement);
-        std::string text = c.text;
-        EXPECT_EQ(ReplaceAll(text, c.find, c.replacement), c.count);
-        EXPECT_EQ(text, c.expected);
-    }
+    // A run of backslashes collapses.
+    EXPECT_EQ(Replaced("a\\\\\\\\b", "\\\\", "\\"), std::make_pair("a\\b"s, 3));
+    EXPECT_EQ(Replaced("Abc abc ABC abc", "abc", "x"), std::make_pair("Abc x ABC x"s, 2));
+    // Occurrences an earlier replacement made.
+    EXPECT_EQ(Replaced("aaab", "ab", "b"), std::make_pair("b"s, 3));
+    EXPECT_EQ(Replaced("x-y-z", "-", ""), std::make_pair("xyz"s, 2));
+    EXPECT_EQ(Replaced("abc", "x", "y"), std::make_pair("abc"s, 0));
+    EXPECT_EQ(Replaced("", "x", "y"), std::make_pair(""s, 0));
+    // These would loop for ever when taken literally.
+    EXPECT_EQ(Replaced("a\\\\b", "\\\\", "\\\\"), std::make_pair("a\\\\b"s, 0));
+    EXPECT_EQ(Replaced("a\\\\b", "", "x"), std::make_pair("a\\\\b"s, 0));
+    EXPECT_EQ(Replaced("a\\\\b", "\\", "\\\\"), std::make_pair("a\\\\b"s, 0));
+    EXPECT_EQ(Replaced("a\\\\b", "b", "abc"), std::make_pair("a\\\\b"s, 0));
+}
+
+std::string Collapsed(std::string path, char separator) {
+    RemoveSlashes(path, separator);
+    return path;
 }
 
 TEST(TextHelpersTest, removeSlashesCollapsesSeparatorsAndKeepsSharePrefix) {
-    const struct {
-        std::string input;
-        char separator;
-        std::string expected;
-    } cases[] = {{"C:\\\\data\\\\\\\\x.ini", '\\', "C:\\data\\x.ini"},
-                 {"\\\\server\\\\share\\f", '\\', "\\\\server\\share\\f"},
-                 {"\\dir\\f", '\\', "\\\\dir\\f"},
-                 {"\\\\\\\\srv\\f", '\\', "\\\\srv\\f"},
-                 {"", '\\', ""},
-                 {"a//b\\c", '\\', "a//b\\c"},  // '/' is no separator here
-                 {"/usr//local////x", '/', "//usr/local/x"},
-                 {"a\\\\b//c", '/', "a\\\\b/c"}};
-    for (const auto& c : cases) {
-        std::string path = c.input;
-        RemoveSlashes(path, c.separator);
-        EXPECT_EQ(path, c.expected) << c.input;
-    }
+    EXPECT_EQ(Collapsed("C:\\\\data\\\\\\\\x.ini", '\\'), "C:\\data\\x.ini");
+    EXPECT_EQ(Collapsed("\\\\server\\\\share\\f", '\\'), "\\\\server\\share\\f");
+    EXPECT_EQ(Collapsed("\\dir\\f", '\\'), "\\\\dir\\f");
+    EXPECT_EQ(Collapsed("\\\\\\\\srv\\f", '\\'), "\\\\srv\\f");
+    EXPECT_EQ(Collapsed("", '\\'), "");
+    EXPECT_EQ(Collapsed("a//b\\c", '\\'), "a//b\\c");  // '/' is no separator here
+    EXPECT_EQ(Collapsed("/usr//local////x", '/'), "//usr/local/x");
+    EXPECT_EQ(Collapsed("a\\\\b//c", '/'), "a\\\\b/c");
 }
 
 TEST(TextHelpersTest, extractFromPathReturnsRequestedPart) {
-    struct Case {
-        std::string path;
-        int part;
-        char separator;
-        std::string expected;
-    };
-    for (const auto& c : {Case{"C:\\Diary\\owner.VLD", 0, '\\', "C:\\"},
-                          Case{"C:\\Diary\\owner.VLD", 1, '\\', "C:\\Diary\\"},
-                          Case{"C:\\Diary\\owner.VLD", 2, '\\', "owner.VLD"},
-                          Case{"\\\\srv\\share\\d.VLD", 0, '\\', "\\\\"},
-                          Case{"C:\\Diary\\", 2, '\\', ""},
-                          Case{"C:\\Diary\\", 1, '\\', "C:\\Diary\\"},
-                          Case{"owner.VLD", 2, '\\', "owner.VLD"},
-                          Case{"owner.VLD", 1, '\\', ""},
-                          Case{"", 2, '\\', ""},
-                          Case{"", 1, '\\', ""},
-                          Case{"", 0, '\\', "\\"},
-                          Case{"C", 0, '\\', "C\\"},
-                          Case{"C:\\a\\b", 3, '\\', ""},
-                          Case{"C:\\a\\b", -1, '\\', ""},
-                          Case{"C:\\a\\b", 4, '\\', ""},
-                          Case{"/home/u/owner.VLD", 0, '/', "/h/"},
-                          Case{"/home/u/owner.VLD", 1, '/', "/home/u/"},
-                          Case{"/home/u/owner.VLD", 2, '/', "owner.VLD"},
-                          Case{"C:\\x\\owner.VLD", 2, '/', "C:\\x\\owner.VLD"},
-                          Case{"//srv/d", 0, '/', "//"}}) {
-        EXPECT_EQ(ExtractFromPath(c.path, c.part, c.separator), c.expected)
-            << c.path << " part " << c.part << " separator " << c.separator;
-    }
+    EXPECT_EQ(ExtractFromPath("C:\\Diary\\owner.VLD", 0, '\\'), "C:\\");
+    EXPECT_EQ(ExtractFromPath("C:\\Diary\\owner.VLD", 1, '\\'), "C:\\Diary\\");
+    EXPECT_EQ(ExtractFromPath("C:\\Diary\\owner.VLD", 2, '\\'), "owner.VLD");
+    EXPECT_EQ(ExtractFromPath("\\\\srv\\share\\d.VLD", 0, '\\'), "\\\\");
+    EXPECT_EQ(ExtractFromPath("C:\\Diary\\", 2, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("C:\\Diary\\", 1, '\\'), "C:\\Diary\\");
+    EXPECT_EQ(ExtractFromPath("owner.VLD", 2, '\\'), "owner.VLD");
+    EXPECT_EQ(ExtractFromPath("owner.VLD", 1, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("", 2, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("", 1, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("", 0, '\\'), "\\");
+    EXPECT_EQ(ExtractFromPath("C", 0, '\\'), "C\\");
+    EXPECT_EQ(ExtractFromPath("C:\\a\\b", 3, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("C:\\a\\b", -1, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("C:\\a\\b", 4, '\\'), "");
+    EXPECT_EQ(ExtractFromPath("/home/u/owner.VLD", 0, '/'), "/h/");
+    EXPECT_EQ(ExtractFromPath("/home/u/owner.VLD", 1, '/'), "/home/u/");
+    EXPECT_EQ(ExtractFromPath("/home/u/owner.VLD", 2, '/'), "owner.VLD");
+    EXPECT_EQ(ExtractFromPath("C:\\x\\owner.VLD", 2, '/'), "C:\\x\\owner.VLD");
+    EXPECT_EQ(ExtractFromPath("//srv/d", 0, '/'), "//");
 }
 
 TEST(TextHelpersTest, fileExistsForAnyFileButNotForFoldersOrMissingOnes) {
