@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
@@ -28,15 +29,11 @@ RegDocument Doc(const std::string& body) {
 
 // Whether every line of before appears in after, in the same order.
 bool KeepsAllLines(const std::vector<std::string>& before, const std::vector<std::string>& after) {
-    std::size_t j = 0;
+    auto at = after.begin();
     for (const auto& line : before) {
-        while (j < after.size() && after[j] != line) {
-            ++j;
-        }
-        if (j == after.size()) {
-            return false;
-        }
-        ++j;
+        at = std::find(at, after.end(), line);
+        if (at == after.end()) return false;
+        ++at;
     }
     return true;
 }
@@ -328,16 +325,13 @@ TEST(RegDocumentTest, survivesRandomDamage) {
         for (int e = 0; e < edits; ++e) {
             const std::size_t at = random() % (text.size() + 1);
             const char c = alphabet[random() % alphabet.size()];
-            switch (random() % 3) {
-                case 0:
-                    text.insert(at, 1, c);
-                    break;
-                case 1:
-                    if (at < text.size()) text[at] = c;
-                    break;
-                default:
-                    if (at < text.size()) text.erase(at, 1);
-            }
+            const auto kind = random() % 3;
+            if (kind == 0)
+                text.insert(at, 1, c);
+            else if (kind == 1 && at < text.size())
+                text[at] = c;
+            else if (kind == 2 && at < text.size())
+                text.erase(at, 1);
         }
         RegDocument doc = RegDocument::Parse(text);
         ASSERT_EQ(RegDocument::Parse(doc.Render()).lines(), doc.lines()) << text;

@@ -14,8 +14,6 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-
-#include "ScratchHives.h"
 #endif
 
 namespace stripstock::test {
@@ -33,56 +31,52 @@ std::string CurrentTestKeyName() {
         name = std::string(info->test_suite_name()) + "." + info->name();
     }
     for (char& c : name) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.') {
-            c = '_';
-        }
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.') c = '_';
     }
     return name + "-" + std::to_string(GetCurrentProcessId());
 }
 
 HKEY CreateScratchKey(const std::string& path) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return nullptr;
-    }
-    return key;
+    return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS
+               ? key
+               : nullptr;
 }
+
+// The redirected hives and the backend over them; the redirection ends with the object.
+struct Scratch {
+    Scratch() : root(std::string(kScratchParent) + "\\" + CurrentTestKeyName()) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str());  // left over from an aborted run
+        // Both scratch keys are made below the real HKEY_CURRENT_USER before either is
+        // redirected.
+        HKEY machine = CreateScratchKey(root + "\\HKLM");
+        HKEY user = CreateScratchKey(root + "\\HKCU");
+        EXPECT_TRUE(machine != nullptr && user != nullptr &&
+                    RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine) == ERROR_SUCCESS &&
+                    RegOverridePredefKey(HKEY_CURRENT_USER, user) == ERROR_SUCCESS)
+            << "cannot redirect the hives to scratch keys";
+        // The redirection keeps handles of its own.
+        if (machine != nullptr) RegCloseKey(machine);
+        if (user != nullptr) RegCloseKey(user);
+        backend = MakeWin32RegistryBackend();
+    }
+    ~Scratch() {
+        backend.reset();
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        RegDeleteTreeA(HKEY_CURRENT_USER, root.c_str());
+        RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);  // only if no other test still uses it
+    }
+
+    std::string root;
+    std::shared_ptr<RegistryBackend> backend;
+};
 
 }  // namespace
 
-ScratchHives::ScratchHives(const std::string& name)
-    : m_root(std::string(kScratchParent) + "\\" + name) {
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_root.c_str());  // left over from an aborted run
-    // Both scratch keys are made below the real HKEY_CURRENT_USER before either is redirected.
-    HKEY machine = CreateScratchKey(m_root + "\\HKLM");
-    HKEY user = CreateScratchKey(m_root + "\\HKCU");
-    m_ok = machine != nullptr && user != nullptr &&
-           RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine) == ERROR_SUCCESS &&
-           RegOverridePredefKey(HKEY_CURRENT_USER, user) == ERROR_SUCCESS;
-    // The redirection keeps handles of its own.
-    if (machine != nullptr) {
-        RegCloseKey(machine);
-    }
-    if (user != nullptr) {
-        RegCloseKey(user);
-    }
-}
-
-ScratchHives::~ScratchHives() {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_root.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, kScratchParent);  // only if no other test still uses it
-}
-
 std::shared_ptr<RegistryBackend> MakeScratchWin32Backend() {
-    struct Scratch {
-        ScratchHives hives{CurrentTestKeyName()};
-        std::shared_ptr<RegistryBackend> backend = MakeWin32RegistryBackend();
-    };
     auto scratch = std::make_shared<Scratch>();
-    EXPECT_TRUE(scratch->hives.ok()) << "cannot redirect the hives to scratch keys";
     // Shares ownership of the scratch: the hives go back when the last user lets go.
     return std::shared_ptr<RegistryBackend>(scratch, scratch->backend.get());
 }

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "RegistryBackends.h"
-#include "ScratchHives.h"
 #include "host/RegistryBackend.h"
 #include "support/RecordingBackend.h"
 #include "support/TempDir.h"
