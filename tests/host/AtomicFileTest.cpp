@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <filesystem>
+#include <iterator>
 
 #include "host/AtomicFile.h"
 #include "support/Files.h"
@@ -12,10 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::size_t Entries(const fs::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(folder)) ++n;
-    return n;
+std::ptrdiff_t Entries(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator{});
 }
 
 TEST(AtomicFileTest, replacesTheContentKeepingPermissionsAndSymlinks) {
@@ -27,12 +27,11 @@ TEST(AtomicFileTest, replacesTheContentKeepingPermissionsAndSymlinks) {
     fs::create_symlink(file, link);
 
     ASSERT_TRUE(WriteFileAtomically(link, std::string("neu\0mit Null", 12)));
-
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(file), std::string("neu\0mit Null", 12));
     EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(Entries(dir.path()), 2u);
+    EXPECT_EQ(Entries(dir.path()), 2);
 }
 
 TEST(AtomicFileTest, aFailedWriteLeavesTheOldFileAndNoTemporaryAndSaysWhyInGerman) {
@@ -40,10 +39,9 @@ TEST(AtomicFileTest, aFailedWriteLeavesTheOldFileAndNoTemporaryAndSaysWhyInGerma
     const std::string folder = dir / "Ordner";
     fs::create_directory(folder);
     std::string reason;
-
     EXPECT_FALSE(WriteFileAtomically(folder, "x", &reason));
     EXPECT_EQ(reason, folder + ": dort ist ein Ordner");
-    EXPECT_EQ(Entries(dir.path()), 1u);
+    EXPECT_EQ(Entries(dir.path()), 1);
 
     EXPECT_FALSE(WriteFileAtomically(dir / "fehlt/x.csv", "x", &reason));
     EXPECT_EQ(reason, dir / "fehlt/x.csv" + ": der Ordner existiert nicht");
@@ -53,7 +51,7 @@ TEST(AtomicFileTest, aFailedWriteLeavesTheOldFileAndNoTemporaryAndSaysWhyInGerma
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(WriteFileAtomically(folder + "/x.pdf", "x", &reason));
         EXPECT_EQ(reason, folder + "/x.pdf: keine Berechtigung, dort zu schreiben");
-        EXPECT_EQ(Entries(folder), 0u);
+        EXPECT_EQ(Entries(folder), 0);
         fs::permissions(folder, fs::perms::owner_all);
     }
 }

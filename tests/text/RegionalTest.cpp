@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <string>
 
 #include "support/Files.h"
@@ -13,37 +12,27 @@ namespace {
 
 using test::Day;
 
-struct DateCase {
-    std::string text;
-    double expected;
-};
-
-void PrintTo(const DateCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
-
-class ParseDateTest : public ::testing::TestWithParam<DateCase> {};
-
-TEST_P(ParseDateTest, readsGermanAndIsoDates) {
-    const auto result = ParseDate(GetParam().text);
-    ASSERT_TRUE(result);
-    EXPECT_DOUBLE_EQ(*result, GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Dates, ParseDateTest,
-    ::testing::Values(
-        DateCase{"24.12.2023", Day(2023, 12, 24)}, DateCase{"1.2.2010", Day(2010, 2, 1)},
-        DateCase{"01.02.2010", Day(2010, 2, 1)}, DateCase{"  24.12.2023  ", Day(2023, 12, 24)},
-        DateCase{"29.2.2024", Day(2024, 2, 29)}, DateCase{"1.1.00", Day(2000, 1, 1)},
-        DateCase{"1.1.29", Day(2029, 1, 1)}, DateCase{"1.1.30", Day(1930, 1, 1)},
-        DateCase{"1.1.99", Day(1999, 1, 1)}, DateCase{"1.1.5", Day(2005, 1, 1)},
-        DateCase{"1.1.100", Day(100, 1, 1)}, DateCase{"31.12.9999", Day(9999, 12, 31)},
-        DateCase{"24.12.2023 18:30", Day(2023, 12, 24, 18, 30)},
-        DateCase{"24.12.2023   8:05:09", Day(2023, 12, 24, 8, 5, 9)},
-        DateCase{"24.12.2023 23:59:59", Day(2023, 12, 24, 23, 59, 59)},
-        DateCase{"1.1.1899 06:00", Day(1899, 1, 1, 6)}, DateCase{"2024-03-07", Day(2024, 3, 7)},
-        DateCase{"2024-3-7 12:00", Day(2024, 3, 7, 12)}, DateCase{"30.12.1899", 0.0}));
-
-TEST(RegionalTest, parseDateRefusesWhatIsNoDate) {
+TEST(RegionalTest, parseDateReadsGermanAndIsoDatesAndRefusesTheRest) {
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    for (const auto& c :
+         {Case{"24.12.2023", Day(2023, 12, 24)}, Case{"1.2.2010", Day(2010, 2, 1)},
+          Case{"01.02.2010", Day(2010, 2, 1)}, Case{"  24.12.2023  ", Day(2023, 12, 24)},
+          Case{"29.2.2024", Day(2024, 2, 29)}, Case{"1.1.00", Day(2000, 1, 1)},
+          Case{"1.1.29", Day(2029, 1, 1)}, Case{"1.1.30", Day(1930, 1, 1)},
+          Case{"1.1.99", Day(1999, 1, 1)}, Case{"1.1.5", Day(2005, 1, 1)},
+          Case{"1.1.100", Day(100, 1, 1)}, Case{"31.12.9999", Day(9999, 12, 31)},
+          Case{"24.12.2023 18:30", Day(2023, 12, 24, 18, 30)},
+          Case{"24.12.2023   8:05:09", Day(2023, 12, 24, 8, 5, 9)},
+          Case{"24.12.2023 23:59:59", Day(2023, 12, 24, 23, 59, 59)},
+          Case{"1.1.1899 06:00", Day(1899, 1, 1, 6)}, Case{"2024-03-07", Day(2024, 3, 7)},
+          Case{"2024-3-7 12:00", Day(2024, 3, 7, 12)}, Case{"30.12.1899", 0.0}}) {
+        const auto result = ParseDate(c.text);
+        ASSERT_TRUE(result) << c.text;
+        EXPECT_DOUBLE_EQ(*result, c.expected) << c.text;
+    }
     // No date of the calendar or not in its shape.
     for (const char* text : {"", "   ", "31.2.2010", "29.2.2023", "1.13.2024", "0.1.2024", "24.12.",
                              "24.12", "24.12.2023.", "2024", "12", "abc", "24/12/2023"})
@@ -76,32 +65,25 @@ TEST(RegionalTest, twoDigitYearWindowZeroDateAndShortFormat) {
     EXPECT_EQ(*ParseDate(FormatShortDate(Day(2024, 2, 29))), Day(2024, 2, 29));
 }
 
-struct IntCase {
-    std::string text;
-    int expected;
-};
-
-void PrintTo(const IntCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
-
-class ParseInt16Test : public ::testing::TestWithParam<IntCase> {};
-
-TEST_P(ParseInt16Test, convertsLikeGermanCInt) {
-    EXPECT_EQ(ParseInt16(GetParam().text), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Numbers, ParseInt16Test,
-    ::testing::Values(IntCase{"0", 0}, IntCase{"50", 50}, IntCase{"  50  ", 50}, IntCase{"+7", 7},
-                      IntCase{"-7", -7}, IntCase{"007", 7}, IntCase{"1.000", 1000},
-                      IntCase{"2.5", 25}, IntCase{"1.2.3", 123}, IntCase{"0,5", 0},
-                      IntCase{"1,5", 2}, IntCase{"2,5", 2}, IntCase{"3,5", 4}, IntCase{"-2,5", -2},
-                      IntCase{"-3,5", -4}, IntCase{"2,51", 3}, IntCase{"2,500", 2},
-                      IntCase{"2,4999", 2}, IntCase{"2,6", 3}, IntCase{",5", 0}, IntCase{",6", 1},
-                      IntCase{"1,", 1}, IntCase{"32767", 32767}, IntCase{"-32768", -32768},
-                      IntCase{"32.767", 32767}, IntCase{"32767,4", 32767},
-                      IntCase{"-32768,5", -32768}));
-
-TEST(RegionalTest, parseInt16RefusesWhatIsNoNumberOrTooLarge) {
+TEST(RegionalTest, parseInt16ConvertsLikeGermanCIntAndRefusesTheRest) {
+    struct Case {
+        const char* text;
+        int expected;
+    };
+    // Dots group thousands anywhere.
+    for (const auto& c :
+         {Case{"0", 0}, Case{"50", 50}, Case{"  50  ", 50}, Case{"+7", 7}, Case{"-7", -7},
+          Case{"007", 7}, Case{"1.000", 1000}, Case{"2.5", 25}, Case{"1.2.3", 123},
+          Case{"32767", 32767}, Case{"-32768", -32768}, Case{"32.767", 32767}}) {
+        EXPECT_EQ(ParseInt16(c.text), c.expected) << c.text;
+    }
+    // A decimal comma rounds half to even.
+    for (const auto& c : {Case{"0,5", 0}, Case{"1,5", 2}, Case{"2,5", 2}, Case{"3,5", 4},
+                          Case{"-2,5", -2}, Case{"-3,5", -4}, Case{"2,51", 3}, Case{"2,500", 2},
+                          Case{"2,4999", 2}, Case{"2,6", 3}, Case{",5", 0}, Case{",6", 1},
+                          Case{"1,", 1}, Case{"32767,4", 32767}, Case{"-32768,5", -32768}}) {
+        EXPECT_EQ(ParseInt16(c.text), c.expected) << c.text;
+    }
     // No number.
     for (const char* text :
          {"", "  ", "abc", "12a", "-", ",", ".5", "1,2.3", "1,2,3", "1 2", "--1"})
