@@ -102,29 +102,23 @@ TEST(RegDocumentTest, roundTripsStringsThatCannotBeQuoted) {
         {0x0b, "\1\2\3\4\5\6\7\x08"s},    {kRegBinary, ""},
     };
     RegDocument doc;
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < values.size(); ++i)
         doc.SetValue(kHklm, kHost, "v" + std::to_string(i), values[i]);
-    }
     const RegDocument again = RegDocument::Parse(doc.Render());
-    for (std::size_t i = 0; i < values.size(); ++i) {
+    for (std::size_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(again.FindValue(kHklm, kHost, "v" + std::to_string(i)), values[i]) << i;
-    }
     EXPECT_THAT(doc.lines(), ::testing::Contains("\"v5\"=\"tab\there\""));
     EXPECT_THAT(doc.lines(), ::testing::Contains("\"v4\"=hex(1):ff,fe,00"));  // not UTF-8
 }
 
 TEST(RegDocumentTest, wrapsLongHexDataLikeTheRegistryEditor) {
     std::string bytes;
-    for (int i = 0; i < 300; ++i) {
-        bytes.push_back(static_cast<char>(i * 7));
-    }
+    for (int i = 0; i < 300; ++i) bytes.push_back(static_cast<char>(i * 7));
     RegDocument doc;
     doc.SetValue(kHklm, kHost, "A rather long value name for wrapping", {kRegBinary, bytes});
     const auto& lines = doc.lines();
     std::size_t first = 0;
-    while (lines[first].rfind("\"A rather", 0) != 0) {
-        ++first;
-    }
+    while (lines[first].rfind("\"A rather", 0) != 0) ++first;
     std::size_t last = first;
     while (lines[last].back() == '\\') {
         EXPECT_LE(lines[last].size(), 80u);
@@ -236,23 +230,20 @@ TEST(RegDocumentTest, laterLinesOfAValueWinAndAllGoOnDelete) {
 }
 
 TEST(RegDocumentTest, keepsLinesItDoesNotUseAcrossEdits) {
-    const std::string text =
-        "Windows Registry Editor Version 5.00\n"
-        "\n"
-        "; kept comment\n"
-        "[HKEY_CLASSES_ROOT\\.vld]\n"
-        "@=\"not ours\"\n"
-        "\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4]\n"
-        "\"x\"=-\n"
-        "this is no registry line\n"
-        "\"s\"=str(2):\"abc\"\n"
-        "\"q\"=qword:0000000000000001\n"
-        "\n"
-        "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\n"
-        "\"hidden\"=\"under a deletion\"\n"
-        "\n";
-    RegDocument doc = RegDocument::Parse(text);
+    RegDocument doc =
+        Doc("; kept comment\n"
+            "[HKEY_CLASSES_ROOT\\.vld]\n"
+            "@=\"not ours\"\n"
+            "\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4]\n"
+            "\"x\"=-\n"
+            "this is no registry line\n"
+            "\"s\"=str(2):\"abc\"\n"
+            "\"q\"=qword:0000000000000001\n"
+            "\n"
+            "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\n"
+            "\"hidden\"=\"under a deletion\"\n"
+            "\n");
     const auto before = doc.lines();
     EXPECT_FALSE(doc.KeyExists(kHklm, ".vld"));
     EXPECT_FALSE(doc.FindValue(kHklm, kHost, "hidden"));
@@ -271,25 +262,11 @@ TEST(RegDocumentTest, keepsLinesItDoesNotUseAcrossEdits) {
 }
 
 TEST(RegDocumentTest, toleratesMalformedLines) {
-    const std::vector<std::string> malformed = {"[",
-                                                "[HKLM",
-                                                "[HKLM\\a\\\\b]",
-                                                "[\\x]",
-                                                "\"a",
-                                                "\"a\"=",
-                                                "\"a\"=\"x\\\"",
-                                                "\"a\"=\"x\"y",
-                                                "\"a\"=hex:zz",
-                                                "\"a\"=hex:01 02",
-                                                "\"a\"=hex(2)01",
-                                                "\"a\"=dword:123456789",
-                                                "\"a\"=hex:01,\\",
-                                                "\"a\"=hex:01,\\ x",
-                                                "@x",
-                                                "\\",
-                                                ";class=\"open",
-                                                "\0\xFF\xFE[\0"s};
-    for (const auto& line : malformed) {
+    for (const std::string& line :
+         {"["s, "[HKLM"s, "[HKLM\\a\\\\b]"s, "[\\x]"s, "\"a"s, "\"a\"="s, "\"a\"=\"x\\\""s,
+          "\"a\"=\"x\"y"s, "\"a\"=hex:zz"s, "\"a\"=hex:01 02"s, "\"a\"=hex(2)01"s,
+          "\"a\"=dword:123456789"s, "\"a\"=hex:01,\\"s, "\"a\"=hex:01,\\ x"s, "@x"s, "\\"s,
+          ";class=\"open"s, "\0\xFF\xFE[\0"s}) {
         SCOPED_TRACE(line);
         RegDocument doc = Doc("[HKEY_LOCAL_MACHINE\\K]\n" + line + "\n\"b\"=\"kept\"\n");
         EXPECT_TRUE(doc.KeyExists(kHklm, "K"));

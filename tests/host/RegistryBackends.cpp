@@ -27,9 +27,8 @@ constexpr const char* kScratchParent = "Software\\StripStockTest";
 // A key name from the running test's name, unique per process.
 std::string CurrentTestKeyName() {
     std::string name = "test";
-    if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    if (const auto* info = ::testing::UnitTest::GetInstance()->current_test_info())
         name = std::string(info->test_suite_name()) + "." + info->name();
-    }
     for (char& c : name) {
         if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '.') c = '_';
     }

@@ -154,9 +154,8 @@ TEST_P(RegistryTest, addKeyIsTrueOnlyForNewKey) {
 }
 
 TEST_P(RegistryTest, getAllKeysListsDirectSubkeysSortedIgnoringCase) {
-    for (const char* name : {"beta", "Alpha", "gamma\\deeper", "ALPHA2"}) {
+    for (const char* name : {"beta", "Alpha", "gamma\\deeper", "ALPHA2"})
         EXPECT_TRUE(m_reg->RegAddKey(kHkeyLocalMachine, kKey + "\\" + name, ""));
-    }
     std::vector<std::string> names{""};
     m_reg->GetAllKeys(kHkeyLocalMachine, kKey, names);
     EXPECT_THAT(names, ElementsAre("Alpha", "ALPHA2", "beta", "gamma"));
