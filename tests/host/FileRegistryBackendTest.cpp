@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "RegistryBackends.h"
 #include "ScopedEnv.h"
 #include "host/Registry.h"
 #include "support/Files.h"
@@ -82,23 +83,22 @@ TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
     EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
 }
 
-TEST_F(FileRegistryBackendTest, keepsClassAndValuesAcrossInstances) {
+// Quoted text in the store is UTF-8; other bytes keep their exact value as hex(1).
+TEST_F(FileRegistryBackendTest, keepsClassAndValuesAcrossInstancesWritingNoUtf8AsHexBytes) {
     {
         Registry reg(MakeFileRegistryBackend(m_file));
         EXPECT_TRUE(reg.RegAddKey(kHkeyLocalMachine, "SOFTWARE\\Classy", "my \"class\""));
         EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\Classy", "v", "w"));
+        EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "M\xFCller"));
     }
-    FileRegistryBackend backend(m_file);
-    RegKey key = 0;
-    ASSERT_EQ(backend.OpenKey(kHkeyLocalMachine, "software\\classy", kAccessRead, key), 0);
-    std::string className;
-    EXPECT_EQ(backend.QueryKeyClass(key, className), kErrorSuccess);
-    EXPECT_EQ(className, "my \"class\"");
-    backend.CloseKey(key);
+    EXPECT_THAT(ReadBytes(m_file), ::testing::HasSubstr("\"v\"=hex(1):4d,fc,6c,6c,65,72,00\r\n"));
+    EXPECT_EQ(test::KeyClass(*MakeFileRegistryBackend(m_file), "software\\classy"), "my \"class\"");
+    Registry reg(MakeFileRegistryBackend(m_file));
     std::string value;
-    EXPECT_TRUE(Registry(MakeFileRegistryBackend(m_file))
-                    .RegReadValue(kHkeyLocalMachine, "SOFTWARE\\Classy", "v", value));
+    EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "SOFTWARE\\Classy", "v", value));
     EXPECT_EQ(value, "w");
+    EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
+    EXPECT_EQ(value, "M\xFCller");
 }
 
 TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouched) {
@@ -125,16 +125,6 @@ TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouch
 
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "new"));
     EXPECT_EQ(ReadBytes(m_file), text + "\"w\"=\"new\"\n");
-}
-
-// Quoted text in the store is UTF-8; other bytes keep their exact value as hex(1).
-TEST_F(FileRegistryBackendTest, writesStringThatIsNoUtf8AsHexBytes) {
-    Registry reg(MakeFileRegistryBackend(m_file));
-    EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "v", "M\xFCller"));
-    EXPECT_THAT(ReadBytes(m_file), ::testing::HasSubstr("\"v\"=hex(1):4d,fc,6c,6c,65,72,00\r\n"));
-    std::string value;
-    EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
-    EXPECT_EQ(value, "M\xFCller");
 }
 
 TEST_F(FileRegistryBackendTest, neverRewritesAFileThatIsNoStore) {

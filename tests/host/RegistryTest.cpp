@@ -67,7 +67,7 @@ struct ReadCase {
     std::string expected;  // "dflt": the caller's default stands
 };
 
-TEST_P(RegistryTest, readValueGivesTrimmedTextOrKeepsDefault) {
+TEST_P(RegistryTest, readValueGivesTrimmedTextOrFailsOrKeepsDefault) {
     const std::vector<ReadCase> cases = {
         {"empty string", kRegSz, "\0"s, "dflt"},
         {"string of no bytes", kRegSz, "", "dflt"},
@@ -93,10 +93,7 @@ TEST_P(RegistryTest, readValueGivesTrimmedTextOrKeepsDefault) {
         EXPECT_TRUE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "v", value));
         EXPECT_EQ(value, c.expected);
     }
-}
-
-// Missing values and keys, the other hive and a DWORD longer than four bytes.
-TEST_P(RegistryTest, readValueFailsAndKeepsDefault) {
+    // Missing values and keys, the other hive and a DWORD longer than four bytes fail.
     Store(kKey, "present", kRegSz, "x\0"s);
     std::string value = "dflt";
     EXPECT_FALSE(m_reg->RegReadValue(kHkeyLocalMachine, kKey, "absent", value));
