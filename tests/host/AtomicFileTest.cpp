@@ -25,7 +25,6 @@ TEST(AtomicFileTest, replacesTheContentKeepingPermissionsAndSymlinks) {
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const std::string link = dir / "link.pdf";
     fs::create_symlink(file, link);
-
     ASSERT_TRUE(WriteFileAtomically(link, std::string("neu\0mit Null", 12)));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(file), std::string("neu\0mit Null", 12));
@@ -42,10 +41,8 @@ TEST(AtomicFileTest, aFailedWriteLeavesTheOldFileAndNoTemporaryAndSaysWhyInGerma
     EXPECT_FALSE(WriteFileAtomically(folder, "x", &reason));
     EXPECT_EQ(reason, folder + ": dort ist ein Ordner");
     EXPECT_EQ(Entries(dir.path()), 1);
-
     EXPECT_FALSE(WriteFileAtomically(dir / "fehlt/x.csv", "x", &reason));
     EXPECT_EQ(reason, dir / "fehlt/x.csv" + ": der Ordner existiert nicht");
-
     // A read-only folder stops everyone but the superuser.
     if (::geteuid() != 0) {
         fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);

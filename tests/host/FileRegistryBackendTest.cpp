@@ -54,7 +54,6 @@ TEST_F(FileRegistryBackendTest, missingFileIsEmptyRegistryAndFirstWriteCreatesIt
               kErrorBadPathname);
     EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "A\rB", kAccessRead, key), kErrorBadPathname);
     EXPECT_FALSE(std::filesystem::exists(m_file));
-
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "SOFTWARE\\X", "v", "1"));
     EXPECT_EQ(ReadBytes(m_file),
               "Windows Registry Editor Version 5.00\r\n\r\n"
@@ -67,7 +66,6 @@ TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
     FileRegistryBackend backend(m_file);
     RegKey key = 0;
     ASSERT_EQ(backend.OpenKey(kHkeyCurrentUser, "K", kAccessAll, key), kErrorSuccess);
-
     // The host rewrites the file while the key is open.
     WriteBytes(m_file,
                "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\K]\n\"v\"=\"new\"\n");
@@ -76,7 +74,6 @@ TEST_F(FileRegistryBackendTest, everyCallSeesTheFileAsItIsNow) {
     std::string data;
     EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorSuccess);
     EXPECT_EQ(data, "new\0"s);
-
     WriteBytes(m_file, "Windows Registry Editor Version 5.00\n");
     EXPECT_EQ(backend.QueryValue(key, "v", type, &data, size), kErrorKeyDeleted);
     EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorKeyDeleted);
@@ -122,7 +119,6 @@ TEST_F(FileRegistryBackendTest, writeKeepsForeignLinesAndLeavesEqualValueUntouch
     EXPECT_EQ(before.st_ino, after.st_ino) << "the file was replaced";
 #endif
     EXPECT_EQ(ReadBytes(m_file), text);
-
     EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "new"));
     EXPECT_EQ(ReadBytes(m_file), text + "\"w\"=\"new\"\n");
 }

@@ -91,7 +91,6 @@ TEST_F(HostSettingsTest, createsMissingKeysInMachineHiveWithoutClassAndLeavesExi
     EXPECT_EQ(KeyClass(*m_backend, kHostKey), "");
     EXPECT_EQ(KeyClass(*m_backend, kAddonKey), "");
     EXPECT_FALSE(reg().RegKeyExists(kHkeyCurrentUser, kHostKey));
-
     const std::string other = "SOFTWARE\\Tarvenholme\\Other";
     EXPECT_TRUE(reg().RegAddKey(kHkeyLocalMachine, other, "host"));
     EXPECT_TRUE(
@@ -144,7 +143,6 @@ TEST_F(HostSettingsTest, trimsTheDiaryPathAndFindsOnlyNormalFiles) {
                " \t" + m_diary + " \r\n\0"s);
     EXPECT_TRUE(LoadHostSettings(m_ctx, "").diaryOpen);
     EXPECT_EQ(m_ctx.DiaryDbPath, m_diary);
-
     const std::string hidden = m_dir.file(".hidden.VLD");
     std::ofstream(hidden) << "x";
 #ifdef _WIN32
@@ -242,7 +240,6 @@ TEST_F(DiaryFileTest, diaryFileReplacesTheHostsDiaryAndKeepsTheRest) {
     EXPECT_EQ(m_ctx.DiaryDbPath, m_diary);
     EXPECT_EQ(m_ctx.HostKeyName, "ABC");
     EXPECT_EQ(m_ctx.DbPassword, kBuiltInPassword);
-
     m_ctx.diaryFile = m_dir.file(".versteckt.vld");
     std::ofstream(m_ctx.diaryFile) << "diary";
     const HostSettingsResult withDefaultHost = LoadHostSettings(m_ctx, "");

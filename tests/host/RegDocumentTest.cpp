@@ -50,7 +50,6 @@ TEST(RegDocumentTest, writesTheRegistryEditorDialect) {
     doc.SetValue(kHklm, kHost, "NoNul", {kRegSz, "ab"});
     doc.SetValue(kHklm, kHost + "\\bonus\\TestStrip", "LastMeter", {kRegSz, "2\0"s});
     doc.SetValue(kHkcu, kHost, "DataBaseName", {kRegSz, "D:\\x.VLD\0"s});
-
     EXPECT_EQ(doc.Render(),
               "Windows Registry Editor Version 5.00\r\n"
               "\r\n"
@@ -181,7 +180,6 @@ TEST(RegDocumentTest, namesSharingABeginningStayApart) {
     EXPECT_THAT(doc.SubKeys(kHklm, "A\\B"), ElementsAre("X"));
     EXPECT_EQ(doc.FindValue(kHklm, "A\\b", "v"), (Value{kRegSz, "b\0"s}));
     EXPECT_EQ(doc.FindValue(kHklm, "A\\C", "v"), (Value{kRegSz, "c\0"s}));
-
     const RegDocument prefixOnly =
         Doc("[HKEY_LOCAL_MACHINE\\A!]\n"
             "[HKEY_LOCAL_MACHINE\\AB\\x]\n");
@@ -248,13 +246,11 @@ TEST(RegDocumentTest, keepsLinesItDoesNotUseAcrossEdits) {
     EXPECT_FALSE(doc.KeyExists(kHklm, ".vld"));
     EXPECT_FALSE(doc.FindValue(kHklm, kHost, "hidden"));
     EXPECT_FALSE(doc.FindValue(kHklm, kHost, "s"));
-
     doc.SetValue(kHklm, kHost, "DataBaseName", {kRegSz, "d\0"s});
     EXPECT_TRUE(doc.CreateKey(kHklm, kHost + "\\bonus\\TestStrip", ""));
     doc.SetValue(kHklm, "SOFTWARE\\Gone", "new", {kRegSz, "n\0"s});
     EXPECT_TRUE(KeepsAllLines(before, doc.lines()));
     EXPECT_EQ(doc.Render().substr(0, 38), "Windows Registry Editor Version 5.00\n\n");
-
     const RegDocument again = RegDocument::Parse(doc.Render());
     EXPECT_EQ(again.FindValue(kHklm, kHost, "DataBaseName"), (Value{kRegSz, "d\0"s}));
     EXPECT_EQ(again.FindValue(kHklm, "SOFTWARE\\Gone", "new"), (Value{kRegSz, "n\0"s}));

@@ -193,7 +193,6 @@ TEST_P(RegistryTest, keyPathsIgnoreTrailingAndRepeatedSeparatorsButNotALeadingOn
     std::vector<std::string> names;
     m_reg->GetAllKeys(kHkeyLocalMachine, kKey + "\\", names);
     EXPECT_THAT(names, ElementsAre("Deep"));
-
     EXPECT_FALSE(m_reg->RegKeyExists(kHkeyLocalMachine, "\\" + kKey));
     EXPECT_FALSE(m_reg->RegAddKey(kHkeyLocalMachine, "\\SOFTWARE\\Other", ""));
     EXPECT_FALSE(m_reg->RegWriteString(kHkeyLocalMachine, "\\SOFTWARE\\Other", "v", "x"));
@@ -226,7 +225,6 @@ TEST_P(RegistryTest, backendAnswersWithWin32ErrorCodes) {
     EXPECT_EQ(backend.OpenKey(kHkeyLocalMachine, "\\A", kAccessRead, key), kErrorBadPathname);
     EXPECT_EQ(backend.CreateKey(kHkeyLocalMachine, "\\A", "", kAccessAll, key, disposition),
               kErrorBadPathname);
-
     ASSERT_EQ(backend.CreateKey(kHkeyLocalMachine, "A\\", "", kAccessAll, key, disposition),
               kErrorSuccess);
     EXPECT_EQ(disposition, kRegCreatedNewKey);
@@ -250,7 +248,6 @@ TEST_P(RegistryTest, backendAnswersWithWin32ErrorCodes) {
     EXPECT_EQ(backend.FlushKey(key), kErrorSuccess);
     EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
     EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "x\0"s), kErrorInvalidHandle);
-
     ASSERT_EQ(backend.CreateKey(kHkeyLocalMachine, "a", "", kAccessAll, key, disposition),
               kErrorSuccess);
     EXPECT_EQ(disposition, kRegOpenedExistingKey);

@@ -104,7 +104,6 @@ TEST(TextHelpersTest, fileExistsForAnyFileButNotForFoldersOrMissingOnes) {
     EXPECT_FALSE(FileExists(""));
     EXPECT_FALSE(FileExists(dir.path().string()));
     EXPECT_FALSE(FileExists(dir / "missing.VLD"));
-
     // Paths are UTF-8 text everywhere; Windows would read a narrow path in its code page.
     const std::string name = "Jürgen Müßig.VLD";
     std::ofstream(dir.path() / fs::path(std::u8string(name.begin(), name.end()))) << "x";
