@@ -149,9 +149,7 @@ TEST_F(FileRegistryBackendTest, readsAndKeepsAUtf16StoreWithByteOrderMark) {
         EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "v", value));
         EXPECT_EQ(value, "Gr\xC3\xB6\xC3\x9F\x65");
         EXPECT_TRUE(reg.RegWriteString(kHkeyLocalMachine, "K", "w", "neu"));
-        const std::string written = ReadBytes(m_file);
-        EXPECT_EQ(written.substr(0, utf16.size()), utf16);
-        value.clear();
+        EXPECT_EQ(ReadBytes(m_file).substr(0, utf16.size()), utf16);
         EXPECT_TRUE(reg.RegReadValue(kHkeyLocalMachine, "K", "w", value));
         EXPECT_EQ(value, "neu");
     }

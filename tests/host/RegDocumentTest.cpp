@@ -51,29 +51,24 @@ TEST(RegDocumentTest, writesTheRegistryEditorDialect) {
     doc.SetValue(kHklm, kHost + "\\bonus\\TestStrip", "LastMeter", {kRegSz, "2\0"s});
     doc.SetValue(kHkcu, kHost, "DataBaseName", {kRegSz, "D:\\x.VLD\0"s});
     EXPECT_EQ(doc.Render(),
-              "Windows Registry Editor Version 5.00\r\n"
-              "\r\n"
+              "Windows Registry Editor Version 5.00\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4]\r\n"
               "\"DataBaseName\"=\"C:\\\\Daten\\\\\\\"x\\\".VLD\"\r\n"
               "@=\"default\"\r\n"
               "\"Count\"=dword:0000002a\r\n"
               "\"Blob\"=hex:01,02,ff\r\n"
               "\"Path\"=hex(2):25,54,45,4d,50,25,00\r\n"
-              "\"NoNul\"=hex(1):61,62\r\n"
-              "\r\n"
+              "\"NoNul\"=hex(1):61,62\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip]\r\n"
               ";class=\"string\"\r\n"
-              "\"LastMeter\"=\"2\"\r\n"
-              "\r\n"
+              "\"LastMeter\"=\"2\"\r\n\r\n"
               "[HKEY_CURRENT_USER\\SOFTWARE\\Tarvenholme\\VELLIND4]\r\n"
-              "\"DataBaseName\"=\"D:\\\\x.VLD\"\r\n"
-              "\r\n");
+              "\"DataBaseName\"=\"D:\\\\x.VLD\"\r\n\r\n");
 }
 
 TEST(RegDocumentTest, readsHandWrittenText) {
     const RegDocument doc = RegDocument::Parse(
-        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
-        "\n"
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n"
         "; written by hand\n"
         "[HKLM\\Software\\Host]\n"
         "\"Quote\"=\"say \\\"hi\\\" \\\\o/\"   ; a comment\n"
