@@ -200,7 +200,6 @@ TEST(RegDocumentTest, copiesAndEditsAnswerFromTheirOwnText) {
         EXPECT_EQ(doc->FindValue(kHkcu, "Software\\Zeta", "N"), (Value{kRegDword, "\x07\0\0\0"s}));
         EXPECT_EQ(doc->FindValue(kHkcu, "Software\\Alpha", "s"), (Value{kRegSz, "text\0"s}));
     }
-
     EXPECT_TRUE(copy.CreateKey(kHkcu, "Software\\Mid", ""));
     copy.SetValue(kHkcu, "Software\\Alpha", "s", {kRegSz, "changed\0"s});
     EXPECT_THAT(copy.SubKeys(kHkcu, "Software"), ElementsAre("Alpha", "Mid", "Zeta"));
