@@ -1,17 +1,6 @@
 #include "DataFixtures.h"
 
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <array>
-#include <cstdio>
-#include <fstream>
-#include <random>
-#include <sstream>
-
-#include "text/OleDate.h"
 
 namespace stripstock::test {
 
@@ -40,7 +29,7 @@ void MakeDiary(const std::string& path, const std::vector<PatientRow>& patients,
     auto rs = db->OpenRecordset("patdat", dao::dbOpenDynaset);
     for (const PatientRow& p : patients) {
         rs->AddNew();
-        for (const auto& [column, value] : p.columns) rs->SetField(column, value);
+        for (const auto& [column, value] : p) rs->SetField(column, value);
         rs->Update();
     }
     rs = db->OpenRecordset("GLUCOSE", dao::dbOpenDynaset);
@@ -64,44 +53,6 @@ FileState StateOf(const std::string& path) {
         s.folder.push_back(entry.path().filename().string());
     std::sort(s.folder.begin(), s.folder.end());
     return s;
-}
-
-namespace {
-
-std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'') {
-            q += "'\\''";
-        } else {
-            q += c;
-        }
-    }
-    return q + "'";
-}
-
-}  // namespace
-
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::pair<std::string, std::string>>& env,
-                         const std::string& errFile) {
-    std::string command = "exec env";
-    for (const auto& [name, value] : env) command += " " + ShellQuote(name + "=" + value);
-    for (const std::string& arg : argv) command += " " + ShellQuote(arg);
-    command += " 2>" + (errFile.empty() ? std::string("/dev/null") : ShellQuote(errFile));
-    ProcessResult result;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 65536> buf{};
-    std::size_t n = 0;
-    while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) result.out.append(buf.data(), n);
-    const int status = pclose(pipe);
-    if (status != -1 && WIFEXITED(status)) result.status = WEXITSTATUS(status);
-    return result;
-}
-
-bool HaveProgram(const std::string& name) {
-    return RunProcess({"sh", "-c", "command -v " + ShellQuote(name)}).status == 0;
 }
 
 }  // namespace stripstock::test

@@ -20,9 +20,7 @@ struct Reading {
 
 // A host diary: patdat (owner rows, each a list of column/value pairs) and
 // GLUCOSE(vdate, vtime, value, method), built with the engine's own API.
-struct PatientRow {
-    std::vector<std::pair<std::string, dao::Value>> columns;
-};
+using PatientRow = std::vector<std::pair<std::string, dao::Value>>;
 void MakeDiary(const std::string& path, const std::vector<PatientRow>& patients,
                const std::vector<Reading>& readings, const std::string& password = {});
 
@@ -35,17 +33,5 @@ struct FileState {
     bool operator==(const FileState&) const = default;
 };
 FileState StateOf(const std::string& path);
-
-// Runs a program (found on PATH when argv[0] has no '/') with extra environment variables;
-// its stdout is returned, its stderr goes to errFile (discarded when empty).
-struct ProcessResult {
-    int status = -1;  // the exit status; -1 when it could not run or was killed
-    std::string out;
-};
-ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::pair<std::string, std::string>>& env = {},
-                         const std::string& errFile = {});
-// True when the program can be found on PATH.
-bool HaveProgram(const std::string& name);
 
 }  // namespace stripstock::test

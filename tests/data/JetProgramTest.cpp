@@ -8,49 +8,43 @@
 #include <sstream>
 
 #include "DataFixtures.h"
-#include "host/Registry.h"
-#include "host/RegistryBackend.h"
 #include "tools/HostSim.h"
 
 namespace stripstock {
 namespace {
 
-namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-const std::string kData = STRIPSTOCK_JET_DATA;
-
-class JetProgramTest : public ::testing::Test {
+class JetProgramTest : public test::HostFixture {
   protected:
-    void SetUp() override {
-        fs::create_directories(dir.file("program"));
-        fs::create_directories(dir.file("host"));
-        Registry reg(MakeFileRegistryBackend(dir.file("registry.reg")));
+    JetProgramTest() {
+        std::filesystem::create_directory(Path("host"));
         for (const std::string code : {"24", "25", "73"})
-            hostsim::RegisterModule(reg, hostsim::kDefaultHostKey, "M" + code, "0", "a|b|c|" + code,
-                                    "Messgerät " + code);
+            AddModule("M" + code, "0", "a|b|c|" + code, "Messgerät " + code);
     }
 
     // The host has a copy of the fixture open as its diary, named as the host names them.
     std::string UseDiary(const std::string& fixture) {
-        const std::string path = (fs::path(dir.file("host")) / "MUELLER.VLD").string();
-        fs::copy_file(kData + "/" + fixture, path, fs::copy_options::overwrite_existing);
-        Registry reg(MakeFileRegistryBackend(dir.file("registry.reg")));
-        return hostsim::UseDiary(reg, path);
+        const std::string path = Path("host/MUELLER.VLD");
+        std::filesystem::copy_file(std::string(STRIPSTOCK_JET_DATA) + "/" + fixture, path);
+        return hostsim::UseDiary(*registry, path);
     }
 
-    test::ProcessResult Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {STRIPSTOCK_CLI, "--program-dir", dir.file("program")});
-        return test::RunProcess(
-            args, {{"STRIPSTOCK_REGISTRY", dir.file("registry.reg")}, {"STRIPSTOCK_DEBUG", "1"}},
-            dir.file("cli.err"));
+    // What the program prints; "failed" when it ends with an error. No argument holds a quote.
+    std::string Cli(const std::vector<std::string>& args) {
+        std::string command = "STRIPSTOCK_REGISTRY='" + Path("registry.reg") +
+                              "' STRIPSTOCK_DEBUG=1 '" STRIPSTOCK_CLI "' --program-dir '" +
+                              programDir + "'";
+        for (const std::string& arg : args) command += " '" + arg + "'";
+        return test::CommandOutput(command + " 2>'" + Path("cli.err") + "'").value_or("failed");
     }
-    std::string Err() const { return test::ReadBytes(dir.file("cli.err")); }
+    std::string Err() const { return test::ReadBytes(Path("cli.err")); }
 
     // The position of a meter code in the list strip-save's --select counts in.
     std::string MeterPosition(const std::string& code) {
-        std::istringstream lines(Cli({"strip-meters"}).out);
+        std::istringstream lines(Cli({"strip-meters"}));
         std::string line;
         for (int pos = 0; std::getline(lines, line); ++pos) {
             if (line.rfind(code + "\t", 0) == 0) return std::to_string(pos);
@@ -58,8 +52,6 @@ class JetProgramTest : public ::testing::Test {
         ADD_FAILURE() << "meter " << code << " not listed";
         return "0";
     }
-
-    test::TempDir dir;
 };
 
 struct YearFigures {
@@ -74,39 +66,30 @@ class JetDiaryProgramTest : public JetProgramTest,
 TEST_P(JetDiaryProgramTest, statusAndConsumptionShowTheDiarysOwnerAndCounts) {
     // The count ends at today's date: the fixture's last readings must lie behind it.
     if (std::time(nullptr) < 1767312000) GTEST_SKIP() << "the clock is before 2.1.2026";
-    const std::string diary = UseDiary(GetParam().fixture);
-    const test::FileState before = test::StateOf(diary);
-
-    test::ProcessResult r = Cli({"status"});
-    ASSERT_EQ(r.status, 0) << Err();
-    EXPECT_THAT(r.out, HasSubstr("DiaryDbPath=" + diary + "\n"));
-
-    r = Cli({"consumption"});
-    ASSERT_EQ(r.status, 0) << Err();
-    EXPECT_THAT(r.out, HasSubstr("Tagebuchinhaber:\tErika Müller\n"));
-    EXPECT_THAT(r.out, HasSubstr("Insgesamt\t2000\tn/a\t\n"));
+    const std::string path = UseDiary(GetParam().fixture);
+    const test::FileState before = test::StateOf(path);
+    EXPECT_THAT(Cli({"status"}), HasSubstr("DiaryDbPath=" + path + "\n")) << Err();
+    std::string out = Cli({"consumption"});
+    EXPECT_THAT(out, HasSubstr("Tagebuchinhaber:\tErika Müller\n")) << Err();
+    EXPECT_THAT(out, HasSubstr("Insgesamt\t2000\tn/a\t\n"));
 
     // A strip for meters 24 and 25, prescribed on 1.1.2025: the year 2025 is counted.
-    ASSERT_EQ(Cli({"strip-save", "--name", "Streifen 24/25", "--select",
-                   MeterPosition("24") + "," + MeterPosition("25")})
-                  .status,
-              0)
+    ASSERT_NE(Cli({"strip-save", "--name", "Streifen 24/25", "--select",
+                   MeterPosition("24") + "," + MeterPosition("25")}),
+              "failed")
         << Err();
-    ASSERT_EQ(
-        Cli({"new-prescription", "--amount", "1000", "--date", "1.1.2025", "--strip", "0"}).status,
-        0)
+    ASSERT_NE(Cli({"new-prescription", "--amount", "1000", "--date", "1.1.2025", "--strip", "0"}),
+              "failed")
         << Err();
-    r = Cli({"consumption"});
-    ASSERT_EQ(r.status, 0) << Err();
+    out = Cli({"consumption"});
     const std::string total = GetParam().total2025;
     const std::string meters = GetParam().meters2025;
-    EXPECT_THAT(r.out, HasSubstr("Berechnung beginnt ab:\t01.01.2025\n"));
-    EXPECT_THAT(r.out, HasSubstr("Insgesamt\t" + total + "\t" +
-                                 std::to_string(1000 - std::stoi(total)) + "\t01.01.2025\n"));
-    EXPECT_THAT(r.out, HasSubstr("Streifen 24/25\t" + meters + "\tmax." +
-                                 std::to_string(1000 - std::stoi(meters)) + "\t01.01.2025\n"));
-
-    EXPECT_EQ(test::StateOf(diary), before);
+    EXPECT_THAT(out, HasSubstr("Berechnung beginnt ab:\t01.01.2025\n")) << Err();
+    EXPECT_THAT(out, HasSubstr("Insgesamt\t" + total + "\t" +
+                               std::to_string(1000 - std::stoi(total)) + "\t01.01.2025\n"));
+    EXPECT_THAT(out, HasSubstr("Streifen 24/25\t" + meters + "\tmax." +
+                               std::to_string(1000 - std::stoi(meters)) + "\t01.01.2025\n"));
+    EXPECT_EQ(test::StateOf(path), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryProgramTest,
@@ -114,22 +97,20 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryProgramTest,
                                            YearFigures{"diary-jet4.mdb", "997", "643"}),
                          [](const auto& p) { return p.index == 0 ? "Jet3" : "Jet4"; });
 
-TEST_F(JetProgramTest, aDiaryWithAnotherPasswordShowsNothingOfItsContents) {
-    const std::string diary = UseDiary("diary-jet3-other-password.mdb");
-    const test::FileState before = test::StateOf(diary);
-    const test::ProcessResult r = Cli({"consumption"});
-    EXPECT_THAT(r.out, Not(HasSubstr("Erika")));
-    EXPECT_THAT(r.out, Not(HasSubstr("\t50\t")));
+TEST_F(JetProgramTest, aDiaryWithAnotherPasswordShowsNothingOfItsContentsOneWithoutOpens) {
+    const std::string path = UseDiary("diary-jet3-other-password.mdb");
+    const test::FileState before = test::StateOf(path);
+    const std::string out = Cli({"consumption"});
+    EXPECT_THAT(out, Not(HasSubstr("Erika")));
+    EXPECT_THAT(out, Not(HasSubstr("\t50\t")));
     EXPECT_THAT(Err(), HasSubstr("3031"));
-    EXPECT_EQ(test::StateOf(diary), before);
-}
+    EXPECT_EQ(test::StateOf(path), before);
 
-TEST_F(JetProgramTest, aDiaryWithoutPasswordOpens) {
+    std::filesystem::remove(path);
     UseDiary("diary-jet3-no-password.mdb");
-    const test::ProcessResult r = Cli({"consumption"});
-    ASSERT_EQ(r.status, 0) << Err();
-    EXPECT_THAT(r.out, HasSubstr("Tagebuchinhaber:\tErika Müller\n"));
-    EXPECT_THAT(r.out, HasSubstr("Insgesamt\t50\tn/a\t\n"));
+    EXPECT_THAT(Cli({"consumption"}), AllOf(HasSubstr("Tagebuchinhaber:\tErika Müller\n"),
+                                            HasSubstr("Insgesamt\t50\tn/a\t\n")))
+        << Err();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 #include "DataFixtures.h"
 #include "data/Dao.h"
@@ -45,32 +46,25 @@ class JetTest : public test::HostFixture {
 
 // ---- the header: format and password ---------------------------------------------------
 
-struct HeaderCase {
-    const char* file;
-    JetVersion version;
-    const char* password;
-};
-
-class JetHeaderTest : public JetTest, public ::testing::WithParamInterface<HeaderCase> {};
-
-TEST_P(JetHeaderTest, givesTheVersionAndTheUnmaskedPassword) {
-    const auto header = ReadJetHeader(kData + "/" + GetParam().file);
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->version, GetParam().version);
-    EXPECT_EQ(header->password, GetParam().password);
-    EXPECT_EQ(DatabasePassword(kData + "/" + GetParam().file), GetParam().password);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Fixtures, JetHeaderTest,
-    ::testing::Values(HeaderCase{"diary-jet3.mdb", JetVersion::Jet3, "quomba"},
-                      HeaderCase{"diary-jet4.mdb", JetVersion::Jet4, "quomba"},
-                      HeaderCase{"diary-jet3-other-password.mdb", JetVersion::Jet3, "anders"},
-                      HeaderCase{"diary-jet3-no-password.mdb", JetVersion::Jet3, ""},
-                      HeaderCase{"access-made-jet3-nwind.mdb", JetVersion::Jet3, ""},
-                      HeaderCase{"access-made-jet4-datetest.mdb", JetVersion::Jet4, ""}));
-
-TEST_F(JetTest, otherContentIsNoJetFile) {
+TEST_F(JetTest, headerGivesTheVersionAndTheUnmaskedPasswordOfJetFilesOnly) {
+    struct Case {
+        const char* file;
+        JetVersion version;
+        const char* password;
+    };
+    for (const Case& c : {Case{"diary-jet3.mdb", JetVersion::Jet3, "quomba"},
+                          Case{"diary-jet4.mdb", JetVersion::Jet4, "quomba"},
+                          Case{"diary-jet3-other-password.mdb", JetVersion::Jet3, "anders"},
+                          Case{"diary-jet3-no-password.mdb", JetVersion::Jet3, ""},
+                          Case{"access-made-jet3-nwind.mdb", JetVersion::Jet3, ""},
+                          Case{"access-made-jet4-datetest.mdb", JetVersion::Jet4, ""}}) {
+        SCOPED_TRACE(c.file);
+        const auto header = ReadJetHeader(kData + "/" + c.file);
+        ASSERT_TRUE(header);
+        EXPECT_EQ(header->version, c.version);
+        EXPECT_EQ(header->password, c.password);
+        EXPECT_EQ(DatabasePassword(kData + "/" + c.file), c.password);
+    }
     const std::string jet4 = test::ReadBytes(kData + "/diary-jet4.mdb").substr(0, 4096);
     std::string later = jet4;
     later[0x14] = 2;  // the 2007 format keeps the signature
@@ -99,26 +93,14 @@ const DiaryCase kJet4Diary{"diary-jet4.mdb",
 
 class JetDiaryTest : public JetTest, public ::testing::WithParamInterface<DiaryCase> {};
 
-TEST_P(JetDiaryTest, ownerIsTheFirstPatdatRowWithItsTypes) {
+TEST_P(JetDiaryTest, ownerAndCountsPerYearAndMeterAgreeWithTheFixturesTable) {
     const std::string path = Copy(GetParam().file);
     auto db = Open(path);
-    auto rs = db->OpenRecordset("SELECT * FROM patdat", dbOpenSnapshot);
-    EXPECT_EQ(ToText(rs->GetField("firstname")), "Erika");
-    EXPECT_EQ(ToText(rs->GetField("name")), "Müller");
-    EXPECT_EQ(std::get<double>(rs->GetField("birthday")), test::Day(1961, 5, 17));
-    EXPECT_TRUE(IsNull(rs->GetField("cpeptid")));
-    db->Close();
-
-    // The program's own reading, through the shared session (its status is that of the last
-    // column it missed: this patdat has only four).
-    PatientRecord owner;
-    db_GetPatient(ctx, path, owner);
-    EXPECT_EQ(owner.DisplayName(), "Erika Müller");
-    EXPECT_EQ(owner.birthday, test::Day(1961, 5, 17));
-}
-
-TEST_P(JetDiaryTest, countsPerYearAndMeterAgreeWithTheFixturesTable) {
-    auto db = Open(Copy(GetParam().file));
+    auto owner = db->OpenRecordset("SELECT * FROM patdat", dbOpenSnapshot);
+    EXPECT_EQ(ToText(owner->GetField("firstname")), "Erika");
+    EXPECT_EQ(ToText(owner->GetField("name")), "Müller");
+    EXPECT_EQ(std::get<double>(owner->GetField("birthday")), test::Day(1961, 5, 17));
+    EXPECT_TRUE(IsNull(owner->GetField("cpeptid")));
     long all = 0;
     for (const auto& [year, perMethod] : GetParam().counts) {
         const std::string range = " vdate between #1/1/" + std::to_string(year) + "# AND #12/31/" +
@@ -139,7 +121,6 @@ TEST_P(JetDiaryTest, countsPerYearAndMeterAgreeWithTheFixturesTable) {
                         "(24,25,73) AND" +
                             range),
                   yearTotal - perMethod.at(0));
-
         // The grouped read: one row per method, Null first, each counted as count(vdate) does.
         auto rs = db->OpenRecordset(
             "SELECT method, count(vdate) as inum FROM GLUCOSE WHERE" + range + " GROUP BY method",
@@ -153,6 +134,14 @@ TEST_P(JetDiaryTest, countsPerYearAndMeterAgreeWithTheFixturesTable) {
         all += yearTotal;
     }
     EXPECT_EQ(Count(*db, " SELECT count(vdate) as inum FROM GLUCOSE "), all);
+    db->Close();
+
+    // The program's own reading, through the shared session (its status is that of the last
+    // column it missed: this patdat has only four).
+    PatientRecord record;
+    db_GetPatient(ctx, path, record);
+    EXPECT_EQ(record.DisplayName(), "Erika Müller");
+    EXPECT_EQ(record.birthday, test::Day(1961, 5, 17));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryTest, ::testing::Values(kJet3Diary, kJet4Diary),
@@ -209,12 +198,11 @@ TEST_F(JetTest, passwordMustMatchExactlyWhenTheFileHasOne) {
     PatientRecord owner;
     EXPECT_EQ(db_GetPatient(ctx, other, owner), kErrNotValidPassword);
     EXPECT_EQ(owner.DisplayName(), " ");
-}
 
-TEST_F(JetTest, aFileWithoutPasswordOpensWithAnyConnectString) {
-    const std::string path = Copy("diary-jet3-no-password.mdb");
+    // A file without password opens with any connect string.
+    const std::string none = Copy("diary-jet3-no-password.mdb", "none.vld");
     for (const char* connect : {kConnect, "MS Access;pwd=", "", "MS Access"})
-        EXPECT_EQ(Count(*Open(path, connect),
+        EXPECT_EQ(Count(*Open(none, connect),
                         "SELECT count(vdate) as inum FROM GLUCOSE WHERE "
                         "vdate between #1/1/2024# AND #12/31/2024#"),
                   26)
@@ -360,41 +348,23 @@ TEST_F(JetTest, aChangedFileIsSeenAtTheNextOpen) {
 
 // ---- files made by the engine itself, against mdb-export --------------------------------
 
-// One CSV record of mdb-export: quoted fields may hold commas, doubled quotes and line breaks.
-// A field that was not quoted and is empty is Null (or an empty text: the export cannot tell).
+// mdb-export's output with records ending in \x1e and fields between \x1f; text and dates come
+// wrapped in \x1d, so commas, quotes and line breaks in a text need no escaping. A field not
+// wrapped and empty is Null (or an empty text: the export cannot tell).
 struct CsvField {
     std::string text;
     bool quoted = false;
 };
 
-std::vector<std::vector<CsvField>> ParseCsv(const std::string& csv) {
+std::vector<std::vector<CsvField>> ParseExport(const std::string& exported) {
     std::vector<std::vector<CsvField>> records;
-    std::vector<CsvField> record;
-    CsvField field;
-    for (std::size_t i = 0; i < csv.size(); ++i) {
-        const char c = csv[i];
-        if (c == '"') {
-            field.quoted = true;
-            for (++i; i < csv.size(); ++i) {
-                if (csv[i] == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
-                    field.text += '"';
-                    ++i;
-                } else if (csv[i] == '"') {
-                    break;
-                } else {
-                    field.text += csv[i];
-                }
-            }
-        } else if (c == ',') {
-            record.push_back(std::move(field));
-            field = {};
-        } else if (c == '\n') {
-            record.push_back(std::move(field));
-            records.push_back(std::move(record));
-            field = {};
-            record.clear();
-        } else {
-            field.text += c;
+    std::istringstream rows(exported);
+    for (std::string row; std::getline(rows, row, '\x1e');) {
+        std::istringstream fields(row + '\x1f');  // so that an empty last field is read
+        records.emplace_back();
+        for (std::string f; std::getline(fields, f, '\x1f');) {
+            const bool quoted = f.size() >= 2 && f.front() == '\x1d';
+            records.back().push_back({quoted ? f.substr(1, f.size() - 2) : f, quoted});
         }
     }
     return records;
@@ -450,13 +420,14 @@ struct ExportCase {
 class JetExportTest : public JetTest, public ::testing::WithParamInterface<ExportCase> {};
 
 TEST_P(JetExportTest, readsEachColumnAsMdbExportWritesIt) {
-    if (!test::HaveProgram("mdb-export"))
+    if (!test::CommandOutput("command -v mdb-export"))
         GTEST_SKIP() << "mdb-export (package mdbtools) is missing";
     const std::string path = Copy(GetParam().file, "engine-made.mdb");
-    const test::ProcessResult exported = test::RunProcess(
-        {"mdb-export", "-T", "%Y-%m-%d %H:%M:%S", "-b", "strip", path, GetParam().table});
-    ASSERT_EQ(exported.status, 0);
-    const auto records = ParseCsv(exported.out);
+    const auto exported = test::CommandOutput(
+        "mdb-export -d '\x1f' -R '\x1e' -q '\x1d' -T '%Y-%m-%d %H:%M:%S' -b strip '" + path +
+        "' '" + GetParam().table + "'");
+    ASSERT_TRUE(exported);
+    const auto records = ParseExport(*exported);
     ASSERT_EQ(records.size(), GetParam().rows + 1);
 
     std::set<std::string> yesNo;
@@ -500,24 +471,23 @@ INSTANTIATE_TEST_SUITE_P(
 // What mdb-export cannot print: dates before 1900 and in the year 9999, exact.
 TEST_F(JetTest, datesOutsideTheExportsRangeAreTheStoredValues) {
     auto db = Open(Copy("access-made-jet4-datetest.mdb", "dates.mdb"));
-    auto rs = db->OpenRecordset("SELECT * FROM DateTest ORDER BY IDCol", dbOpenSnapshot);
-    std::map<long, std::array<double, 3>> dates;
-    std::map<long, std::string> memo;
-    for (; !rs->Eof(); rs->MoveNext()) {
-        const long id = ToLong(rs->GetField("IDCol"));
-        dates[id] = {std::get<double>(rs->GetField("DateTimeCol")),
-                     std::get<double>(rs->GetField("DateCol")),
-                     std::get<double>(rs->GetField("TimeCol"))};
-        memo[id] = ToText(rs->GetField("LongTextCol"));
-    }
-    EXPECT_EQ(dates[2][0], ToOleDate({9999, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(dates[3][0], ToOleDate({1898, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(dates[3][1], ToOleDate({1899, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(dates[3][2], ToOleDate({1900, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(dates[4][0], ToOleDate({632, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(dates[4][2], ToOleDate({634, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(memo[2], "Year 9999");
-    EXPECT_EQ(memo[6], "New line\r\nin field");
+    const auto at = [&](int id, const std::string& column) {
+        return test::FirstValue(
+            *db, "SELECT " + column + " AS v FROM DateTest WHERE IDCol = " + std::to_string(id),
+            "v");
+    };
+    struct Case {
+        int id;
+        const char* column;
+        int year;  // on 1 January
+    };
+    for (const Case& c :
+         {Case{2, "DateTimeCol", 9999}, Case{3, "DateTimeCol", 1898}, Case{3, "DateCol", 1899},
+          Case{3, "TimeCol", 1900}, Case{4, "DateTimeCol", 632}, Case{4, "TimeCol", 634}})
+        EXPECT_EQ(std::get<double>(at(c.id, c.column)), ToOleDate({c.year, 1, 1, 0, 0, 0}))
+            << c.id << " " << c.column;
+    EXPECT_EQ(ToText(at(2, "LongTextCol")), "Year 9999");
+    EXPECT_EQ(ToText(at(6, "LongTextCol")), "New line\r\nin field");
 }
 
 }  // namespace
