@@ -34,4 +34,15 @@ struct FileState {
 };
 FileState StateOf(const std::string& path);
 
+// The Jet error f raised, with its message; {0, ""} when none.
+template <typename F>
+std::pair<int, std::string> Raised(F&& f) {
+    try {
+        f();
+    } catch (const dao::JetError& e) {
+        return {e.number(), e.what()};
+    }
+    return {0, ""};
+}
+
 }  // namespace stripstock::test
