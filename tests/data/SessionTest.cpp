@@ -4,47 +4,34 @@
 
 #include "DataFixtures.h"
 #include "data/Schema.h"
+#include "data/ScopedDatabase.h"
 #include "data/Session.h"
 
 namespace stripstock {
 namespace {
 
 using test::Day;
+using test::ErrorOf;
 
 class SessionTest : public test::HostFixture {
   protected:
-    void MakeDiary(const std::vector<test::PatientRow>& patients,
-                   const std::string& password = "quomba") {
-        test::MakeDiary(diaryPath, patients, {}, password);
-    }
-
     std::string diaryPath = Path("Tagebuch.VLD");
     std::shared_ptr<dao::DBEngine> engine;
     std::shared_ptr<dao::Database> db;
 };
 
-TEST_F(SessionTest, emptyPathReturns53AndTouchesNothing) {
-    MakeDiary({});
+TEST_F(SessionTest, anEmptyDiaryOpensWithTheRightPasswordAndWhateverEngineThereIs) {
+    test::MakeDiary(diaryPath, {}, {}, "quomba");
     ASSERT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0);
+    // An empty path returns 53 and touches nothing.
     const auto keptEngine = engine;
     const auto keptDb = db;
     EXPECT_EQ(db_init(ctx, engine, db, "", true, false), kStatusEmptyPath);
     EXPECT_EQ(engine, keptEngine);
     EXPECT_EQ(db, keptDb);
     EXPECT_TRUE(db->IsOpen());
-}
 
-TEST_F(SessionTest, missingFileFailsBeforeAnEngineIsMade) {
-    engine = ctx.engines->Create("DAO.DBEngine.36");
-    const int status = db_init(ctx, engine, db, Path("fehlt.VLD"), true, false);
-    EXPECT_NE(status, 0);
-    EXPECT_EQ(engine, nullptr);
-    EXPECT_EQ(db, nullptr);
-    EXPECT_FALSE(std::filesystem::exists(Path("fehlt.VLD")));
-}
-
-TEST_F(SessionTest, shortPasswordOpensWithTheBuiltInOne) {
-    MakeDiary({});
+    // A short password opens with the built-in one.
     for (const char* shortPassword : {"", "a", "ab"}) {
         ctx.DbPassword = shortPassword;
         EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0) << shortPassword;
@@ -55,13 +42,17 @@ TEST_F(SessionTest, shortPasswordOpensWithTheBuiltInOne) {
     EXPECT_EQ(ctx.DbPassword, "abc");
     EXPECT_EQ(engine, nullptr);
     EXPECT_EQ(db, nullptr);
-}
 
-TEST_F(SessionTest, fallsBackToTheOlderEngineUnlessForbidden) {
-    MakeDiary({});
+    // An empty patdat gives a single space as name.
+    ctx.DbPassword = kBuiltInPassword;
+    PatientRecord record;
+    record.firstname = "alt";
+    EXPECT_EQ(db_GetPatient(ctx, diaryPath, record), dao::kErrNoCurrentRecord);
+    EXPECT_EQ(record.DisplayName(), " ");
+
+    // The older engine stands in unless forbidden; the owner is read with whichever there is.
     ctx.engines->Withdraw("DAO.DBEngine.36");
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0);
-    PatientRecord record;  // the owner is read with whichever engine there is
     EXPECT_EQ(db_GetPatient(ctx, diaryPath, record), dao::kErrNoCurrentRecord);
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, true), dao::kErrCannotCreateObject);
     EXPECT_EQ(engine, nullptr);
@@ -69,7 +60,19 @@ TEST_F(SessionTest, fallsBackToTheOlderEngineUnlessForbidden) {
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), dao::kErrCannotCreateObject);
 }
 
-TEST_F(SessionTest, foreignFileFailsAndStaysUnchanged) {
+TEST_F(SessionTest, missingAndForeignFilesFailBeforeAnEngineIsMadeAndStayAsTheyWere) {
+    engine = ctx.engines->Create("DAO.DBEngine.36");
+    EXPECT_NE(db_init(ctx, engine, db, Path("fehlt.VLD"), true, false), 0);
+    EXPECT_EQ(engine, nullptr);
+    EXPECT_EQ(db, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(Path("fehlt.VLD")));
+    PatientRecord record;
+    record.reserved1 = 7;
+    record.name = "alt";
+    EXPECT_NE(db_GetPatient(ctx, Path("fehlt.VLD"), record), 0);
+    EXPECT_EQ(record.DisplayName(), " ");
+    EXPECT_EQ(record.reserved1, 7);
+
     test::WriteBytes(diaryPath, "Standard Jet DB");
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, false, false), dao::kErrUnrecognizedFormat);
     EXPECT_EQ(test::ReadBytes(diaryPath), "Standard Jet DB");
@@ -96,14 +99,16 @@ TEST_F(SessionTest, companionWithoutPasswordOpensWithTheDiaryPassword) {
 }
 
 TEST_F(SessionTest, patientIsTheFirstRowAndKeepsTheCallersNumber) {
-    MakeDiary({{{{"firstname", dao::Value(std::string("Erika"))},
-                 {"name", dao::Value(std::string("Mustermann"))},
-                 {"zip", dao::Value(std::string("12345"))},
-                 {"birthday", dao::Value(Day(1960, 8, 12))},
-                 {"height", dao::Value(std::int64_t{172})},
-                 {"DiabetesSince", dao::Value(std::int64_t{1999})}}},
-               {{{"firstname", dao::Value(std::string("Max"))},
-                 {"name", dao::Value(std::string("Zweiter"))}}}});
+    test::MakeDiary(diaryPath,
+                    {{{"firstname", dao::Value(std::string("Erika"))},
+                      {"name", dao::Value(std::string("Mustermann"))},
+                      {"zip", dao::Value(std::string("12345"))},
+                      {"birthday", dao::Value(Day(1960, 8, 12))},
+                      {"height", dao::Value(std::int64_t{172})},
+                      {"DiabetesSince", dao::Value(std::int64_t{1999})}},
+                     {{"firstname", dao::Value(std::string("Max"))},
+                      {"name", dao::Value(std::string("Zweiter"))}}},
+                    {}, "quomba");
     PatientRecord record;
     record.reserved1 = 4711;
     record.city = "alt";
@@ -119,14 +124,6 @@ TEST_F(SessionTest, patientIsTheFirstRowAndKeepsTheCallersNumber) {
     EXPECT_EQ(record.reserved3, "");
     EXPECT_EQ(record.gender, 0);
     EXPECT_FALSE(ctx.session.Db->IsOpen());
-}
-
-TEST_F(SessionTest, emptyPatdatGivesASingleSpaceAsName) {
-    MakeDiary({});
-    PatientRecord record;
-    record.firstname = "alt";
-    EXPECT_EQ(db_GetPatient(ctx, diaryPath, record), dao::kErrNoCurrentRecord);
-    EXPECT_EQ(record.DisplayName(), " ");
 }
 
 TEST_F(SessionTest, missingColumnsAreSkippedAndTheReadingGoesOn) {
@@ -153,32 +150,100 @@ TEST_F(SessionTest, missingColumnsAreSkippedAndTheReadingGoesOn) {
     EXPECT_EQ(record.email, "a@b.de");
 }
 
-TEST_F(SessionTest, unreadableDiaryGivesAnEmptyRecordAndAnError) {
-    PatientRecord record;
-    record.reserved1 = 7;
-    record.name = "alt";
-    EXPECT_NE(db_GetPatient(ctx, Path("fehlt.VLD"), record), 0);
-    EXPECT_EQ(record.DisplayName(), " ");
-    EXPECT_EQ(record.reserved1, 7);
+TEST(SqlDate, writesMonthDayYearWithoutLeadingZeros) {
+    EXPECT_EQ(SqlDate(Day(2009, 12, 31, 23, 59)), "#12/31/2009#");
+    EXPECT_EQ(SqlDate(Day(2010, 1, 1)), "#1/1/2010#");
+    EXPECT_EQ(SqlDate(Day(2010, 3, 4, 12, 0)), "#3/4/2010#");
+    EXPECT_EQ(SqlDate(0.0), "#12/30/1899#");
+    EXPECT_EQ(SqlDate(Day(999, 1, 2)), "#1/2/0999#");
 }
 
-struct SqlDateCase {
-    double date;
-    const char* text;
+// ---- ScopedDatabase: a diary with an owner and an empty companion ----
+
+class ScopedDatabaseTest : public SessionTest {
+  protected:
+    void SetUp() override {
+        test::MakeDiary(diaryPath, {{{"name", dao::Value{std::string("Meier")}}}}, {}, "quomba");
+        ctx.StripDbPath = companionPath;
+        CreateCompanion();
+    }
+    std::int32_t LedgerRows() {
+        return dao::ToLong(
+            test::FirstValue(*OpenCompanion(), "SELECT count(*) AS n FROM teststrips", "n"));
+    }
+
+    std::string companionPath = Path("TAGEBUCH.VLT");
 };
 
-class SqlDateTest : public ::testing::TestWithParam<SqlDateCase> {};
+TEST_F(ScopedDatabaseTest, eitherWayClosesAtScopeEndOnEveryExit) {
+    std::shared_ptr<dao::Recordset> kept;
+    {
+        auto scoped = ScopedDatabase::ThroughSession(ctx, diaryPath, true, "test");
+        ASSERT_TRUE(scoped.IsOpen());
+        EXPECT_EQ(scoped.status(), 0);
+        kept = scoped.OpenRecordset("SELECT * FROM patdat", dao::dbOpenSnapshot);
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(kept, ctx.session.Rs);
+        EXPECT_EQ(dao::ToText(kept->GetField("name")), "Meier");
+    }
+    ASSERT_NE(ctx.session.Db, nullptr);
+    EXPECT_FALSE(ctx.session.Db->IsOpen());
+    EXPECT_EQ(ErrorOf([&] { kept->GetField("name"); }), dao::kErrObjectClosed);
 
-TEST_P(SqlDateTest, writesMonthDayYearWithoutLeadingZeros) {
-    EXPECT_EQ(SqlDate(GetParam().date), GetParam().text);
+    SessionObjects own;
+    {
+        auto scoped = ScopedDatabase::ThroughSession(ctx, own, diaryPath, true, "test");
+        EXPECT_TRUE(scoped.IsOpen());
+        EXPECT_NE(own.Db, nullptr);
+    }
+    EXPECT_FALSE(own.Db->IsOpen());
+
+    // The own engine's way leaves the session alone.
+    ctx.session = {};
+    auto read = [&] {
+        auto companion = ScopedDatabase::WithOwnEngine(ctx, companionPath, true, "test");
+        kept = companion.OpenRecordset("teststrips", dao::dbOpenDynaset);
+        throw dao::JetError(dao::kErrEngine, "the operation fails half-way");
+    };
+    EXPECT_EQ(ErrorOf(read), dao::kErrEngine);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(ErrorOf([&] { kept->MoveFirst(); }), dao::kErrObjectClosed);
+    EXPECT_EQ(ctx.session.Db, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dates, SqlDateTest,
-                         ::testing::Values(SqlDateCase{Day(2009, 12, 31, 23, 59), "#12/31/2009#"},
-                                           SqlDateCase{Day(2010, 1, 1), "#1/1/2010#"},
-                                           SqlDateCase{Day(2010, 3, 4, 12, 0), "#3/4/2010#"},
-                                           SqlDateCase{0.0, "#12/30/1899#"},
-                                           SqlDateCase{Day(999, 1, 2), "#1/2/0999#"}));
+TEST_F(ScopedDatabaseTest, aDatabaseThatCannotBeOpenedSaysWhy) {
+    auto missing = ScopedDatabase::WithOwnEngine(ctx, Path("fehlt.VLT"), true, "test");
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.status(), dao::kErrFileNotFound);
+    EXPECT_FALSE(missing.error().empty());
+    EXPECT_EQ(missing.OpenRecordset("teststrips", dao::dbOpenDynaset), nullptr);
+    EXPECT_NE(missing.lastError(), 0);
+    auto noPassword = ScopedDatabase::WithOwnEngine(ctx, diaryPath, true, "test");
+    EXPECT_EQ(noPassword.status(), dao::kErrNotValidPassword);
+    auto noFile = ScopedDatabase::ThroughSession(ctx, "", true, "test");
+    EXPECT_EQ(noFile.status(), kStatusEmptyPath);
+    ctx.engines.reset();
+    EXPECT_EQ(ScopedDatabase::WithOwnEngine(ctx, companionPath, true, "test").status(),
+              dao::kErrCannotCreateObject);
+}
+
+TEST_F(ScopedDatabaseTest, changesInATransactionCountOnlyWhenCommitted) {
+    {
+        auto companion = ScopedDatabase::WithOwnEngine(ctx, companionPath, false, "test");
+        companion->BeginTrans();
+        test::AddLedgerRow(companion.database(), Day(2024, 3, 1), 1, 50);
+        EXPECT_EQ(ErrorOf([&] { companion->BeginTrans(); }), dao::kErrInvalidOperation);
+    }
+    EXPECT_EQ(LedgerRows(), 0);
+    {
+        auto companion = ScopedDatabase::WithOwnEngine(ctx, companionPath, false, "test");
+        companion->BeginTrans();
+        test::AddLedgerRow(companion.database(), Day(2024, 3, 1), 1, 50);
+        test::AddLedgerRow(companion.database(), Day(2024, 3, 2), 1, 60);
+        companion->CommitTrans();
+    }
+    EXPECT_EQ(LedgerRows(), 2);
+}
 
 }  // namespace
 }  // namespace stripstock
