@@ -316,5 +316,80 @@ TEST_F(EngineTest, lockedFileReportsInUseAfterAShortWait) {
     EXPECT_EQ(ErrorOf([&] { test::AddLedgerRow(*writer, Day(2010, 1, 1), 1, 1); }), kErrFileLocked);
 }
 
+// ---- the SQL texts the program sends, on the companion and a small diary ----
+
+class ProgramSqlTest : public EngineTest {
+  protected:
+    void SetUp() override {
+        test::MakeDiary(diaryPath, {},
+                        {
+                            {Day(2010, 1, 31, 23, 59), 100, 12},
+                            {Day(2010, 2, 1, 0, 0), 110, 12},  // end day, midnight
+                            {Day(2010, 2, 1, 0, 1), 120, 15},  // end day, one minute later
+                            {Day(2010, 1, 1, 0, 0), 130, 15},  // start day
+                            {Day(2009, 12, 31, 23, 59), 140, 12},
+                            {Day(2010, 1, 15, 8, 0), 150, 7},
+                        },
+                        "Geheim");
+        companion = OpenCompanion();
+        diary = Engine()->OpenDatabase(diaryPath, false, true, "MS Access;pwd=Geheim");
+    }
+
+    std::string diaryPath = Path("Tagebuch.VLD");
+    std::shared_ptr<Database> companion;
+    std::shared_ptr<Database> diary;
+};
+
+TEST_F(ProgramSqlTest, countsEndWithTheEndDaysMidnightSumsAndExtremesAreNullOverNoRows) {
+    for (const char* sql :
+         {"Select min(date) as vd1, max(date) as vd2 FROM teststrips ",
+          "Select min(date) as vd1, max(date) as vd2 FROM teststrips WHERE Type=5"}) {
+        auto rs = companion->OpenRecordset(sql, dbOpenDynaset);
+        rs->MoveFirst();
+        EXPECT_EQ(rs->RecordCount(), 1);
+        EXPECT_TRUE(IsNull(rs->GetField("vd1")));
+        EXPECT_EQ(ErrorOf([&] { ToDate(rs->GetField("vd2")); }), kErrInvalidUseOfNull);
+    }
+    const std::string received = "Select sum(amount) as iNum FROM teststrips WHERE ";
+    const std::string range = " date between #1/1/2010 00:00# AND #3/4/2010 14:05#";
+    const std::string lastReceived = "Select max(date) as vd FROM teststrips where amount >0 AND ";
+    EXPECT_TRUE(IsNull(test::FirstValue(*companion, received + range, "iNum")));
+    EXPECT_TRUE(IsNull(test::FirstValue(*companion, lastReceived + "Type=5", "vd")));
+
+    // Up to #2/1/2010#: 1 Jan 00:00, 15 Jan, 31 Jan 23:59 and 1 Feb 00:00; not 1 Feb 00:01, not
+    // 31 Dec.
+    struct Case {
+        const char* sql;
+        long count;
+    };
+    for (const Case& c :
+         {Case{"SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (99) AND vdate between "
+               "#1/1/2010# AND #2/1/2010#",
+               0},
+          Case{" SELECT count(vdate) as inum FROM GLUCOSE  WHERE vdate between #1/1/2010# AND "
+               "#2/1/2010#",
+               4},
+          Case{"SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (12,15) AND vdate "
+               "between #1/1/2010# AND #2/1/2010#",
+               3},
+          Case{" SELECT count(vdate) as inum FROM GLUCOSE ", 6},
+          Case{"SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (7)", 1}})
+        EXPECT_EQ(ToLong(test::FirstValue(*diary, c.sql, "inum")), c.count) << c.sql;
+
+    // What was received ends at the current minute.
+    test::AddLedgerRow(*companion, Day(2010, 1, 1), 3, 50);
+    test::AddLedgerRow(*companion, Day(2010, 1, 10), 3, -2);
+    test::AddLedgerRow(*companion, Day(2010, 1, 10), 4, 100);
+    test::AddLedgerRow(*companion, Day(2010, 3, 5), 3, 25);  // after the end
+    EXPECT_EQ(ToLong(test::FirstValue(*companion, received + range, "iNum")), 148);
+    EXPECT_EQ(ToLong(test::FirstValue(*companion, received + " Type=3 and" + range, "iNum")), 48);
+    auto rs = companion->OpenRecordset(
+        "Select min(date) as vd1, max(date) as vd2 FROM teststrips WHERE Type=3", dbOpenDynaset);
+    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("vd1")), Day(2010, 1, 1));
+    EXPECT_DOUBLE_EQ(ToDate(rs->GetField("vd2")), Day(2010, 3, 5));
+    EXPECT_DOUBLE_EQ(ToDate(test::FirstValue(*companion, lastReceived + "Type=3", "vd")),
+                     Day(2010, 3, 5));
+}
+
 }  // namespace
 }  // namespace stripstock::dao
