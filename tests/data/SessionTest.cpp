@@ -158,6 +158,77 @@ TEST(SqlDate, writesMonthDayYearWithoutLeadingZeros) {
     EXPECT_EQ(SqlDate(Day(999, 1, 2)), "#1/2/0999#");
 }
 
+// ---- the companion database: made at ctx.StripDbPath, alone in the program folder ----
+
+class SchemaTest : public test::HostFixture {
+  protected:
+    SchemaTest() { ctx.StripDbPath = path; }
+    std::string path = programDir + "/MEIER.VLT";
+};
+
+TEST_F(SchemaTest, createsBothTablesEmptyWithTheirLayoutAndAddsStripsToAnOlderFileOnce) {
+    CreateCompanionDatabase(ctx, path);
+    auto db = OpenCompanion();
+    using Cols = std::vector<std::pair<std::string, std::string>>;
+    const auto layout = [&](const std::string& table) {
+        Cols cols;
+        auto rs = db->OpenRecordset("SELECT name, type FROM pragma_table_info('" + table + "')",
+                                    dao::dbOpenSnapshot);
+        for (; !rs->Eof(); rs->MoveNext())
+            cols.emplace_back(dao::ToText(rs->GetField("name")), dao::ToText(rs->GetField("type")));
+        return cols;
+    };
+    EXPECT_EQ(layout("teststrips"), (Cols{{"ID", "INTEGER"},
+                                          {"Date", "DATETIME_REAL"},
+                                          {"Type", "SHORT"},
+                                          {"Amount", "SHORT"},
+                                          {"Compatibility", "VARCHAR(30)"},
+                                          {"Comments", "VARCHAR(255)"}}));
+    EXPECT_EQ(layout("strips"), (Cols{{"ID", "INTEGER"},
+                                      {"Desc", "VARCHAR(255)"},
+                                      {"Manufacturer", "VARCHAR(255)"},
+                                      {"PZN", "VARCHAR(255)"},
+                                      {"AppliesTo", "VARCHAR(255)"}}));
+    for (const char* table : {"teststrips", "strips"})
+        EXPECT_TRUE(db->OpenRecordset(table, dao::dbOpenDynaset)->Eof());
+    db->Close();
+    // Only the file itself is left: no journal, no temporary file.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(programDir),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    db = OpenCompanion();
+    db->Execute("DROP TABLE strips");
+    AppendStripsTable(*db);
+    auto rs = db->OpenRecordset("Select * FROM strips", dao::dbOpenDynaset);
+    rs->AddNew();
+    rs->Update();
+    rs = db->OpenRecordset("Select * FROM strips", dao::dbOpenDynaset);
+    EXPECT_EQ(dao::ToLong(rs->GetField("ID")), 1);
+    for (const char* text : {"Desc", "Manufacturer", "PZN", "AppliesTo"})
+        EXPECT_EQ(dao::ToText(rs->GetField(text)), "") << text;
+}
+
+TEST_F(SchemaTest, createsNothingOverAFileInAMissingFolderOrWithoutAnyEngine) {
+    for (const std::string& content : {std::string(), std::string("kein Datenbankinhalt"),
+                                       std::string("SQLite format 3\0", 16)}) {
+        test::WriteBytes(path, content);
+        CreateCompanionDatabase(ctx, path);
+        EXPECT_EQ(test::ReadBytes(path), content);
+    }
+    std::filesystem::remove(path);
+    CreateCompanionDatabase(ctx, Path("fehlt/Tagebuch.VLT"));
+    EXPECT_FALSE(std::filesystem::exists(Path("fehlt")));
+    // Either engine class creates the file.
+    ctx.engines->Withdraw("DAO.DBEngine.35");
+    CreateCompanionDatabase(ctx, path);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    std::filesystem::remove(path);
+    ctx.engines->Withdraw("DAO.DBEngine.36");
+    CreateCompanionDatabase(ctx, path);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 // ---- ScopedDatabase: a diary with an owner and an empty companion ----
 
 class ScopedDatabaseTest : public SessionTest {
