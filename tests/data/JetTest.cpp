@@ -44,8 +44,6 @@ class JetTest : public test::HostFixture {
     EngineFactory engines;
 };
 
-// ---- the header: format and password ---------------------------------------------------
-
 TEST_F(JetTest, headerGivesTheVersionAndTheUnmaskedPasswordOfJetFilesOnly) {
     struct Case {
         const char* file;
@@ -75,8 +73,6 @@ TEST_F(JetTest, headerGivesTheVersionAndTheUnmaskedPasswordOfJetFilesOnly) {
         EXPECT_FALSE(ParseJetHeader(bytes));
     EXPECT_TRUE(ParseJetHeader(jet4));
 }
-
-// ---- owner and counts -------------------------------------------------------------------
 
 // The fixture README's table: readings per year and meter code (0 = method Null).
 struct DiaryCase {
@@ -144,77 +140,8 @@ TEST_P(JetDiaryTest, ownerAndCountsPerYearAndMeterAgreeWithTheFixturesTable) {
     EXPECT_EQ(record.birthday, test::Day(1961, 5, 17));
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryTest, ::testing::Values(kJet3Diary, kJet4Diary),
-                         [](const auto& p) { return p.index == 0 ? "Jet3" : "Jet4"; });
-
-// The tables serve a single sort term themselves; the order must be the one SQLite gives when
-// it sorts (an expression it cannot hand over).
-TEST_F(JetTest, servedOrderIsSqlitesOwnOrder) {
-    auto jet3 = Open(Copy("diary-jet3.mdb"));
-    auto dates = Open(Copy("access-made-jet4-datetest.mdb", "dates.mdb"));
-    struct Case {
-        Database* db;
-        std::string table, column, same;
-    };
-    for (const Case& c : {Case{jet3.get(), "GLUCOSE", "method", "method + 0"},
-                          Case{jet3.get(), "GLUCOSE", "vdate", "vdate + 0"},
-                          Case{dates.get(), "DateTest", "ShortTextCol", "ShortTextCol || ''"},
-                          Case{dates.get(), "DateTest", "DateCol", "DateCol + 0"}}) {
-        for (const char* direction : {"", " DESC"}) {
-            auto read = [&](const std::string& by) {
-                std::vector<std::string> values;
-                auto rs = c.db->OpenRecordset(
-                    "SELECT " + c.column + " AS v FROM " + c.table + " ORDER BY " + by + direction,
-                    dbOpenSnapshot);
-                for (; !rs->Eof(); rs->MoveNext()) {
-                    const Value v = rs->GetField("v");
-                    values.push_back(IsNull(v) ? "<null>" : ToText(v));
-                }
-                return values;
-            };
-            const auto served = read(c.column);
-            EXPECT_EQ(served, read(c.same)) << c.column << direction;
-            EXPECT_FALSE(served.empty());
-        }
-    }
-}
-
-// ---- password ----------------------------------------------------------------------------
-
-TEST_F(JetTest, passwordMustMatchExactlyWhenTheFileHasOne) {
-    const std::string other = Copy("diary-jet3-other-password.mdb");
-    for (const char* connect :
-         {kConnect, "MS Access;pwd=ANDERS", "MS Access;pwd=", "", "MS Access"})
-        EXPECT_EQ(ErrorOf([&] { Open(other, connect); }), kErrNotValidPassword) << connect;
-    EXPECT_EQ(
-        Count(*Open(other, "MS Access;pwd=anders"), "SELECT count(vdate) as inum FROM GLUCOSE"),
-        50);
-
-    const std::string jet4 = Copy("diary-jet4.mdb", "jet4.vld");
-    EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;pwd=Quomba"); }), kErrNotValidPassword);
-    EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;PWD=quomba"); }), 0);
-
-    // The program's session reports the refusal and opens nothing.
-    PatientRecord owner;
-    EXPECT_EQ(db_GetPatient(ctx, other, owner), kErrNotValidPassword);
-    EXPECT_EQ(owner.DisplayName(), " ");
-
-    // A file without password opens with any connect string.
-    const std::string none = Copy("diary-jet3-no-password.mdb", "none.vld");
-    for (const char* connect : {kConnect, "MS Access;pwd=", "", "MS Access"})
-        EXPECT_EQ(Count(*Open(none, connect),
-                        "SELECT count(vdate) as inum FROM GLUCOSE WHERE "
-                        "vdate between #1/1/2024# AND #12/31/2024#"),
-                  26)
-            << connect;
-}
-
-// ---- read-only ---------------------------------------------------------------------------
-
-class JetWriteTest : public JetTest, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(JetWriteTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
-    const std::string path = Copy(GetParam());
+TEST_P(JetDiaryTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
+    const std::string path = Copy(GetParam().file);
     const test::FileState before = test::StateOf(path);
     {
         // Asked for read-write and exclusively: still only ever read, and no lock file.
@@ -252,10 +179,96 @@ TEST_P(JetWriteTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
     EXPECT_EQ(test::StateOf(path), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, JetWriteTest,
-                         ::testing::Values("diary-jet3.mdb", "diary-jet4.mdb"));
+// Bytes changed at random in the diaries: each open and read ends in figures or in a Jet
+// error, never in a crash or a hang (libmdb reads damaged catalogs and maps without limits;
+// those parts are checked before it sees them).
+TEST_P(JetDiaryTest, randomDamageNeverCrashes) {
+    const std::string good = test::ReadBytes(kData + "/" + GetParam().file);
+    const std::string path = dir.file("random.vld");
+    for (unsigned seed = 0; seed < 150; ++seed) {
+        std::mt19937 rng(seed);
+        std::string bytes = good;
+        for (unsigned k = 1 + rng() % 12; k > 0; --k) {
+            // Mostly into the first pages, where the catalog and definitions are.
+            const std::size_t span = rng() % 2 ? 6 * 4096 : bytes.size();
+            bytes[rng() % std::min(span, bytes.size())] = static_cast<char>(rng());
+        }
+        test::WriteBytes(path, bytes);
+        const int error = ErrorOf([&] {
+            auto db = Open(path);
+            db->OpenRecordset("SELECT * FROM patdat", dbOpenSnapshot);
+            db->OpenRecordset("SELECT method, count(vdate) as inum FROM GLUCOSE GROUP BY method",
+                              dbOpenDynaset);
+        });
+        EXPECT_TRUE(error == 0 || error == kErrUnrecognizedFormat ||
+                    error == kErrNotValidPassword || error == kErrInputTableNotFound ||
+                    error == kErrTooFewParameters)
+            << "seed " << seed << ": " << error;
+    }
+}
 
-// ---- errors ------------------------------------------------------------------------------
+INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryTest, ::testing::Values(kJet3Diary, kJet4Diary),
+                         [](const auto& p) { return p.index == 0 ? "Jet3" : "Jet4"; });
+
+// The tables serve a single sort term themselves; the order must be the one SQLite gives when
+// it sorts (an expression it cannot hand over).
+TEST_F(JetTest, servedOrderIsSqlitesOwnOrder) {
+    auto jet3 = Open(Copy("diary-jet3.mdb"));
+    auto dates = Open(Copy("access-made-jet4-datetest.mdb", "dates.mdb"));
+    struct Case {
+        Database* db;
+        std::string table, column, same;
+    };
+    for (const Case& c : {Case{jet3.get(), "GLUCOSE", "method", "method + 0"},
+                          Case{jet3.get(), "GLUCOSE", "vdate", "vdate + 0"},
+                          Case{dates.get(), "DateTest", "ShortTextCol", "ShortTextCol || ''"},
+                          Case{dates.get(), "DateTest", "DateCol", "DateCol + 0"}}) {
+        for (const char* direction : {"", " DESC"}) {
+            auto read = [&](const std::string& by) {
+                std::vector<std::string> values;
+                auto rs = c.db->OpenRecordset(
+                    "SELECT " + c.column + " AS v FROM " + c.table + " ORDER BY " + by + direction,
+                    dbOpenSnapshot);
+                for (; !rs->Eof(); rs->MoveNext()) {
+                    const Value v = rs->GetField("v");
+                    values.push_back(IsNull(v) ? "<null>" : ToText(v));
+                }
+                return values;
+            };
+            const auto served = read(c.column);
+            EXPECT_EQ(served, read(c.same)) << c.column << direction;
+            EXPECT_FALSE(served.empty());
+        }
+    }
+}
+
+TEST_F(JetTest, passwordMustMatchExactlyWhenTheFileHasOne) {
+    const std::string other = Copy("diary-jet3-other-password.mdb");
+    for (const char* connect :
+         {kConnect, "MS Access;pwd=ANDERS", "MS Access;pwd=", "", "MS Access"})
+        EXPECT_EQ(ErrorOf([&] { Open(other, connect); }), kErrNotValidPassword) << connect;
+    EXPECT_EQ(
+        Count(*Open(other, "MS Access;pwd=anders"), "SELECT count(vdate) as inum FROM GLUCOSE"),
+        50);
+
+    const std::string jet4 = Copy("diary-jet4.mdb", "jet4.vld");
+    EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;pwd=Quomba"); }), kErrNotValidPassword);
+    EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;PWD=quomba"); }), 0);
+
+    // The program's session reports the refusal and opens nothing.
+    PatientRecord owner;
+    EXPECT_EQ(db_GetPatient(ctx, other, owner), kErrNotValidPassword);
+    EXPECT_EQ(owner.DisplayName(), " ");
+
+    // A file without password opens with any connect string.
+    const std::string none = Copy("diary-jet3-no-password.mdb", "none.vld");
+    for (const char* connect : {kConnect, "MS Access;pwd=", "", "MS Access"})
+        EXPECT_EQ(Count(*Open(none, connect),
+                        "SELECT count(vdate) as inum FROM GLUCOSE WHERE "
+                        "vdate between #1/1/2024# AND #12/31/2024#"),
+                  26)
+            << connect;
+}
 
 TEST_F(JetTest, missingTablesAndColumnsRaiseTheEnginesErrors) {
     auto db = Open(Copy("diary-jet4.mdb"));
@@ -303,37 +316,6 @@ TEST_F(JetTest, damagedFilesAreRefusedWith3343AndLeftAlone) {
     }
 }
 
-// Bytes changed at random in the diaries: each open and read ends in figures or in a Jet
-// error, never in a crash or a hang (libmdb reads damaged catalogs and maps without limits;
-// those parts are checked before it sees them).
-TEST_F(JetTest, randomDamageNeverCrashes) {
-    for (const char* fixture : {"diary-jet3.mdb", "diary-jet4.mdb"}) {
-        const std::string good = test::ReadBytes(kData + "/" + fixture);
-        const std::string path = dir.file("random.vld");
-        for (unsigned seed = 0; seed < 150; ++seed) {
-            std::mt19937 rng(seed);
-            std::string bytes = good;
-            for (unsigned k = 1 + rng() % 12; k > 0; --k) {
-                // Mostly into the first pages, where the catalog and definitions are.
-                const std::size_t span = rng() % 2 ? 6 * 4096 : bytes.size();
-                bytes[rng() % std::min(span, bytes.size())] = static_cast<char>(rng());
-            }
-            test::WriteBytes(path, bytes);
-            const int error = ErrorOf([&] {
-                auto db = Open(path);
-                db->OpenRecordset("SELECT * FROM patdat", dbOpenSnapshot);
-                db->OpenRecordset(
-                    "SELECT method, count(vdate) as inum FROM GLUCOSE GROUP BY method",
-                    dbOpenDynaset);
-            });
-            EXPECT_TRUE(error == 0 || error == kErrUnrecognizedFormat ||
-                        error == kErrNotValidPassword || error == kErrInputTableNotFound ||
-                        error == kErrTooFewParameters)
-                << fixture << " seed " << seed << ": " << error;
-        }
-    }
-}
-
 TEST_F(JetTest, aChangedFileIsSeenAtTheNextOpen) {
     const std::string path = Copy("diary-jet3.mdb");
     const std::string sql =
@@ -345,8 +327,6 @@ TEST_F(JetTest, aChangedFileIsSeenAtTheNextOpen) {
     Copy("diary-jet4.mdb", "diary.vld");  // the host rewrote its diary
     EXPECT_EQ(Count(*Open(path), sql), 342);
 }
-
-// ---- files made by the engine itself, against mdb-export --------------------------------
 
 // mdb-export's output with records ending in \x1e and fields between \x1f; text and dates come
 // wrapped in \x1d, so commas, quotes and line breaks in a text need no escaping. A field not
@@ -382,33 +362,25 @@ std::string Formatted(double oleDate) {
 // year 2700. Outside that it prints this, whatever the value.
 constexpr const char* kNoDate = "1900-01-00 00:00:00";
 
-void ExpectSameValue(const Value& ours, const CsvField& exported, bool yesNo,
-                     const std::string& where) {
-    if (IsNull(ours) || (std::holds_alternative<std::string>(ours) && ToText(ours).empty())) {
-        EXPECT_TRUE(exported.text.empty()) << where;
-        return;
+void ExpectSameValue(const Value& ours, const CsvField& exported, bool yesNo) {
+    const auto* text = std::get_if<std::string>(&ours);
+    const auto* whole = std::get_if<std::int64_t>(&ours);
+    const auto* real = std::get_if<double>(&ours);
+    if (IsNull(ours) || (text && text->empty())) {
+        EXPECT_EQ(exported.text, "");
+    } else if (text) {
+        EXPECT_EQ(*text, exported.text);
+    } else if (whole) {  // Yes/No: the engine's True is -1, the export writes 1.
+        EXPECT_EQ(std::to_string(yesNo ? -*whole : *whole), exported.text);
+    } else if (!exported.quoted) {
+        // Currency with four decimals, Single and Double in libmdb's shortest forms.
+        const double theirs = std::stod(exported.text);
+        EXPECT_NEAR(*real, theirs, 1e-6 * std::max(1.0, std::fabs(theirs)));
+    } else if (exported.text == kNoDate) {
+        EXPECT_TRUE(*real < 0.0 || *real > 1e6) << *real;
+    } else {
+        EXPECT_EQ(Formatted(*real), exported.text);
     }
-    if (const auto* text = std::get_if<std::string>(&ours)) {
-        EXPECT_EQ(*text, exported.text) << where;
-        return;
-    }
-    if (const auto* whole = std::get_if<std::int64_t>(&ours)) {
-        // Yes/No: the engine's True is -1, the export writes 1.
-        EXPECT_EQ(std::to_string(yesNo ? -*whole : *whole), exported.text) << where;
-        return;
-    }
-    const double d = std::get<double>(ours);
-    if (exported.quoted) {  // a date
-        if (exported.text == kNoDate) {
-            EXPECT_TRUE(d < 0.0 || d > 1e6) << where << ": " << d;
-        } else {
-            EXPECT_EQ(Formatted(d), exported.text) << where;
-        }
-        return;
-    }
-    // Currency with four decimals, Single and Double in libmdb's shortest forms.
-    const double theirs = std::stod(exported.text);
-    EXPECT_NEAR(d, theirs, 1e-6 * std::max(1.0, std::fabs(theirs))) << where;
 }
 
 struct ExportCase {
@@ -432,12 +404,10 @@ TEST_P(JetExportTest, readsEachColumnAsMdbExportWritesIt) {
 
     std::set<std::string> yesNo;
     const JetFile file(path);
-    for (const JetTable& table : file.Tables()) {
-        for (const JetColumn& column : table.columns) {
+    for (const JetTable& table : file.Tables())
+        for (const JetColumn& column : table.columns)
             if (table.name == GetParam().table && column.declaredType == "YESNO")
                 yesNo.insert(column.name);
-        }
-    }
     auto db = Open(path);
     auto rs =
         db->OpenRecordset(std::string("SELECT * FROM [") + GetParam().table + "]", dbOpenSnapshot);
@@ -450,9 +420,8 @@ TEST_P(JetExportTest, readsEachColumnAsMdbExportWritesIt) {
             // Pictures and other bytes: mdb-export is told to leave them out.
             if (std::holds_alternative<std::string>(ours) && !stripstock::IsUtf8(ToText(ours)))
                 continue;
-            ExpectSameValue(
-                ours, records[r][c], yesNo.count(names[c].text) != 0,
-                std::string(GetParam().table) + " row " + std::to_string(r) + " " + names[c].text);
+            SCOPED_TRACE("row " + std::to_string(r) + " " + names[c].text);
+            ExpectSameValue(ours, records[r][c], yesNo.count(names[c].text) != 0);
         }
     }
     EXPECT_TRUE(rs->Eof());
