@@ -10,10 +10,6 @@
 namespace stripstock::dao {
 namespace {
 
-double Long(const Value& v) { return ToLong(v); }
-double Integer(const Value& v) { return ToInteger(v); }
-double DateOf(const Value& v) { return ToDate(v); }
-
 TEST(Value, convertsLikeTypedAssignmentOrRaises) {
     struct Case {
         const char* name;
@@ -23,24 +19,25 @@ TEST(Value, convertsLikeTypedAssignmentOrRaises) {
         int error;
     };
     for (const Case& c :
-         {Case{"longNull", Value(), Long, 0, kErrInvalidUseOfNull},
-          Case{"integerNull", Value(), Integer, 0, kErrInvalidUseOfNull},
-          Case{"dateNull", Value(), DateOf, 0, kErrInvalidUseOfNull},
-          Case{"longWhole", Value(std::int64_t{2147483647}), Long, 2147483647, 0},
-          Case{"longTooBig", Value(std::int64_t{2147483648}), Long, 0, kErrOverflow},
-          Case{"longHalfDown", Value(2.5), Long, 2, 0}, Case{"longHalfUp", Value(3.5), Long, 4, 0},
-          Case{"longNegativeHalf", Value(-2.5), Long, -2, 0},
-          Case{"longText", Value(std::string(" 42 ")), Long, 42, 0},
-          Case{"longNoNumber", Value(std::string("abc")), Long, 0, kErrTypeMismatch},
-          Case{"longEmptyText", Value(std::string()), Long, 0, kErrTypeMismatch},
-          Case{"integerMax", Value(std::int64_t{32767}), Integer, 32767, 0},
-          Case{"integerMin", Value(std::int64_t{-32768}), Integer, -32768, 0},
-          Case{"integerAbove", Value(std::int64_t{32768}), Integer, 0, kErrOverflow},
-          Case{"integerRoundsOver", Value(32767.5), Integer, 0, kErrOverflow},
-          Case{"integerNaN", Value(std::nan("")), Integer, 0, kErrOverflow},
-          Case{"dateWhole", Value(std::int64_t{40179}), DateOf, 40179, 0},
-          Case{"dateReal", Value(40179.5), DateOf, 40179.5, 0},
-          Case{"dateNoDate", Value(std::string("gestern")), DateOf, 0, kErrTypeMismatch}}) {
+         {Case{"longNull", Value(), ToLong, 0, kErrInvalidUseOfNull},
+          Case{"integerNull", Value(), ToInteger, 0, kErrInvalidUseOfNull},
+          Case{"dateNull", Value(), ToDate, 0, kErrInvalidUseOfNull},
+          Case{"longWhole", Value(std::int64_t{2147483647}), ToLong, 2147483647, 0},
+          Case{"longTooBig", Value(std::int64_t{2147483648}), ToLong, 0, kErrOverflow},
+          Case{"longHalfDown", Value(2.5), ToLong, 2, 0},
+          Case{"longHalfUp", Value(3.5), ToLong, 4, 0},
+          Case{"longNegativeHalf", Value(-2.5), ToLong, -2, 0},
+          Case{"longText", Value(std::string(" 42 ")), ToLong, 42, 0},
+          Case{"longNoNumber", Value(std::string("abc")), ToLong, 0, kErrTypeMismatch},
+          Case{"longEmptyText", Value(std::string()), ToLong, 0, kErrTypeMismatch},
+          Case{"integerMax", Value(std::int64_t{32767}), ToInteger, 32767, 0},
+          Case{"integerMin", Value(std::int64_t{-32768}), ToInteger, -32768, 0},
+          Case{"integerAbove", Value(std::int64_t{32768}), ToInteger, 0, kErrOverflow},
+          Case{"integerRoundsOver", Value(32767.5), ToInteger, 0, kErrOverflow},
+          Case{"integerNaN", Value(std::nan("")), ToInteger, 0, kErrOverflow},
+          Case{"dateWhole", Value(std::int64_t{40179}), ToDate, 40179, 0},
+          Case{"dateReal", Value(40179.5), ToDate, 40179.5, 0},
+          Case{"dateNoDate", Value(std::string("gestern")), ToDate, 0, kErrTypeMismatch}}) {
         double converted = 0.0;
         EXPECT_EQ(test::ErrorOf([&] { converted = c.convert(c.value); }), c.error) << c.name;
         if (c.error == 0) {
