@@ -22,16 +22,7 @@ class EngineTest : public test::CompanionFixture {
     std::string path = ctx.StripDbPath;
 };
 
-TEST_F(EngineTest, factoryServesBothClassNamesUntilWithdrawn) {
-    EXPECT_NE(engines.Create("DAO.DBEngine.35"), nullptr);
-    EXPECT_NE(engines.Create("DAO.DBEngine.36"), nullptr);
-    EXPECT_EQ(ErrorOf([&] { engines.Create("DAO.DBEngine.120"); }), kErrCannotCreateObject);
-    engines.Withdraw("DAO.DBEngine.36");
-    EXPECT_EQ(ErrorOf([&] { engines.Create("DAO.DBEngine.36"); }), kErrCannotCreateObject);
-    EXPECT_NE(engines.Create("DAO.DBEngine.35"), nullptr);
-}
-
-TEST_F(EngineTest, missingForeignAndTakenFilesAreRefusedAndLeftByteForByte) {
+TEST_F(EngineTest, opensOnlyItsOwnFilesWithTheirPasswordThroughEitherClassName) {
     const std::string missing = Path("none.VLD");
     EXPECT_EQ(
         test::Raised([&] { Engine()->OpenDatabase(missing, false, true); }),
@@ -56,10 +47,8 @@ TEST_F(EngineTest, missingForeignAndTakenFilesAreRefusedAndLeftByteForByte) {
     }
     EXPECT_EQ(ErrorOf([&] { Engine()->CreateDatabase(path, dbLangGeneral, dbVersion30); }),
               kErrDatabaseExists);
-}
 
-TEST_F(EngineTest, passwordMustMatchExactlyWhenTheFileHasOne) {
-    // A file without password opens with any connect string.
+    // A password must match exactly when the file has one; without, any connect string opens.
     EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, "MS Access;pwd=whatever"));
     SetDatabasePassword(path, "Geheim");
     EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, "MS Access;pwd=Geheim"));
@@ -71,12 +60,25 @@ TEST_F(EngineTest, passwordMustMatchExactlyWhenTheFileHasOne) {
     }
     SetDatabasePassword(path, "");
     EXPECT_NO_THROW(Engine()->OpenDatabase(path, false, true, "MS Access"));
+
+    // The factory serves both class names until one is withdrawn.
+    EXPECT_NE(engines.Create("DAO.DBEngine.35"), nullptr);
+    EXPECT_NE(engines.Create("DAO.DBEngine.36"), nullptr);
+    EXPECT_EQ(ErrorOf([&] { engines.Create("DAO.DBEngine.120"); }), kErrCannotCreateObject);
+    engines.Withdraw("DAO.DBEngine.36");
+    EXPECT_EQ(ErrorOf([&] { engines.Create("DAO.DBEngine.36"); }), kErrCannotCreateObject);
+    EXPECT_NE(engines.Create("DAO.DBEngine.35"), nullptr);
 }
 
-TEST_F(EngineTest, readOnlyDatabaseNeverWrites) {
+TEST_F(EngineTest, readOnlyDatabaseAggregatesAndSnapshotsNeverWrite) {
     {
         auto db = Engine()->OpenDatabase(path, false, false);
         test::AddLedgerRow(*db, Day(2010, 1, 1), 1, 50);
+        auto rs = db->OpenRecordset("Select type FROM teststrips WHERE amount > 0 group by type",
+                                    dbOpenDynaset);
+        EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrReadOnly);
+        rs = db->OpenRecordset("Select * FROM teststrips", dbOpenSnapshot);
+        EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), kErrReadOnly);
     }
     const std::string before = ReadBytes(path);
     const auto mtime = std::filesystem::last_write_time(path);
@@ -296,16 +298,6 @@ TEST_F(EngineTest, textIsStoredVerbatimNeverAsSqlAndDatesStayReal) {
     const Value v = test::FirstValue(*db, "Select min(date) as vd1 FROM teststrips", "vd1");
     ASSERT_TRUE(std::holds_alternative<double>(v));
     EXPECT_DOUBLE_EQ(std::get<double>(v), 45000.0);
-}
-
-TEST_F(EngineTest, aggregateAndSnapshotResultsCannotBeChanged) {
-    auto db = Engine()->OpenDatabase(path, false, false);
-    test::AddLedgerRow(*db, Day(2010, 1, 1), 1, 1);
-    auto rs = db->OpenRecordset("Select type FROM teststrips WHERE amount > 0 group by type",
-                                dbOpenDynaset);
-    EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrReadOnly);
-    rs = db->OpenRecordset("Select * FROM teststrips", dbOpenSnapshot);
-    EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), kErrReadOnly);
 }
 
 TEST_F(EngineTest, lockedFileReportsInUseAfterAShortWait) {
