@@ -116,14 +116,17 @@ struct DiaryCase {
     std::map<int, std::map<int, long>> counts;  // year -> method -> readings
 };
 
-const DiaryCase kJet3Diary{"diary-jet3.mdb",
-                           {{2024, {{24, 339}, {25, 347}, {73, 306}, {0, 11}}},
-                            {2025, {{24, 330}, {25, 320}, {73, 337}, {0, 10}}}}};
-const DiaryCase kJet4Diary{"diary-jet4.mdb",
-                           {{2024, {{24, 342}, {25, 334}, {73, 316}, {0, 11}}},
-                            {2025, {{24, 318}, {25, 325}, {73, 344}, {0, 10}}}}};
-
 class JetDiaryTest : public JetTest, public ::testing::WithParamInterface<DiaryCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, JetDiaryTest,
+    ::testing::Values(DiaryCase{"diary-jet3.mdb",
+                                {{2024, {{24, 339}, {25, 347}, {73, 306}, {0, 11}}},
+                                 {2025, {{24, 330}, {25, 320}, {73, 337}, {0, 10}}}}},
+                      DiaryCase{"diary-jet4.mdb",
+                                {{2024, {{24, 342}, {25, 334}, {73, 316}, {0, 11}}},
+                                 {2025, {{24, 318}, {25, 325}, {73, 344}, {0, 10}}}}}),
+    [](const auto& p) { return p.index == 0 ? "Jet3" : "Jet4"; });
 
 TEST_P(JetDiaryTest, ownerAndCountsPerYearAndMeterAgreeWithTheFixturesTable) {
     const std::string path = Copy(GetParam().file);
@@ -242,9 +245,6 @@ TEST_P(JetDiaryTest, randomDamageNeverCrashes) {
             << "seed " << seed << ": " << error;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Fixtures, JetDiaryTest, ::testing::Values(kJet3Diary, kJet4Diary),
-                         [](const auto& p) { return p.index == 0 ? "Jet3" : "Jet4"; });
 
 // The tables serve a single sort term themselves; the order must be the one SQLite gives when
 // it sorts (an expression it cannot hand over).
@@ -419,59 +419,52 @@ void ExpectSameValue(const Value& ours, const CsvField& exported, bool yesNo) {
     }
 }
 
-struct ExportCase {
-    const char* file;
-    const char* table;
-    std::size_t rows;
-};
-
-class JetExportTest : public JetTest, public ::testing::WithParamInterface<ExportCase> {};
-
-TEST_P(JetExportTest, readsEachColumnAsMdbExportWritesIt) {
+TEST_F(JetTest, readsEachColumnAsMdbExportWritesIt) {
     if (!test::CommandOutput("command -v mdb-export"))
         GTEST_SKIP() << "mdb-export (package mdbtools) is missing";
-    const std::string path = Copy(GetParam().file, "engine-made.mdb");
-    const auto exported = test::CommandOutput(
-        "mdb-export -d '\x1f' -R '\x1e' -q '\x1d' -T '%Y-%m-%d %H:%M:%S' -b strip '" + path +
-        "' '" + GetParam().table + "'");
-    ASSERT_TRUE(exported);
-    const auto records = ParseExport(*exported);
-    ASSERT_EQ(records.size(), GetParam().rows + 1);
-
-    std::set<std::string> yesNo;
-    const JetFile file(path);
-    for (const JetTable& table : file.Tables())
-        for (const JetColumn& column : table.columns)
-            if (table.name == GetParam().table && column.declaredType == "YESNO")
-                yesNo.insert(column.name);
-    auto db = Open(path);
-    auto rs =
-        db->OpenRecordset(std::string("SELECT * FROM [") + GetParam().table + "]", dbOpenSnapshot);
-    const std::vector<CsvField>& names = records.front();
-    for (std::size_t r = 1; r < records.size(); ++r, rs->MoveNext()) {
-        ASSERT_FALSE(rs->Eof());
-        ASSERT_EQ(records[r].size(), names.size()) << "row " << r;
-        for (std::size_t c = 0; c < names.size(); ++c) {
-            const Value ours = rs->GetField(names[c].text);
-            // Pictures and other bytes: mdb-export is told to leave them out.
-            if (std::holds_alternative<std::string>(ours) && !stripstock::IsUtf8(ToText(ours)))
-                continue;
-            SCOPED_TRACE("row " + std::to_string(r) + " " + names[c].text);
-            ExpectSameValue(ours, records[r][c], yesNo.count(names[c].text) != 0);
+    struct Case {
+        const char* file;
+        const char* table;
+        std::size_t rows;
+    };
+    for (const Case& c : {Case{"access-made-jet4-datetest.mdb", "DateTest", 6},
+                          Case{"access-made-jet3-nwind.mdb", "Orders", 830},
+                          Case{"access-made-jet3-nwind.mdb", "Customers", 91},
+                          Case{"access-made-jet3-nwind.mdb", "Order Details", 2155},
+                          Case{"access-made-jet3-nwind.mdb", "Products", 77},
+                          Case{"access-made-jet3-nwind.mdb", "Employees", 9}}) {
+        SCOPED_TRACE(c.table);
+        const std::string path = Copy(c.file, "engine-made.mdb");
+        const auto exported = test::CommandOutput(
+            "mdb-export -d '\x1f' -R '\x1e' -q '\x1d' -T '%Y-%m-%d %H:%M:%S' -b strip '" + path +
+            "' '" + c.table + "'");
+        ASSERT_TRUE(exported);
+        const auto records = ParseExport(*exported);
+        ASSERT_EQ(records.size(), c.rows + 1);
+        std::set<std::string> yesNo;
+        const JetFile file(path);
+        for (const JetTable& table : file.Tables())
+            for (const JetColumn& column : table.columns)
+                if (table.name == c.table && column.declaredType == "YESNO")
+                    yesNo.insert(column.name);
+        auto db = Open(path);
+        auto rs = db->OpenRecordset(std::string("SELECT * FROM [") + c.table + "]", dbOpenSnapshot);
+        const std::vector<CsvField>& names = records.front();
+        for (std::size_t r = 1; r < records.size(); ++r, rs->MoveNext()) {
+            ASSERT_FALSE(rs->Eof());
+            ASSERT_EQ(records[r].size(), names.size()) << "row " << r;
+            for (std::size_t col = 0; col < names.size(); ++col) {
+                const Value ours = rs->GetField(names[col].text);
+                // Pictures and other bytes: mdb-export is told to leave them out.
+                if (std::holds_alternative<std::string>(ours) && !stripstock::IsUtf8(ToText(ours)))
+                    continue;
+                SCOPED_TRACE("row " + std::to_string(r) + " " + names[col].text);
+                ExpectSameValue(ours, records[r][col], yesNo.count(names[col].text) != 0);
+            }
         }
+        EXPECT_TRUE(rs->Eof());
     }
-    EXPECT_TRUE(rs->Eof());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EngineMade, JetExportTest,
-    ::testing::Values(ExportCase{"access-made-jet4-datetest.mdb", "DateTest", 6},
-                      ExportCase{"access-made-jet3-nwind.mdb", "Orders", 830},
-                      ExportCase{"access-made-jet3-nwind.mdb", "Customers", 91},
-                      ExportCase{"access-made-jet3-nwind.mdb", "Order Details", 2155},
-                      ExportCase{"access-made-jet3-nwind.mdb", "Products", 77},
-                      ExportCase{"access-made-jet3-nwind.mdb", "Employees", 9}),
-    [](const auto& p) { return "case" + std::to_string(p.index); });
 
 // What mdb-export cannot print: dates before 1900 and in the year 9999, exact.
 TEST_F(JetTest, datesOutsideTheExportsRangeAreTheStoredValues) {
