@@ -26,7 +26,6 @@ inline void MakeDiary(const std::string& path, const std::vector<PatientRow>& pa
                       const std::vector<Reading>& readings, const std::string& password = {}) {
     dao::EngineFactory engines;
     auto db = engines.Create("DAO.DBEngine.36")->CreateDatabase(path, dao::dbLangGeneral, 0);
-
     dao::TableDef patdat = db->CreateTableDef("patdat");
     for (const char* text : {"number", "name", "firstname", "street", "zip", "city", "phone", "fax",
                              "email", "insurance", "insurancenumber"})
@@ -36,14 +35,12 @@ inline void MakeDiary(const std::string& path, const std::vector<PatientRow>& pa
          {"gender", "typ", "height", "DiabetesSince", "OADSince", "InsulinSince", "CPeptid"})
         patdat.AppendField(patdat.CreateField(whole, dao::dbInteger));
     db->AppendTableDef(patdat);
-
     dao::TableDef glucose = db->CreateTableDef("GLUCOSE");
     glucose.AppendField(glucose.CreateField("vdate", dao::dbDate));
     glucose.AppendField(glucose.CreateField("vtime", dao::dbDate));
     glucose.AppendField(glucose.CreateField("value", dao::dbLong));
     glucose.AppendField(glucose.CreateField("method", dao::dbInteger));
     db->AppendTableDef(glucose);
-
     auto rs = db->OpenRecordset("patdat", dao::dbOpenDynaset);
     for (const PatientRow& p : patients) {
         rs->AddNew();

@@ -28,7 +28,6 @@ TEST_F(EngineTest, opensOnlyItsOwnFilesWithTheirPasswordThroughEitherClassName) 
         test::Raised([&] { Engine()->OpenDatabase(missing, false, true); }),
         (std::pair<int, std::string>{kErrFileNotFound, "Couldn't find file '" + missing + "'."}));
     EXPECT_FALSE(std::filesystem::exists(missing));
-
     const std::string foreign = Path("foreign.VLT");
     for (const std::string& bytes :
          {std::string(), std::string("Standard Jet DB\0\0", 17), std::string("SQLite format 3"),
@@ -165,7 +164,6 @@ TEST_F(EngineTest, forwardOnlyRecordsetReadsRowByRowAndOnlyForwardAndAllEndWithT
     EXPECT_EQ(ErrorOf([&] { rs->GetField("Nonsense"); }), kErrItemNotFound);
     EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), kErrNotSupported);
     EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), kErrNoCurrentRecord);
-
     auto last = db->OpenRecordset("Select Date FROM teststrips ORDER BY Date", dbOpenForwardOnly);
     last->MoveLast();
     EXPECT_DOUBLE_EQ(ToDate(last->GetField("Date")), Day(2010, 1, 4));
@@ -203,7 +201,6 @@ TEST_F(EngineTest, addNewFillsDefaultsAndTheEngineNumbersRows) {
     EXPECT_EQ(ErrorOf([&] { rs->SetField("ID", std::int64_t{99}); }), kErrFieldCannotBeUpdated);
     rs->Update();
     EXPECT_EQ(rs->RecordCount(), 1);
-
     rs = db->OpenRecordset("Select * FROM teststrips", dbOpenDynaset);
     EXPECT_EQ(ToLong(rs->GetField("id")), 1);
     EXPECT_EQ(ToInteger(rs->GetField("type")), 0);
@@ -258,7 +255,6 @@ TEST_F(EngineTest, fieldsAreMadeWithinTheirLimitsAndRefuseValuesTheyCannotHold) 
             ToText(test::FirstValue(*db, "SELECT * FROM teststrips ORDER BY ID DESC", c.field)),
             ToText(c.value));
     }
-
     for (const int size : {-1, 256}) {
         auto bad = db->CreateTableDef("bad");
         bad.AppendField(bad.CreateField("T", dbText, size));
@@ -293,7 +289,6 @@ TEST_F(EngineTest, textIsStoredVerbatimNeverAsSqlAndDatesStayReal) {
     rs->Update();
     EXPECT_EQ(ToText(test::FirstValue(*db, "Select * FROM strips where id=1", "appliesto")),
               "|12||15|");
-
     test::AddLedgerRow(*db, 45000.0, 1, 1);
     const Value v = test::FirstValue(*db, "Select min(date) as vd1 FROM teststrips", "vd1");
     ASSERT_TRUE(std::holds_alternative<double>(v));

@@ -192,7 +192,6 @@ TEST_P(JetDiaryTest, everyWriteIsRefusedAndTheFileStaysByteForByte) {
             EXPECT_EQ(ErrorOf([&] { db->Execute(sql); }), kErrReadOnly) << sql;
         EXPECT_EQ(ErrorOf([&] { db->Execute("SELECT * FROM GLUCOSE"); }), kErrCannotExecuteSelect);
         EXPECT_EQ(ErrorOf([&] { db->Execute("Select * FROM strips"); }), kErrInputTableNotFound);
-
         for (int kind : {1, dbOpenDynaset, dbOpenSnapshot, 8, 16}) {
             auto rs = db->OpenRecordset(kind == 1 ? "patdat" : "SELECT * FROM patdat", kind);
             EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), kErrReadOnly) << kind;
@@ -286,7 +285,6 @@ TEST_F(JetTest, passwordMustMatchExactlyWhenTheFileHasOne) {
     EXPECT_EQ(
         Count(*Open(other, "MS Access;pwd=anders"), "SELECT count(vdate) as inum FROM GLUCOSE"),
         50);
-
     const std::string jet4 = Copy("diary-jet4.mdb", "jet4.vld");
     EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;pwd=Quomba"); }), kErrNotValidPassword);
     EXPECT_EQ(ErrorOf([&] { Open(jet4, "MS Access;PWD=quomba"); }), 0);

@@ -72,7 +72,6 @@ TEST_F(SessionTest, missingAndForeignFilesFailBeforeAnEngineIsMadeAndStayAsTheyW
     EXPECT_NE(db_GetPatient(ctx, Path("fehlt.VLD"), record), 0);
     EXPECT_EQ(record.DisplayName(), " ");
     EXPECT_EQ(record.reserved1, 7);
-
     test::WriteBytes(diaryPath, "Standard Jet DB");
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, false, false), dao::kErrUnrecognizedFormat);
     EXPECT_EQ(test::ReadBytes(diaryPath), "Standard Jet DB");
@@ -192,7 +191,6 @@ TEST_F(SchemaTest, createsBothTablesEmptyWithTheirLayoutAndAddsStripsToAnOlderFi
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(programDir),
                             std::filesystem::directory_iterator()),
               1);
-
     db = OpenCompanion();
     db->Execute("DROP TABLE strips");
     AppendStripsTable(*db);
@@ -251,7 +249,6 @@ TEST_F(ScopedDatabaseTest, eitherWayClosesAtScopeEndOnEveryExit) {
     ASSERT_NE(ctx.session.Db, nullptr);
     EXPECT_FALSE(ctx.session.Db->IsOpen());
     EXPECT_EQ(ErrorOf([&] { kept->GetField("name"); }), dao::kErrObjectClosed);
-
     SessionObjects own;
     {
         auto scoped = ScopedDatabase::ThroughSession(ctx, own, diaryPath, true, "test");
