@@ -97,7 +97,7 @@ TEST_F(SessionTest, companionWithoutPasswordOpensWithTheDiaryPassword) {
     db_cleanup(engine, none, rs);  // nothing set: nothing to do
 }
 
-TEST_F(SessionTest, patientIsTheFirstRowAndKeepsTheCallersNumber) {
+TEST_F(SessionTest, patientIsTheFirstRowKeepsTheCallersNumberAndSkipsMissingColumns) {
     test::MakeDiary(diaryPath,
                     {{{"firstname", dao::Value(std::string("Erika"))},
                       {"name", dao::Value(std::string("Mustermann"))},
@@ -123,26 +123,24 @@ TEST_F(SessionTest, patientIsTheFirstRowAndKeepsTheCallersNumber) {
     EXPECT_EQ(record.reserved3, "");
     EXPECT_EQ(record.gender, 0);
     EXPECT_FALSE(ctx.session.Db->IsOpen());
-}
 
-TEST_F(SessionTest, missingColumnsAreSkippedAndTheReadingGoesOn) {
-    {
-        auto created = ctx.engines->Create("DAO.DBEngine.36")
-                           ->CreateDatabase(diaryPath, dao::dbLangGeneral, 0);
-        dao::TableDef patdat = created->CreateTableDef("patdat");
-        patdat.AppendField(patdat.CreateField("name", dao::dbText, 50));
-        patdat.AppendField(patdat.CreateField("typ", dao::dbLong));
-        patdat.AppendField(patdat.CreateField("email", dao::dbText, 50));
-        created->AppendTableDef(patdat);
-        auto rs = created->OpenRecordset("patdat", dao::dbOpenDynaset);
-        rs->AddNew();
-        rs->SetField("name", dao::Value(std::string("Muster")));
-        rs->SetField("typ", dao::Value(std::int64_t{70000}));  // too big for the record
-        rs->SetField("email", dao::Value(std::string("a@b.de")));
-        rs->Update();
-        created->Close();
-    }
-    PatientRecord record;
+    // Missing columns are skipped and the reading goes on.
+    std::filesystem::remove(diaryPath);
+    auto created =
+        ctx.engines->Create("DAO.DBEngine.36")->CreateDatabase(diaryPath, dao::dbLangGeneral, 0);
+    dao::TableDef patdat = created->CreateTableDef("patdat");
+    patdat.AppendField(patdat.CreateField("name", dao::dbText, 50));
+    patdat.AppendField(patdat.CreateField("typ", dao::dbLong));
+    patdat.AppendField(patdat.CreateField("email", dao::dbText, 50));
+    created->AppendTableDef(patdat);
+    auto rs = created->OpenRecordset("patdat", dao::dbOpenDynaset);
+    rs->AddNew();
+    rs->SetField("name", dao::Value(std::string("Muster")));
+    rs->SetField("typ", dao::Value(std::int64_t{70000}));  // too big for the record
+    rs->SetField("email", dao::Value(std::string("a@b.de")));
+    rs->Update();
+    created->Close();
+    record = {};
     EXPECT_EQ(db_GetPatient(ctx, diaryPath, record), dao::kErrItemNotFound);  // CPeptid, last
     EXPECT_EQ(record.DisplayName(), " Muster");
     EXPECT_EQ(record.typ, 0);
@@ -270,23 +268,7 @@ TEST_F(ScopedDatabaseTest, eitherWayClosesAtScopeEndOnEveryExit) {
     EXPECT_EQ(ctx.session.Db, nullptr);
 }
 
-TEST_F(ScopedDatabaseTest, aDatabaseThatCannotBeOpenedSaysWhy) {
-    auto missing = ScopedDatabase::WithOwnEngine(ctx, Path("fehlt.VLT"), true, "test");
-    EXPECT_FALSE(missing);
-    EXPECT_EQ(missing.status(), dao::kErrFileNotFound);
-    EXPECT_FALSE(missing.error().empty());
-    EXPECT_EQ(missing.OpenRecordset("teststrips", dao::dbOpenDynaset), nullptr);
-    EXPECT_NE(missing.lastError(), 0);
-    auto noPassword = ScopedDatabase::WithOwnEngine(ctx, diaryPath, true, "test");
-    EXPECT_EQ(noPassword.status(), dao::kErrNotValidPassword);
-    auto noFile = ScopedDatabase::ThroughSession(ctx, "", true, "test");
-    EXPECT_EQ(noFile.status(), kStatusEmptyPath);
-    ctx.engines.reset();
-    EXPECT_EQ(ScopedDatabase::WithOwnEngine(ctx, companionPath, true, "test").status(),
-              dao::kErrCannotCreateObject);
-}
-
-TEST_F(ScopedDatabaseTest, changesInATransactionCountOnlyWhenCommitted) {
+TEST_F(ScopedDatabaseTest, changesInATransactionCountOnlyWhenCommittedAndFailuresSayWhy) {
     {
         auto companion = ScopedDatabase::WithOwnEngine(ctx, companionPath, false, "test");
         companion->BeginTrans();
@@ -302,6 +284,21 @@ TEST_F(ScopedDatabaseTest, changesInATransactionCountOnlyWhenCommitted) {
         companion->CommitTrans();
     }
     EXPECT_EQ(LedgerRows().size(), 2u);
+
+    // A database that cannot be opened says why.
+    auto missing = ScopedDatabase::WithOwnEngine(ctx, Path("fehlt.VLT"), true, "test");
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.status(), dao::kErrFileNotFound);
+    EXPECT_FALSE(missing.error().empty());
+    EXPECT_EQ(missing.OpenRecordset("teststrips", dao::dbOpenDynaset), nullptr);
+    EXPECT_NE(missing.lastError(), 0);
+    auto noPassword = ScopedDatabase::WithOwnEngine(ctx, diaryPath, true, "test");
+    EXPECT_EQ(noPassword.status(), dao::kErrNotValidPassword);
+    auto noFile = ScopedDatabase::ThroughSession(ctx, "", true, "test");
+    EXPECT_EQ(noFile.status(), kStatusEmptyPath);
+    ctx.engines.reset();
+    EXPECT_EQ(ScopedDatabase::WithOwnEngine(ctx, companionPath, true, "test").status(),
+              dao::kErrCannotCreateObject);
 }
 
 }  // namespace
