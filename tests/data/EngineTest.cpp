@@ -79,8 +79,7 @@ TEST_F(EngineTest, readOnlyDatabaseAggregatesAndSnapshotsNeverWrite) {
         rs = db->OpenRecordset("Select * FROM teststrips", dbOpenSnapshot);
         EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), kErrReadOnly);
     }
-    const std::string before = test::ReadBytes(path);
-    const auto mtime = std::filesystem::last_write_time(path);
+    const test::FileState before = test::StateOf(path);
     auto db = Engine()->OpenDatabase(path, false, true);
     auto rs = db->OpenRecordset("Select * FROM teststrips", dbOpenDynaset);
     rs->Edit();
@@ -93,8 +92,7 @@ TEST_F(EngineTest, readOnlyDatabaseAggregatesAndSnapshotsNeverWrite) {
     EXPECT_EQ(ErrorOf([&] { db->Execute("DELETE * FROM teststrips"); }), kErrReadOnly);
     EXPECT_EQ(ErrorOf([&] { AppendStripsTable(*db); }), kErrReadOnly);
     db->Close();
-    EXPECT_EQ(test::ReadBytes(path), before);
-    EXPECT_EQ(std::filesystem::last_write_time(path), mtime);
+    EXPECT_EQ(test::StateOf(path), before);
 }
 
 TEST_F(EngineTest, executeRefusesSelectsOnlyWhenTheTableExists) {
