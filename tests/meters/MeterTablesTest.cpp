@@ -6,24 +6,11 @@
 namespace stripstock {
 namespace {
 
-struct CodeCase {
-    std::int16_t position;
-    std::int16_t code;
-};
+TEST(MeterTables, positionsMapToCodesAndBothListsAgreeOnTheFirstElevenOnly) {
+    const std::pair<std::int16_t, std::int16_t> cases[] = {
+        {0, 1}, {10, 23}, {13, 26}, {14, 24}, {22, 39}, {-1, 0}, {23, 0}, {-32768, 0}, {32767, 0}};
+    for (const auto& [position, code] : cases) EXPECT_EQ(MeterCodeAt(position), code) << position;
 
-class MeterCodeAtTest : public ::testing::TestWithParam<CodeCase> {};
-
-TEST_P(MeterCodeAtTest, mapsPositionToCode) {
-    EXPECT_EQ(MeterCodeAt(GetParam().position), GetParam().code);
-}
-
-INSTANTIATE_TEST_SUITE_P(Positions, MeterCodeAtTest,
-                         ::testing::Values(CodeCase{0, 1}, CodeCase{10, 23}, CodeCase{13, 26},
-                                           CodeCase{14, 24}, CodeCase{22, 39}, CodeCase{-1, 0},
-                                           CodeCase{23, 0}, CodeCase{-32768, 0},
-                                           CodeCase{32767, 0}));
-
-TEST(MeterTables, bothListsAgreeOnTheFirstElevenCodesOnly) {
     ASSERT_EQ(FaultyMeterNames().size(), 23u);
     ASSERT_EQ(MainMeterList().size(), 27u);
     for (std::int16_t pos = 0; pos <= 10; ++pos)
@@ -31,20 +18,18 @@ TEST(MeterTables, bothListsAgreeOnTheFirstElevenCodesOnly) {
     EXPECT_NE(MainMeterList()[11].itemData, MeterCodeAt(11));
 }
 
-TEST(BuiltInDeviceName, glucoseTableCoversOneTo114) {
+int NamedIds(std::int16_t family) {
     int named = 0;
     for (int id = -5; id <= 200; ++id)
-        named += BuiltInDeviceName(0, static_cast<std::int16_t>(id)).has_value() ? 1 : 0;
-    EXPECT_EQ(named, 114);
-    EXPECT_TRUE(BuiltInDeviceName(0, 1) && BuiltInDeviceName(0, 114));
-    EXPECT_EQ(BuiltInDeviceName(6, 24), BuiltInDeviceName(0, 24));
+        named += BuiltInDeviceName(family, static_cast<std::int16_t>(id)).has_value() ? 1 : 0;
+    return named;
 }
 
-TEST(BuiltInDeviceName, pressureTableNamesFourteenOfThirtyFive) {
-    int named = 0;
-    for (int id = -5; id <= 200; ++id)
-        named += BuiltInDeviceName(1, static_cast<std::int16_t>(id)).has_value() ? 1 : 0;
-    EXPECT_EQ(named, 14);
+TEST(BuiltInDeviceName, glucoseCoversOneTo114AndPressureNamesFourteenOfThirtyFive) {
+    EXPECT_EQ(NamedIds(0), 114);
+    EXPECT_TRUE(BuiltInDeviceName(0, 1) && BuiltInDeviceName(0, 114));
+    EXPECT_EQ(BuiltInDeviceName(6, 24), BuiltInDeviceName(0, 24));
+    EXPECT_EQ(NamedIds(1), 14);
     EXPECT_TRUE(BuiltInDeviceName(1, 35));
     EXPECT_FALSE(BuiltInDeviceName(1, 9));
     EXPECT_FALSE(BuiltInDeviceName(7, 1));
