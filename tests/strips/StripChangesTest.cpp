@@ -1,11 +1,11 @@
 #include "strips/StripChanges.h"
 
-#include "StripsFixture.h"
+#include "support/HostFixture.h"
 
 namespace stripstock::test {
 namespace {
 
-class StripChangesTest : public StripsFixture {
+class StripChangesTest : public CompanionFixture {
   protected:
     static StripChanges Name(const std::string& name) {
         StripChanges changes;

@@ -2,8 +2,8 @@
 
 #include <gmock/gmock.h>
 
-#include "StripsFixture.h"
 #include "strips/Catalogue.h"
+#include "support/HostFixture.h"
 
 namespace stripstock::test {
 namespace {
@@ -11,9 +11,12 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class MeterListTest : public StripsFixture {};
+using MeterListTest = CompanionFixture;
 
 TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
+    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
+    ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
+    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
     AddModule("M1", "0", "a|b|c|12", "Alpha");
     AddModule("M2", "1", "a|b|c|15", "Kind one");
     AddModule("M3", std::nullopt, "a|b|c|7|x", "No kind");
@@ -33,13 +36,7 @@ TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder)
                                                 Entry("Same code", 12), Entry("", 30)));
 }
 
-TEST_F(MeterListTest, noModulesKeyOrNoModulesGiveEmptyList) {
-    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
-    ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
-    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
-}
-
-class StripPropertiesTest : public StripsFixture {
+class StripPropertiesTest : public CompanionFixture {
   protected:
     SaveOutcome Save(std::int32_t id, const std::vector<ListEntry>& meters,
                      const std::vector<bool>& selected, const std::string& name = "Strip",
@@ -51,10 +48,12 @@ class StripPropertiesTest : public StripsFixture {
 TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
     ASSERT_TRUE(Save(0, Meters({12, 15}), {true, true}).saved);
     ASSERT_TRUE(Save(0, Meters({15, 3, 12}), {true, false, true}).saved);
+    EXPECT_TRUE(Save(0, {}, {}, "", "", "").saved);
     const auto rows = Strips();
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].appliesTo, "|12||15|");
     EXPECT_EQ(rows[1].appliesTo, "|15||12|");
+    EXPECT_EQ(rows[2].desc + rows[2].manufacturer + rows[2].pzn + rows[2].appliesTo, "");
 
     const StripForm form = LoadStrip(ctx, rows[1].id, Meters({3, 12, 15}));
     EXPECT_TRUE(form.found);
@@ -64,28 +63,19 @@ TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
     EXPECT_THAT(form.selected, ElementsAre(false, true, true));
 }
 
-TEST_F(StripPropertiesTest, codesAreMatchedBetweenBars) {
-    const auto id = AddStrip("S", "|30|");
-    EXPECT_THAT(LoadStrip(ctx, id, Meters({3, 30})).selected, ElementsAre(false, true));
+TEST_F(StripPropertiesTest, codesAreMatchedBetweenBarsAndARepeatedCodeTwice) {
+    const auto id30 = AddStrip("S", "|30|");
+    EXPECT_THAT(LoadStrip(ctx, id30, Meters({3, 30})).selected, ElementsAre(false, true));
     const auto both = AddStrip("S", "|3||30|");
     EXPECT_THAT(LoadStrip(ctx, both, Meters({3, 30})).selected, ElementsAre(true, true));
-}
 
-TEST_F(StripPropertiesTest, repeatedModuleCodeIsSelectedTwiceAndSavedTwice) {
     const auto id = AddStrip("S", "|12|");
     const auto meters = Meters({12, 12});
     const StripForm form = LoadStrip(ctx, id, meters);
     EXPECT_THAT(form.selected, ElementsAre(true, true));
     ASSERT_TRUE(Save(id, meters, form.selected).saved);
-    EXPECT_EQ(Strips()[0].appliesTo, "|12||12|");
+    EXPECT_EQ(Strips()[2].appliesTo, "|12||12|");
     EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, id), "(12,12)");
-}
-
-TEST_F(StripPropertiesTest, emptyDialogAddsEmptyRow) {
-    EXPECT_TRUE(Save(0, {}, {}, "", "", "").saved);
-    const auto rows = Strips();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].desc + rows[0].manufacturer + rows[0].pzn + rows[0].appliesTo, "");
 }
 
 TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
