@@ -1,11 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/Cli.h"
+#include "CliFixture.h"
 #include "data/Dao.h"
-#include "support/HostFixture.h"
 
 using namespace stripstock;
 using ::testing::HasSubstr;
@@ -14,10 +11,11 @@ namespace {
 
 // Today is 1.3.2010. Since 1.2.2010, 28 days: "Ultra" (meter 25) 2 readings a day and 4 strips
 // lost, "Compact" (meter 24) 1 reading a day.
-class CliForecastTest : public test::CompanionFixture {
+class CliForecastTest : public test::CliFixture {
   protected:
     void SetUp() override {
         OpenDiary();
+        CreateCompanion();
         AddStrip("Ultra", "|25|");
         AddStrip("Compact", "|24|");
         AddLedger(test::Day(2010, 2, 1), 1, 70);
@@ -28,21 +26,10 @@ class CliForecastTest : public test::CompanionFixture {
             AddReadings(24, test::Day(2010, 2, d), 1);
         }
     }
-
-    int Run(const std::vector<std::string>& args) {
-        Context runCtx = MakeContext();
-        out.str({});
-        err.str({});
-        return RunCliWithContext(runCtx, args, out, err);
-    }
-
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 TEST_F(CliForecastTest, forecastPrintsTheTotalFirstThenEachDefinition) {
-    ASSERT_EQ(Run({"forecast"}), kExitDone) << err.str();
-    EXPECT_EQ(out.str(),
+    EXPECT_EQ(Output({"forecast"}),
               "-1\tGesamt\t82\t3.1\t27.03.2010\t\n"
               "1\tUltra\t10\t2.1\t05.03.2010\twarn\n"
               "2\tCompact\t72\t1.0\t12.05.2010\t\n");
@@ -50,18 +37,13 @@ TEST_F(CliForecastTest, forecastPrintsTheTotalFirstThenEachDefinition) {
     // A shorter warning period from the registry; an unusable rate window keeps its default.
     registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "WarnDays", "3");
     registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "RateDays", "nie");
-    ASSERT_EQ(Run({"forecast"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("1\tUltra\t10\t2.1\t05.03.2010\t\n"));
+    EXPECT_THAT(Output({"forecast"}), HasSubstr("1\tUltra\t10\t2.1\t05.03.2010\t\n"));
 }
 
 TEST_F(CliForecastTest, historyByMonthOrQuarterForAllOrOneDefinition) {
-    ASSERT_EQ(Run({"history"}), kExitDone) << err.str();
-    EXPECT_EQ(out.str(), "2010-02\t170\t88\t82\n2010-03\t0\t0\t82\n");
-    ASSERT_EQ(Run({"history", "--strip", "1"}), kExitDone);
-    EXPECT_EQ(out.str(), "2010-02\t70\t60\t10\n2010-03\t0\t0\t10\n");
-    ASSERT_EQ(Run({"history", "--by", "quarter", "--strip", "2"}), kExitDone);
-    EXPECT_EQ(out.str(), "2010-Q1\t100\t28\t72\n");
-
+    EXPECT_EQ(Output({"history"}), "2010-02\t170\t88\t82\n2010-03\t0\t0\t82\n");
+    EXPECT_EQ(Output({"history", "--strip", "1"}), "2010-02\t70\t60\t10\n2010-03\t0\t0\t10\n");
+    EXPECT_EQ(Output({"history", "--by", "quarter", "--strip", "2"}), "2010-Q1\t100\t28\t72\n");
     EXPECT_EQ(Run({"history", "--strip", "9"}), kExitInputRefused);
     EXPECT_EQ(err.str(), "stripstock-cli: strip definition 9 not found\n");
     EXPECT_EQ(Run({"history", "--by", "week"}), kExitUsage);

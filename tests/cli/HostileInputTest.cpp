@@ -86,19 +86,17 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
             "INSERT INTO teststrips (ID, Date, Type, Amount) VALUES (1099511627776, 40302, 1, "
             "10);");
 
-    ASSERT_EQ(Run({"ledger"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("01.02.2010"));
-    EXPECT_THAT(out.str(), HasSubstr("11x"));  // shown, with no date instead of 30.12.1899
-    EXPECT_THAT(out.str(), Not(HasSubstr("30.12.1899")));
-    EXPECT_THAT(out.str(), Not(HasSubstr("9x")));
+    const std::string ledger = Output({"ledger"});
+    EXPECT_THAT(ledger, HasSubstr("01.02.2010"));
+    EXPECT_THAT(ledger, HasSubstr("11x"));  // shown, with no date instead of 30.12.1899
+    EXPECT_THAT(ledger, Not(HasSubstr("30.12.1899")));
+    EXPECT_THAT(ledger, Not(HasSubstr("9x")));
+    const std::string list = Output({"prescription-list"});
+    EXPECT_THAT(list, HasSubstr("01.02.2010\t50\tContour"));
+    EXPECT_THAT(list, HasSubstr("\t11\tContour"));
+    EXPECT_THAT(list, Not(HasSubstr("1099511627776")));
 
-    ASSERT_EQ(Run({"prescription-list"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("01.02.2010\t50\tContour"));
-    EXPECT_THAT(out.str(), HasSubstr("\t11\tContour"));
-    EXPECT_THAT(out.str(), Not(HasSubstr("1099511627776")));
-
-    ASSERT_EQ(Run({"prescription-tree"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("K1\tContour"));
+    EXPECT_THAT(Output({"prescription-tree"}), HasSubstr("K1\tContour"));
 }
 
 // --- Damaged, foreign and half-made companions --------------------------------------------
@@ -128,8 +126,7 @@ TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
 
     Sql(Companion()).Exec("DROP TABLE strips;");
     ASSERT_EQ(Run({"strips"}), kExitDone) << err.str();
-    ASSERT_EQ(Run({"ledger"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("5x"));
+    EXPECT_THAT(Output({"ledger"}), HasSubstr("5x"));
 }
 
 TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
@@ -141,7 +138,7 @@ TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
     EXPECT_EQ(ReadBytes(Companion()), before);
 }
 
-TEST_F(HostileInputTest, buildsTheCompanionDespiteLeftoversOfKilledBuilds) {
+TEST_F(HostileInputTest, buildsAndKeepsTheCompanionDespiteLeftoversOfKilledBuilds) {
     MakeHost();
     for (int i = 0; i < 100; ++i) {
         WriteBytes(InProgram("MEIER.VLT.new" + std::to_string(i)), "half");
@@ -151,22 +148,15 @@ TEST_F(HostileInputTest, buildsTheCompanionDespiteLeftoversOfKilledBuilds) {
     WriteBytes(InProgram("MEIER.VLT.new999999999-00000000deadbeef"), "half");
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
         << err.str();
-    ASSERT_EQ(Run({"ledger"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("5x"));
+    EXPECT_THAT(Output({"ledger"}), HasSubstr("5x"));
     for (const auto& entry : fs::directory_iterator(programDir))
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
-}
 
-TEST_F(HostileInputTest, clearsLeftoversOfKilledBuildsBesideAnExistingCompanion) {
-    MakeHost();
-    ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
-        << err.str();
     // Two builders raced; the one that lost was killed mid-build, or a cleaner was killed
     // between removing a build and its journal.
     WriteBytes(InProgram("MEIER.VLT.new999999999-00000000deadbeef"), "half");
     WriteBytes(InProgram("MEIER.VLT.new999999998-00000000deadbeef-journal"), "half");
-    ASSERT_EQ(Run({"ledger"}), kExitDone);
-    EXPECT_THAT(out.str(), HasSubstr("5x"));
+    EXPECT_THAT(Output({"ledger"}), HasSubstr("5x"));
     for (const auto& entry : fs::directory_iterator(programDir))
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
 }
@@ -236,8 +226,7 @@ TEST_F(HostileInputTest, refusesControlCharactersAndBrokenUtf8InTypedText) {
     EXPECT_EQ(Run({"strip-save", "--manufacturer", "Bayer\r"}), kExitInputRefused);
     EXPECT_EQ(Run({"new-prescription", "--amount", "5\t", "--date", "1.2.2010"}),
               kExitInputRefused);
-    ASSERT_EQ(Run({"strips"}), kExitDone);
-    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(Output({"strips"}), "");
     EXPECT_EQ(Run({"strip-save", "--name", "Größe µ"}), kExitDone);
 }
 
@@ -248,8 +237,7 @@ TEST_F(HostileInputTest, escapesStoredTabsLineBreaksAndBackslashesInTheOutput) {
         .Exec(
             "UPDATE strips SET Desc = 'Real' || char(10) || '999' || char(9) || "
             "'Fake \\ strip';");
-    ASSERT_EQ(Run({"strips"}), kExitDone);
-    EXPECT_EQ(out.str(), "1\tReal\\n999\\tFake \\\\ strip\n");
+    EXPECT_EQ(Output({"strips"}), "1\tReal\\n999\\tFake \\\\ strip\n");
 }
 
 // --- Implausible dates -----------------------------------------------------------------------
@@ -264,8 +252,7 @@ TEST_F(HostileInputTest, refusesDatesBefore1900InEveryEntry) {
         EXPECT_THAT(err.str(), HasSubstr("Bitte geben Sie ein gültiges Datum ein !"));
     }
     EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.1.1900"}), kExitDone);
-    ASSERT_EQ(Run({"ledger"}), kExitDone);
-    const std::string ledger = out.str();
+    const std::string ledger = Output({"ledger"});
     EXPECT_EQ(std::count(ledger.begin(), ledger.end(), '\n'), 1) << ledger;
 }
 

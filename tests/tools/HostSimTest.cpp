@@ -98,13 +98,7 @@ TEST_F(HostSimTest, initRegistersAReadableDiary) {
     rs->Close();
     db->Close();
     EXPECT_TRUE(Readings(diary, "secret").empty());
-
-    try {
-        OpenDiary(diary, "wrong");
-        ADD_FAILURE() << "opened with a wrong password";
-    } catch (const dao::JetError& e) {
-        EXPECT_EQ(e.number(), dao::kErrNotValidPassword);
-    }
+    EXPECT_EQ(test::ErrorOf([&] { OpenDiary(diary, "wrong"); }), dao::kErrNotValidPassword);
 }
 
 TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
@@ -120,33 +114,19 @@ TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
     EXPECT_EQ(RegisteredDiary(m_reg), "");
 }
 
-TEST_F(HostSimTest, existingDiaryIsNeverReplaced) {
-    const std::string diary = Init();
-    AddReadings(diary, 25, kDay1, 2);
-    EXPECT_THROW(Init(), HostSimError);
-    EXPECT_EQ(Readings(diary).size(), 2u);
-}
-
-TEST_F(HostSimTest, addReadingsStoresDayTimeAndMethod) {
+TEST_F(HostSimTest, readingsGoIntoAnExistingDiaryWhichInitNeverReplaces) {
+    EXPECT_THROW(AddReadings(m_tmp / "missing.vld", 25, kDay1, 1), HostSimError);
+    EXPECT_THROW(Generate(m_tmp / "missing.vld", kDay1, kDay1, 1, {25}, 1), HostSimError);
     const std::string diary = Init();
     AddReadings(diary, 24, kDay1 + 0.75, 3, 0.25);
     AddReadings(diary, 33, kDay1 + 1, 1);
-    const auto rows = Readings(diary);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
-                            [](const Row& r) {
-                                return std::get<0>(r) == kDay1 && std::get<1>(r) == 0.25 &&
-                                       std::get<3>(r) == 24;
-                            }),
-              3);
-    EXPECT_EQ(std::get<0>(rows.back()), kDay1 + 1);
-    EXPECT_EQ(std::get<1>(rows.back()), 0.5);
-    EXPECT_EQ(std::get<3>(rows.back()), 33);
-}
-
-TEST_F(HostSimTest, readingsNeedAnExistingDiary) {
-    EXPECT_THROW(AddReadings(m_tmp / "missing.vld", 25, kDay1, 1), HostSimError);
-    EXPECT_THROW(Generate(m_tmp / "missing.vld", kDay1, kDay1, 1, {25}, 1), HostSimError);
+    EXPECT_THROW(Init(), HostSimError);
+    std::vector<std::tuple<double, double, std::int64_t>> seen;
+    for (const auto& [day, time, value, method] : Readings(diary))
+        seen.emplace_back(day, time, method);
+    EXPECT_EQ(seen,
+              (std::vector<std::tuple<double, double, std::int64_t>>{
+                  {kDay1, 0.25, 24}, {kDay1, 0.25, 24}, {kDay1, 0.25, 24}, {kDay1 + 1, 0.5, 33}}));
 }
 
 TEST_F(HostSimTest, generateIsDeterministicForASeed) {
@@ -256,18 +236,22 @@ int RunCli(const std::vector<std::string>& args, std::string* err = nullptr,
 }
 
 TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwo) {
-    const std::string r = m_registryFile;
     std::string err;
     EXPECT_EQ(RunCli({}, &err), 2);
     EXPECT_NE(err.find("Usage:"), std::string::npos);
-    EXPECT_EQ(RunCli({"--registry", r, "bogus"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "init"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "init", "--diary", "x.vld", "--hive", "hkcr"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "x", "--date", "1.3.2010"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "31.2.2010"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "module"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "forget", "--count", "1"}), 2);
     EXPECT_EQ(RunCli({"--registry"}), 2);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"bogus"},
+                                               {"init"},
+                                               {"init", "--diary", "x.vld", "--hive", "hkcr"},
+                                               {"reading", "--method", "x", "--date", "1.3.2010"},
+                                               {"reading", "--method", "25", "--date", "31.2.2010"},
+                                               {"module"},
+                                               {"forget", "--count", "1"}}) {
+        std::vector<std::string> full{"--registry", m_registryFile};
+        full.insert(full.end(), args.begin(), args.end());
+        EXPECT_EQ(RunCli(full), 2) << args[0];
+    }
     EXPECT_FALSE(fs::exists(m_tmp / "x.vld"));
 }
 
