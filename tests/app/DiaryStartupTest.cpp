@@ -44,32 +44,22 @@ TEST_F(DiaryStartupTest, aHostDiaryKeepsItsCompanionBesideTheProgram) {
     EXPECT_FALSE(fs::exists(ctx.userDataDir));
 }
 
-TEST_F(DiaryStartupTest, refusesAMissingFileWithTheReasonAndCreatesNothing) {
+TEST_F(DiaryStartupTest, refusesWithTheReasonOrAHintAndCreatesNothing) {
+    const std::string refusal = "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n";
+    StartupResult result = RunStartup(ctx, "");
+    ASSERT_TRUE(result.refused);
+    EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
+              refusal + "Ohne VELLIND mit einer Tagebuchdatei starten: stripstock --diary DATEI");
+    ctx.diaryFile = dir.path().string();
+    EXPECT_EQ(RunStartup(ctx, "").refusalReason, "Das ist keine Datei: " + ctx.diaryFile);
     ctx.diaryFile = Path("fehlt.vld");
-    const StartupResult result = RunStartup(ctx, "");
+    result = RunStartup(ctx, "");
     EXPECT_TRUE(result.refused);
     EXPECT_TRUE(ctx.IsLoading);
     EXPECT_TRUE(ctx.StripDbPath.empty());
     EXPECT_FALSE(fs::exists(ctx.userDataDir));
     EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
-              "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n"
-              "Die Datei ist nicht vorhanden: " +
-                  ctx.diaryFile);
-}
-
-TEST_F(DiaryStartupTest, refusesAFolder) {
-    ctx.diaryFile = dir.path().string();
-    const StartupResult result = RunStartup(ctx, "");
-    EXPECT_TRUE(result.refused);
-    EXPECT_EQ(result.refusalReason, "Das ist keine Datei: " + ctx.diaryFile);
-}
-
-TEST_F(DiaryStartupTest, theHostsRefusalHintsAtTheDiaryOption) {
-    const StartupResult result = RunStartup(ctx, "");
-    ASSERT_TRUE(result.refused);
-    EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
-              "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n"
-              "Ohne VELLIND mit einer Tagebuchdatei starten: stripstock --diary DATEI");
+              refusal + "Die Datei ist nicht vorhanden: " + ctx.diaryFile);
 }
 
 TEST_F(DiaryStartupTest, theCompanionInTheDataFolderIsNeverTheDiaryItself) {
@@ -84,34 +74,22 @@ TEST_F(DiaryStartupTest, theCompanionInTheDataFolderIsNeverTheDiaryItself) {
     EXPECT_EQ(fs::file_size(companion), sizeBefore);
 }
 
-TEST(ProgramInfo, versionAndAboutCarryTheProjectVersion) {
-    EXPECT_EQ(VersionLine("stripstock-cli"), std::string("stripstock-cli ") + STRIPSTOCK_VERSION);
-    EXPECT_EQ(AboutText(), std::string("StripStock ") + STRIPSTOCK_VERSION +
-                               "\nVerwaltet Bezug, Verbrauch und Bestand von "
-                               "Blutzucker-Teststreifen.");
-}
-
 // --- the window's command line --------------------------------------------------------------
 
 using Action = GuiCommandLine::Action;
 
-TEST(GuiCommandLineTest, joinsTheHostsWordsAndTakesTheDiaryOption) {
+TEST(GuiCommandLineTest, joinsTheHostsWordsTakesTheDiaryOptionAndRefusesBadOnes) {
     const GuiCommandLine plain = ParseGuiCommandLine({});
     EXPECT_EQ(plain.action, Action::Run);
     EXPECT_EQ(plain.hostCommandLine, "");
     EXPECT_EQ(plain.diaryFile, "");
-
-    const GuiCommandLine host = ParseGuiCommandLine({"VELLIND5|a", "b"});
-    EXPECT_EQ(host.hostCommandLine, "VELLIND5|a b");
-
+    EXPECT_EQ(ParseGuiCommandLine({"VELLIND5|a", "b"}).hostCommandLine, "VELLIND5|a b");
     const GuiCommandLine diary = ParseGuiCommandLine({"--diary", "/d/meier.vld", "X"});
     EXPECT_EQ(diary.action, Action::Run);
     EXPECT_EQ(diary.diaryFile, "/d/meier.vld");
     EXPECT_EQ(diary.hostCommandLine, "X");
     EXPECT_EQ(ParseGuiCommandLine({"--diary=a b.vld"}).diaryFile, "a b.vld");
-}
 
-TEST(GuiCommandLineTest, answersHelpAndVersionAndRefusesBadOptions) {
     EXPECT_EQ(ParseGuiCommandLine({"--help"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"X", "-h"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"--version"}).action, Action::Version);

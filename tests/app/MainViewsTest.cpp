@@ -68,11 +68,13 @@ TEST_F(MainViewsTest, showsWhatTheDatabasesHoldAfterEachChange) {
     EXPECT_EQ(views.prescriptionList.size(), 3u);
 }
 
-TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExists) {
+TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExistsAndTheStartForTheRun) {
     MainViews views = RebuildMainViews(ctx, "K2");
     EXPECT_EQ(views.selectedNodeKey, "K2");
     ASSERT_EQ(views.prescriptionList.size(), 1u);
     EXPECT_EQ(views.prescriptionList[0].amount, "25");
+    ASSERT_TRUE(views.consumption.startingDate);
+    EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
 
     // Its only prescription deleted, the node is gone and the list shows all of them.
     DeleteEntry(ctx, *LedgerIdFromRowKey(views.prescriptionList[0].key));
@@ -81,12 +83,7 @@ TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExists) {
     ASSERT_EQ(views.prescriptionList.size(), 1u);
     EXPECT_EQ(views.prescriptionList[0].amount, "50");
     EXPECT_EQ(RebuildMainViews(ctx, "K99").selectedNodeKey, "K0");
-}
-
-TEST_F(MainViewsTest, keepsTheStartOfTheCalculationForTheRun) {
-    MainViews views = RebuildMainViews(ctx, kAllNodeKey);
-    ASSERT_TRUE(views.consumption.startingDate);
-    EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
+    // The first prescription deleted, the calculation still starts where it did.
     DeleteEntry(ctx, 1);
     views = RebuildMainViews(ctx, kAllNodeKey);
     ASSERT_TRUE(views.consumption.startingDate);
@@ -115,14 +112,9 @@ TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
     EXPECT_EQ(DeleteStripQuestion({}, 0), std::nullopt);
 }
 
-class WindowPlacementTest : public HostFixture {
-  protected:
-    void Set(const char* name, const std::string& value) {
-        registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
-    }
-};
+using WindowPlacementTest = HostFixture;
 
-TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKey) {
+TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKeyAndFallsBackOnBadValues) {
     EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt);
     const WindowPlacement placement{-8, 40, 900, 480, true};
     ASSERT_TRUE(WriteWindowPlacement(ctx, placement));
@@ -133,29 +125,23 @@ TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKey) {
     std::string maximized;
     registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "WindowMaximized", maximized);
     EXPECT_EQ(maximized, "1");
-}
 
-class BadPlacementTest : public WindowPlacementTest,
-                         public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
-};
-
-TEST_P(BadPlacementTest, fallsBackToTheDesignedPlacement) {
+    const auto set = [&](const char* name, const char* value) {
+        registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
+    };
+    const std::pair<const char*, const char*> bad[] = {
+        {"WindowLeft", "x"},    {"WindowTop", "12px"},    {"WindowWidth", "0"},
+        {"WindowHeight", "-5"}, {"WindowWidth", "40000"}, {"WindowHeight", " "}};
+    for (const auto& [name, value] : bad) {
+        WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
+        set(name, value);
+        EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt) << name << '=' << value;
+    }
+    // Maximized only by "1".
     WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
-    Set(GetParam().first, GetParam().second);
-    EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, BadPlacementTest,
-    ::testing::Values(std::pair{"WindowLeft", "x"}, std::pair{"WindowTop", "12px"},
-                      std::pair{"WindowWidth", "0"}, std::pair{"WindowHeight", "-5"},
-                      std::pair{"WindowWidth", "40000"}, std::pair{"WindowHeight", " "}));
-
-TEST_F(WindowPlacementTest, isMaximizedOnlyByOne) {
-    WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
-    Set("WindowMaximized", "yes");
+    set("WindowMaximized", "yes");
     EXPECT_FALSE(ReadWindowPlacement(ctx)->maximized);
-    Set("WindowMaximized", " 1 ");
+    set("WindowMaximized", " 1 ");
     EXPECT_TRUE(ReadWindowPlacement(ctx)->maximized);
 }
 

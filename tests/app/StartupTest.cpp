@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "app/Startup.h"
 #include "support/HostFixture.h"
@@ -12,32 +13,28 @@ using namespace stripstock;
 
 namespace {
 
-struct PathCase {
-    std::string diary;
-    char separator;
-    std::string folder;
-    std::string expected;
-};
-
-class CompanionPathTest : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(CompanionPathTest, namesTheCompanionAfterTheDiaryInTheProgramFolder) {
-    const PathCase& c = GetParam();
-    EXPECT_EQ(JoinPath(c.folder, CompanionFileName(c.diary, c.separator), c.separator), c.expected);
+TEST(CompanionPath, namesTheCompanionAfterTheDiaryInTheProgramFolder) {
+    struct Case {
+        std::string diary;
+        char separator;
+        std::string folder;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"C:\\Daten\\meier.vld", '\\', "C:\\Programme\\Streifen",
+         "C:\\Programme\\Streifen\\MEIER.VLT"},
+        {"C:\\Daten\\meier.vld", '\\', "D:\\", "D:\\MEIER.VLT"},
+        {"C:\\Daten\\meier.mdb", '\\', "C:\\P", "C:\\P\\MEIER.MDB"},
+        {"C:\\Daten\\A.VLD.VLD", '\\', "C:\\P", "C:\\P\\A.VLT.VLT"},
+        {"C:\\Daten\\Müller.Vld", '\\', "C:\\P", "C:\\P\\MÜLLER.VLT"},
+        {"/home/erika/meier.vld", '/', "/opt/streifen", "/opt/streifen/MEIER.VLT"},
+        {"/home/erika/meier.vld", '/', "/", "/MEIER.VLT"},
+        {"/home/erika/a.vld.vld", '/', "/opt/", "/opt/A.VLT.VLT"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(JoinPath(c.folder, CompanionFileName(c.diary, c.separator), c.separator),
+                  c.expected)
+            << c.diary;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    BothSeparators, CompanionPathTest,
-    ::testing::Values(PathCase{"C:\\Daten\\meier.vld", '\\', "C:\\Programme\\Streifen",
-                               "C:\\Programme\\Streifen\\MEIER.VLT"},
-                      PathCase{"C:\\Daten\\meier.vld", '\\', "D:\\", "D:\\MEIER.VLT"},
-                      PathCase{"C:\\Daten\\meier.mdb", '\\', "C:\\P", "C:\\P\\MEIER.MDB"},
-                      PathCase{"C:\\Daten\\A.VLD.VLD", '\\', "C:\\P", "C:\\P\\A.VLT.VLT"},
-                      PathCase{"C:\\Daten\\Müller.Vld", '\\', "C:\\P", "C:\\P\\MÜLLER.VLT"},
-                      PathCase{"/home/erika/meier.vld", '/', "/opt/streifen",
-                               "/opt/streifen/MEIER.VLT"},
-                      PathCase{"/home/erika/meier.vld", '/', "/", "/MEIER.VLT"},
-                      PathCase{"/home/erika/a.vld.vld", '/', "/opt/", "/opt/A.VLT.VLT"}));
 
 // The program starts in its folder below a fresh host.
 using StartupTest = test::HostFixture;
@@ -80,24 +77,16 @@ TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
     EXPECT_TRUE(result.stripList.empty());
 }
 
-struct LastMeterCase {
-    std::optional<std::string> stored;
-    int selection;
-};
-
-class LastMeterTest : public StartupTest, public ::testing::WithParamInterface<LastMeterCase> {};
-
-TEST_P(LastMeterTest, restoresTheMeterListPosition) {
+TEST_F(StartupTest, restoresTheMeterListPosition) {
     OpenDiary();
-    if (GetParam().stored) SetLastMeter(*GetParam().stored);
-    const StartupResult result = RunStartup(ctx, "");
-    EXPECT_EQ(result.meterSelection, GetParam().selection);
+    // The case without a stored value comes first: nothing removes it again.
+    const std::pair<std::optional<std::string>, int> cases[] = {
+        {std::nullopt, 0}, {" 26 ", 26}, {"27", -1}, {"-1", -1}, {"x", -1}};
+    for (const auto& [stored, selection] : cases) {
+        if (stored) SetLastMeter(*stored);
+        EXPECT_EQ(RunStartup(ctx, "").meterSelection, selection) << stored.value_or("<none>");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Positions, LastMeterTest,
-                         ::testing::Values(LastMeterCase{std::nullopt, 0},
-                                           LastMeterCase{" 26 ", 26}, LastMeterCase{"27", -1},
-                                           LastMeterCase{"-1", -1}, LastMeterCase{"x", -1}));
 
 TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     // Without ".VLD" and in the program folder, the diary's upper-cased name is the
