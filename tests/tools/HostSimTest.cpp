@@ -14,6 +14,7 @@
 #include "meters/PrivateProfile.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/TestHost.h"
 #include "text/OleDate.h"
 #include "tools/HostCli.h"
 #include "tools/HostSim.h"
@@ -70,7 +71,23 @@ class HostSimTest : public ::testing::Test {
         return opt.diaryPath;
     }
 
+    // The host's command line as is, and on the store of this test.
+    int RunRaw(const std::vector<std::string>& args) {
+        std::ostringstream output;
+        std::ostringstream errors;
+        const int rc = RunHostCli(args, output, errors);
+        out = output.str();
+        err = errors.str();
+        return rc;
+    }
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--registry", m_registryFile});
+        return RunRaw(args);
+    }
+
     test::TempDir m_tmp;
+    std::string out;
+    std::string err;
     std::string m_registryFile = m_tmp / "registry.reg";
     Registry m_reg{MakeFileRegistryBackend(m_registryFile)};
     std::string m_hostKey = HostRegKeyFor(kDefaultHostKey);
@@ -225,72 +242,44 @@ TEST_F(HostSimTest, demoUnderOtherHostKeyFillsItsOwnDiary) {
     EXPECT_THROW(CreateDemo(m_reg, m_tmp / "demo", 0, "DEMOHOST"), HostSimError);
 }
 
-int RunCli(const std::vector<std::string>& args, std::string* err = nullptr,
-           std::string* out = nullptr) {
-    std::ostringstream output;
-    std::ostringstream errors;
-    const int rc = RunHostCli(args, output, errors);
-    if (err) *err = errors.str();
-    if (out) *out = output.str();
-    return rc;
-}
-
-TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwo) {
-    std::string err;
-    EXPECT_EQ(RunCli({}, &err), 2);
+TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwoAndNamesHelpInOneLine) {
+    EXPECT_EQ(RunRaw({}), 2);
     EXPECT_NE(err.find("Usage:"), std::string::npos);
-    EXPECT_EQ(RunCli({"--registry"}), 2);
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"bogus"},
-                                               {"init"},
-                                               {"init", "--diary", "x.vld", "--hive", "hkcr"},
-                                               {"reading", "--method", "x", "--date", "1.3.2010"},
-                                               {"reading", "--method", "25", "--date", "31.2.2010"},
-                                               {"module"},
-                                               {"forget", "--count", "1"}}) {
-        std::vector<std::string> full{"--registry", m_registryFile};
-        full.insert(full.end(), args.begin(), args.end());
-        EXPECT_EQ(RunCli(full), 2) << args[0];
-    }
-    EXPECT_FALSE(fs::exists(m_tmp / "x.vld"));
-}
-
-TEST_F(HostSimTest, cliHelpAndVersionAreGeneratedAndUsageErrorsTakeOneLine) {
-    const std::string r = m_registryFile;
-    std::string out;
-    std::string err;
-    ASSERT_EQ(RunCli({"--version"}, &err, &out), 0);
-    EXPECT_EQ(out, "stripstock-host " STRIPSTOCK_VERSION "\n");
-    ASSERT_EQ(RunCli({"use-diary", "--help"}, &err, &out), 0);
-    EXPECT_NE(out.find("Usage: stripstock-host use-diary FILE [--hive hklm|hkcu]\n"),
-              std::string::npos);
-    ASSERT_EQ(RunCli({"--help"}, &err, &out), 0);
-    EXPECT_NE(out.find("  use-diary FILE"), std::string::npos);
-
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--registry", r, "init", "--diary", "a.vld", "--diary=b.vld"},
-          {"--registry", r, "--registry", r, "forget"},
-          {"--registry", r, "demo", "d", "--today", "1.1.2010", "--today", "2.1.2010"},
-          {"--registry", r, "forget", "--bogus"}}) {
-        EXPECT_EQ(RunCli(args, &err), 2) << args[2];
+    EXPECT_EQ(RunRaw({"--registry"}), 2);
+    EXPECT_EQ(Run({"bogus"}), 2);
+    EXPECT_EQ(Run({"init"}), 2);
+    EXPECT_EQ(Run({"init", "--diary", "x.vld", "--hive", "hkcr"}), 2);
+    EXPECT_EQ(Run({"reading", "--method", "x", "--date", "1.3.2010"}), 2);
+    EXPECT_EQ(Run({"reading", "--method", "25", "--date", "31.2.2010"}), 2);
+    EXPECT_EQ(Run({"module"}), 2);
+    EXPECT_EQ(Run({"forget", "--count", "1"}), 2);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"init", "--diary", "a.vld", "--diary=b.vld"},
+             {"--registry", m_registryFile, "forget"},
+             {"demo", "d", "--today", "1.1.2010", "--today", "2.1.2010"},
+             {"forget", "--bogus"}}) {
+        EXPECT_EQ(Run(args), 2) << args[0];
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_NE(err.find("--help"), std::string::npos) << err;
     }
-    EXPECT_FALSE(fs::exists(m_tmp / "a.vld"));
-    EXPECT_FALSE(fs::exists(m_tmp / "d"));
+    for (const char* made : {"x.vld", "a.vld", "d"}) EXPECT_FALSE(fs::exists(m_tmp / made));
+
+    ASSERT_EQ(RunRaw({"--version"}), 0);
+    EXPECT_EQ(out, "stripstock-host " STRIPSTOCK_VERSION "\n");
+    ASSERT_EQ(RunRaw({"use-diary", "--help"}), 0);
+    EXPECT_NE(out.find("Usage: stripstock-host use-diary FILE [--hive hklm|hkcu]\n"),
+              std::string::npos);
+    ASSERT_EQ(RunRaw({"--help"}), 0);
+    EXPECT_NE(out.find("  use-diary FILE"), std::string::npos);
 }
 
 TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
-    const std::string r = m_registryFile;
     const std::string diary = m_tmp / "copied/MEIER.VLD";
     fs::create_directories(m_tmp / "copied");
     CreateDiary(diary, "Erika", "Meier", kDemoPassword);
     AddReadings(diary, 25, kDay1, 2);
     const std::string before = test::ReadBytes(diary);
-
-    std::string out;
-    std::string err;
-    ASSERT_EQ(RunCli({"--registry", r, "use-diary", diary}, &err, &out), 0) << err;
+    ASSERT_EQ(Run({"use-diary", diary}), 0) << err;
     EXPECT_EQ(out, "diary: " + diary + "\n");
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), "");
@@ -299,45 +288,37 @@ TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
 
     // A missing file is refused and not created; the open diary stays registered.
     const std::string missing = m_tmp / "missing.vld";
-    EXPECT_EQ(RunCli({"--registry", r, "use-diary", missing}, &err), 1);
+    EXPECT_EQ(Run({"use-diary", missing}), 1);
     EXPECT_NE(err.find("no diary file"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(missing));
-    EXPECT_EQ(RunCli({"--registry", r, "use-diary", m_tmp / "copied"}), 1);
+    EXPECT_EQ(Run({"use-diary", m_tmp / "copied"}), 1);
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
 
-    ASSERT_EQ(
-        RunCli({"--registry", r, "--host-key", "OTHER", "use-diary", diary, "--hive", "hkcu"}), 0);
+    ASSERT_EQ(Run({"--host-key", "OTHER", "use-diary", diary, "--hive", "hkcu"}), 0);
     EXPECT_EQ(Read(kHkeyCurrentUser, HostRegKeyFor("OTHER"), "DataBaseName"), diary);
     EXPECT_EQ(Read(kHkeyLocalMachine, HostRegKeyFor("OTHER"), "DataBaseName"), "");
 }
 
 TEST_F(HostSimTest, cliCommandsWorkOnTheRegisteredDiary) {
-    const std::string r = m_registryFile;
     const std::string diary = m_tmp / "cli/d.vld";
-    std::string err;
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "1.3.2010"}, &err),
-              1);
+    EXPECT_EQ(Run({"reading", "--method", "25", "--date", "1.3.2010"}), 1);
     EXPECT_NE(err.find("init"), std::string::npos);
-
-    ASSERT_EQ(RunCli({"init", "--diary", diary, "--registry", r, "--password", "quomba", "--first",
-                      "Max", "--name", "Meier"}),
+    ASSERT_EQ(RunRaw({"init", "--diary", diary, "--registry", m_registryFile, "--password",
+                      "quomba", "--first", "Max", "--name", "Meier"}),
               0);
-    EXPECT_EQ(RunCli({"--registry", r, "init", "--diary", diary}), 1);
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "1.3.2010 07:30",
-                      "--count", "2"}),
-              0);
-    EXPECT_EQ(RunCli({"--registry", r, "generate", "--from", "2.3.2010", "--to", "4.3.2010",
-                      "--per-day", "3", "--methods", "24,33", "--seed", "5"}),
+    EXPECT_EQ(Run({"init", "--diary", diary}), 1);
+    EXPECT_EQ(Run({"reading", "--method", "25", "--date", "1.3.2010 07:30", "--count", "2"}), 0);
+    EXPECT_EQ(Run({"generate", "--from", "2.3.2010", "--to", "4.3.2010", "--per-day", "3",
+                   "--methods", "24,33", "--seed", "5"}),
               0);
     const auto rows = Readings(diary);
     ASSERT_EQ(rows.size(), 11u);
     EXPECT_EQ(std::get<1>(rows[0]), 7.5 / 24);
-
-    EXPECT_EQ(RunCli({"--registry", r, "module", "Bare", "--desc", "Only a description"}), 0);
+    EXPECT_EQ(Run({"module", "Bare", "--desc", "Only a description"}), 0);
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\Bare", "desc"), "Only a description");
-    EXPECT_EQ(RunCli({"--registry", r, "import-ini", "BP", "9", "Tensio"}), 0);
+    EXPECT_EQ(Run({"import-ini", "BP", "9", "Tensio"}), 0);
     EXPECT_TRUE(fs::exists(m_tmp / "cli/import.ini"));
-    EXPECT_EQ(RunCli({"--registry", r, "forget"}), 0);
+    EXPECT_EQ(Run({"forget"}), 0);
     EXPECT_EQ(RegisteredDiary(m_reg), "");
 }
 
