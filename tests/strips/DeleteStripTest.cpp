@@ -33,7 +33,6 @@ TEST_F(DeleteStripTest, deletesOnlyTheSelectedDefinitionNotItsLedgerRows) {
     EXPECT_TRUE(SessionClosed());
     ASSERT_EQ(LedgerRows().size(), 1u);
     EXPECT_EQ(dao::ToLong(LedgerRows()[0].type), gone);
-
     DeleteStripDefinition(ctx, stripList[0].itemData);
     EXPECT_TRUE(LoadStripList(ctx, ctx.StripDbPath).empty());
 }

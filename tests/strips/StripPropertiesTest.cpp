@@ -31,7 +31,6 @@ TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder)
     AddModule("MC", std::nullopt, std::nullopt, "No parameter");
     AddModule("MD", " 1", "a|b|c|40", "Kind one with blank");
     AddModule("ME", "1e9", "a|b|c|41", "Huge kind");
-
     EXPECT_THAT(LoadMeterList(ctx), ElementsAre(Entry("Alpha", 12), Entry("No kind", 7),
                                                 Entry("Same code", 12), Entry("", 30)));
 }
@@ -54,7 +53,6 @@ TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
     EXPECT_EQ(rows[0].appliesTo, "|12||15|");
     EXPECT_EQ(rows[1].appliesTo, "|15||12|");
     EXPECT_EQ(rows[2].desc + rows[2].manufacturer + rows[2].pzn + rows[2].appliesTo, "");
-
     const StripForm form = LoadStrip(ctx, rows[1].id, Meters({3, 12, 15}));
     EXPECT_TRUE(form.found);
     EXPECT_EQ(form.name, "Strip");
@@ -68,7 +66,6 @@ TEST_F(StripPropertiesTest, codesAreMatchedBetweenBarsAndARepeatedCodeTwice) {
     EXPECT_THAT(LoadStrip(ctx, id30, Meters({3, 30})).selected, ElementsAre(false, true));
     const auto both = AddStrip("S", "|3||30|");
     EXPECT_THAT(LoadStrip(ctx, both, Meters({3, 30})).selected, ElementsAre(true, true));
-
     const auto id = AddStrip("S", "|12|");
     const auto meters = Meters({12, 12});
     const StripForm form = LoadStrip(ctx, id, meters);
@@ -91,14 +88,13 @@ TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
     EXPECT_EQ(rows[1].manufacturer, " M ");
     EXPECT_EQ(rows[1].pzn, "P ");
     EXPECT_EQ(rows[1].appliesTo, "|9|");
-
     const StripForm form = LoadStrip(ctx, id, {});
     EXPECT_EQ(form.name, "New");
     EXPECT_EQ(form.manufacturer, "M");
     EXPECT_EQ(form.pzn, "P");
 }
 
-TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
+TEST_F(StripPropertiesTest, vanishedDefinitionOrDatabaseLoadsEmptyAndSaveChangesNothing) {
     // The first definition vanishes: a save that lost its ID would land on "Keep".
     const auto gone = AddStrip("Gone", "|7|");
     AddStrip("Keep", "|7|");
@@ -108,22 +104,18 @@ TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
     EXPECT_EQ(form.name, "");
     EXPECT_THAT(form.selected, ElementsAre(false));
     EXPECT_FALSE(LoadStrip(ctx, 0, {}).found);
-
     EXPECT_TRUE(Save(gone, Meters({7}), {true}).saved);
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].desc, "Keep");
-}
 
-TEST_F(StripPropertiesTest, unwritableDatabaseReportsFailure) {
-    // The cause follows on a second line.
+    // An unwritable database: the cause follows on a second line.
     const std::string expected = "Der Teststreifen konnte nicht gespeichert werden !\n";
     ctx.StripDbPath = Path("missing.VLT");
     SaveOutcome outcome = Save(0, {}, {});
     EXPECT_FALSE(outcome.saved);
     EXPECT_EQ(outcome.message, expected + ctx.StripDbPath + ": die Datei fehlt");
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
-
     ctx.StripDbPath = Path("text.VLT");
     WriteBytes(ctx.StripDbPath, "no database");
     outcome = Save(0, {}, {});
@@ -133,7 +125,7 @@ TEST_F(StripPropertiesTest, unwritableDatabaseReportsFailure) {
     EXPECT_EQ(ReadBytes(ctx.StripDbPath), "no database");
 }
 
-TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWholly) {
+TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWhollyAndFullLengthIsKept) {
     const auto id = AddStrip("Keep", "|7|", "Maker", "1");
     const std::string tooLong(kStripTextMaxLength + 1, 'x');
     for (int column = 0; column < 3; ++column) {
@@ -151,14 +143,13 @@ TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWholly) {
     EXPECT_EQ(rows[0].desc, "Keep");
     EXPECT_EQ(rows[0].manufacturer, "Maker");
     EXPECT_EQ(rows[0].appliesTo, "|7|");
-}
 
-TEST_F(StripPropertiesTest, fullLengthTextsAreCountedInCharacters) {
+    // Full-length texts are counted in characters.
     std::string umlauts;
     for (int i = 0; i < kStripTextMaxLength; ++i) umlauts += "ä";
     EXPECT_EQ(StripTextLength(umlauts), 255u);
     ASSERT_TRUE(Save(0, {}, {}, umlauts, std::string(255, 'm')).saved);
-    EXPECT_EQ(Strips()[0].desc, umlauts);
+    EXPECT_EQ(Strips().at(1).desc, umlauts);
 }
 
 }  // namespace
