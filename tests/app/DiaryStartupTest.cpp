@@ -89,7 +89,6 @@ TEST(GuiCommandLineTest, joinsTheHostsWordsTakesTheDiaryOptionAndRefusesBadOnes)
     EXPECT_EQ(diary.diaryFile, "/d/meier.vld");
     EXPECT_EQ(diary.hostCommandLine, "X");
     EXPECT_EQ(ParseGuiCommandLine({"--diary=a b.vld"}).diaryFile, "a b.vld");
-
     EXPECT_EQ(ParseGuiCommandLine({"--help"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"X", "-h"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"--version"}).action, Action::Version);

@@ -125,7 +125,6 @@ TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKeyAndFallsBackOnBadValues) {
     std::string maximized;
     registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "WindowMaximized", maximized);
     EXPECT_EQ(maximized, "1");
-
     const auto set = [&](const char* name, const char* value) {
         registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
     };

@@ -94,12 +94,10 @@ TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     hostsim::InitOptions options;
     options.diaryPath = programDir + "/MEIER.MDB";
     hostsim::InitHost(*registry, options);
-
     const StartupResult result = RunStartup(ctx, "");
     ASSERT_FALSE(result.refused);
     EXPECT_EQ(ctx.StripDbPath, options.diaryPath);
     EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
-
     auto opened =
         ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(options.diaryPath, false, true);
     EXPECT_EQ(test::ErrorOf([&] { opened->OpenRecordset("strips", dao::dbOpenDynaset); }),

@@ -31,7 +31,6 @@ TEST_F(CliReportTest, writesTheReportAndTheLedgerFile) {
     ASSERT_EQ(Run({"report", Path("q.pdf"), "--from", "1.4.2009", "--to", "30.6.2009"}), kExitDone)
         << err.str();
     EXPECT_TRUE(err.str().empty()) << "Qt's platform notes stay out of the output";
-
     ASSERT_EQ(Run({"export-ledger", Path("n.csv")}), kExitDone) << err.str();
     EXPECT_EQ(ReadBytes(Path("n.csv")),
               "\xEF\xBB\xBF"
@@ -65,7 +64,6 @@ TEST_F(CliReportTest, refusesADateThatIsNoneAndAnUnreadableLedger) {
     EXPECT_THAT(err.str(), HasSubstr("--from: kein Datum: 31.2.2009"));
     EXPECT_EQ(Run({"report"}), kExitUsage);
     EXPECT_FALSE(fs::exists(Path("n.pdf")));
-
     WriteBytes(ctx.StripDbPath, "kein Datenbank");
     EXPECT_EQ(Run({"export-ledger", Path("n.csv")}), kExitStorageFailure);
     EXPECT_EQ(Run({"report", Path("n.pdf")}), kExitStorageFailure);

@@ -108,7 +108,6 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
         kExitUsage);
     EXPECT_EQ(Output({"strips"}), "1\tUltra Teststreifen\n");
     EXPECT_EQ(Output({"ledger"}), "1\t01.02.2010  Bezug: 50x   Ultra Teststreifen\n");
-
     ASSERT_EQ(Run({"faulty", "--count", "2", "--date", "1.2.2010", "--meter", "14"}), kExitDone);
     EXPECT_EQ(Output({"prescription-tree"}), "K0\tAlle\nK1\tUltra Teststreifen\n");
     EXPECT_EQ(Output({"prescription-list", "--type", "1"}),
@@ -117,7 +116,6 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
     EXPECT_THAT(consumption, HasSubstr("Berechnung beginnt ab:\t01.02.2010\n"));
     EXPECT_THAT(consumption, HasSubstr("Teststreifen\tVerbrauch\tBestand\tLetzte Verordnung\n"
                                        "Insgesamt\t0\t48\t01.02.2010\n"));
-
     ASSERT_EQ(Run({"strip-delete", "1"}), kExitDone);
     // The definition is gone: its prescription keeps its row, without a name.
     const std::string ledger = Output({"ledger"});

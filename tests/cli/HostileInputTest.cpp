@@ -50,7 +50,6 @@ TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
         "INSERT INTO strips (Desc) VALUES ('Contour');"
         "INSERT INTO teststrips (Date, Type, Amount) VALUES (40000, 1, 50);");
     const std::string before = ReadBytes(own);
-
     const std::vector<std::vector<std::string>> writes = {
         {"new-prescription", "--amount", "5", "--date", "1.2.2010"},
         {"faulty", "--count", "2", "--date", "1.2.2010"},
@@ -85,7 +84,6 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
             "INSERT INTO teststrips (Date, Type, Amount) VALUES (1e12, 1, 11);"
             "INSERT INTO teststrips (ID, Date, Type, Amount) VALUES (1099511627776, 40302, 1, "
             "10);");
-
     const std::string ledger = Output({"ledger"});
     EXPECT_THAT(ledger, HasSubstr("01.02.2010"));
     EXPECT_THAT(ledger, HasSubstr("11x"));  // shown, with no date instead of 30.12.1899
@@ -95,7 +93,6 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
     EXPECT_THAT(list, HasSubstr("01.02.2010\t50\tContour"));
     EXPECT_THAT(list, HasSubstr("\t11\tContour"));
     EXPECT_THAT(list, Not(HasSubstr("1099511627776")));
-
     EXPECT_THAT(Output({"prescription-tree"}), HasSubstr("K1\tContour"));
 }
 
@@ -123,7 +120,6 @@ TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
         << err.str();
     ASSERT_EQ(Run({"strip-save", "--name", "Contour"}), kExitDone) << err.str();
-
     Sql(Companion()).Exec("DROP TABLE strips;");
     ASSERT_EQ(Run({"strips"}), kExitDone) << err.str();
     EXPECT_THAT(Output({"ledger"}), HasSubstr("5x"));
@@ -174,23 +170,6 @@ TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
     EXPECT_EQ(ReadBytes(Store()), garbage);
 }
 
-TEST_F(HostileInputTest, readsARegistryStoreInUtf16) {
-    MakeHost();
-    // The registry editor's default export: UTF-16 little endian with a byte-order mark.
-    const std::string text = ReadBytes(Store());
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : text) {
-        utf16 += c;
-        utf16 += '\0';
-    }
-    WriteBytes(Store(), utf16);
-    ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
-        << err.str();
-    // LastMeter was written back, still as UTF-16.
-    EXPECT_EQ(ReadBytes(Store()).substr(0, 2), "\xFF\xFE");
-    EXPECT_EQ(Run({"status"}), kExitDone);
-}
-
 TEST_F(HostileInputTest, refusesHostKeysTheRegistryCannotHoldBeforeWritingAnything) {
     MakeHost();
     const std::string before = ReadBytes(Store());
@@ -201,17 +180,6 @@ TEST_F(HostileInputTest, refusesHostKeysTheRegistryCannotHoldBeforeWritingAnythi
     }
     EXPECT_EQ(Run({"--host", std::string(255, 'k'), "strips"}), kExitStartRefused);
     EXPECT_NE(ReadBytes(Store()), before);  // a name of 255 characters is a key
-}
-
-TEST_F(HostileInputTest, removesTemporariesOfKilledRegistryWriters) {
-    MakeHost();
-    const fs::path stale = Store() + ".tmp-Ab3xY9";
-    const fs::path notOurs = Store() + ".backup";
-    WriteBytes(stale, "half");
-    WriteBytes(notOurs, "mine");
-    ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone);
-    EXPECT_FALSE(fs::exists(stale));
-    EXPECT_TRUE(fs::exists(notOurs));
 }
 
 // --- Typed text and output -------------------------------------------------------------------

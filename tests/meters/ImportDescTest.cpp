@@ -53,7 +53,6 @@ TEST_F(ImportDescTest, tableNameUnlessARegisteredModuleDescribesTheMeter) {
     Module("OneTouch Ultra", "Ultra am Küchentisch");
     EXPECT_EQ(Desc(0, 25), "Ultra am Küchentisch");
     EXPECT_EQ(Desc(0, 25, false), "Ultra am Küchentisch");
-
     EXPECT_EQ(GetModuleDesc(ctx, "Unknown", true), "Unknown");
     EXPECT_EQ(GetModuleDesc(ctx, "Unknown", false), "");
     Module("Known", "  Described  ");
@@ -82,7 +81,6 @@ TEST_F(ImportDescTest, fileSectionFollowsTheFamilyInTheHostsFolder) {
     EXPECT_EQ(Desc(1, 9), "9");
     Ini("BP", "9", "Tensio 9");
     EXPECT_EQ(Desc(1, 9), "Tensio 9");
-
     Ini("BG", "120", "glucose 120");
     Ini("BP", "120", "pressure 120");
     EXPECT_EQ(Desc(0, 120), "glucose 120");
@@ -129,7 +127,6 @@ TEST_F(ImportDescTest, familiesOtherThanGlucoseAndPressureLookNowhere) {
         EXPECT_EQ(Desc(family, 24), "Accu-Chek Compact") << family;
         EXPECT_EQ(Desc(family, 200), "two hundred") << family;
     }
-
     Module("25", "numbered module");
     Module("OneTouch Ultra", "registered");
     Ini("BG", "25", "file name");

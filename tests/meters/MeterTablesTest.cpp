@@ -10,7 +10,6 @@ TEST(MeterTables, positionsMapToCodesAndBothListsAgreeOnTheFirstElevenOnly) {
     const std::pair<std::int16_t, std::int16_t> cases[] = {
         {0, 1}, {10, 23}, {13, 26}, {14, 24}, {22, 39}, {-1, 0}, {23, 0}, {-32768, 0}, {32767, 0}};
     for (const auto& [position, code] : cases) EXPECT_EQ(MeterCodeAt(position), code) << position;
-
     ASSERT_EQ(FaultyMeterNames().size(), 23u);
     ASSERT_EQ(MainMeterList().size(), 27u);
     for (std::int16_t pos = 0; pos <= 10; ++pos)

@@ -17,6 +17,13 @@ struct ProfileCase {
     std::string expected;
 };
 
+// Single-byte text as UTF-16 after its byte-order mark.
+std::string Utf16(const std::string& text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
 TEST(PrivateProfile, findsTheValueAsWindowsDoes) {
     const ProfileCase cases[] = {
         {"plain", "[BG]\r\n25=Meter\r\n", "BG", "25", "Meter"},
@@ -43,18 +50,8 @@ TEST(PrivateProfile, findsTheValueAsWindowsDoes) {
         {"equalsInsideValue", "[BG]\r\n25=a=b\r\n", "BG", "25", "a=b"},
         {"ctrlZAtEnd", "[BG]\r\n25=Meter\r\n\x1a", "BG", "25", "Meter"},
         {"utf8Bom", "\xEF\xBB\xBF[BG]\r\n25=Z\xC3\xA4hler\r\n", "BG", "25", "Z\xC3\xA4hler"},
-        {"utf16Bom",
-         std::string("\xFF\xFE[\0B\0G\0]\0\n\0"
-                     "2\0"
-                     "5\0=\0\xE4\0",
-                     20),
-         "BG", "25", "\xC3\xA4"},
-        {"utf16BigEndianBom",
-         std::string("\xFE\xFF\0[\0B\0G\0]\0\n\0"
-                     "2\0"
-                     "5\0=\0\xE4",
-                     20),
-         "BG", "25", "\xC3\xA4"},
+        {"utf16Bom", Utf16("[BG]\n25=\xE4", false), "BG", "25", "\xC3\xA4"},
+        {"utf16BigEndianBom", Utf16("[BG]\n25=\xE4", true), "BG", "25", "\xC3\xA4"},
         {"emptyFile", "", "BG", "25", "dflt"}};
     test::TempDir tmp;
     const std::string path = tmp / "test.ini";
@@ -81,7 +78,6 @@ TEST(PrivateProfile, valueAndDefaultAreCutToOneLessThanTheBufferAndLoseTrailingB
     WriteBytes(path, "[BG]\r\n");
     EXPECT_EQ(GetPrivateProfileString("BG", "25", "'quoted'  ", 255, path), "quoted");
     EXPECT_EQ(GetPrivateProfileString("BG", "25", "  lead  ", 255, path), "  lead");
-
     const std::string missing = tmp / "none.ini";
     EXPECT_EQ(GetPrivateProfileString("BG", "25", "Default   ", 255, missing), "Default");
     EXPECT_EQ(GetPrivateProfileString("BG", "25", "Default", 4, missing), "Def");

@@ -6,6 +6,7 @@
 
 #include "data/Schema.h"
 #include "support/HostFixture.h"
+#include "support/RawSql.h"
 
 namespace stripstock::test {
 namespace {
@@ -58,25 +59,13 @@ TEST_F(CatalogueTest, turnsAppliesToIntoSqlInList) {
             << appliesTo;
 }
 
-class EnsureStripsTableTest : public CompanionFixture {
-  protected:
-    // A companion database from before the strip catalogue: only the ledger table.
-    void MakeOldCompanion() {
-        std::filesystem::remove(ctx.StripDbPath);
-        auto db = ctx.engines->Create("DAO.DBEngine.36")
-                      ->CreateDatabase(ctx.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
-        auto table = db->CreateTableDef("teststrips");
-        auto id = table.CreateField("ID", dao::dbLong);
-        id.Attributes = dao::dbAutoIncrField;
-        table.AppendField(id);
-        table.AppendField(table.CreateField("Amount", dao::dbInteger));
-        db->AppendTableDef(table);
-        db->Close();
-    }
-};
+using EnsureStripsTableTest = CompanionFixture;
 
 TEST_F(EnsureStripsTableTest, addsEmptyTableWithFiveColumnsOnce) {
-    MakeOldCompanion();
+    // A companion database from before the strip catalogue: only the ledger table.
+    std::filesystem::remove(ctx.StripDbPath);
+    Sql(ctx.StripDbPath)
+        .Exec("CREATE TABLE teststrips (ID INTEGER PRIMARY KEY AUTOINCREMENT, Amount SHORT);");
     EXPECT_THROW(Strips(), dao::JetError);
     EnsureStripsTable(ctx);
     EXPECT_THAT(Strips(), IsEmpty());

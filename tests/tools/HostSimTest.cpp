@@ -99,7 +99,6 @@ TEST_F(HostSimTest, initRegistersAReadableDiary) {
     EXPECT_EQ(Read(kHkeyCurrentUser, m_hostKey, "DataBaseName"), "");
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), (m_tmp.path() / "diary").string());
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
-
     auto db = OpenDiary(diary, "secret");
     auto rs = db->OpenRecordset("SELECT * FROM patdat", dao::dbOpenSnapshot);
     ASSERT_FALSE(rs->Eof());
@@ -157,7 +156,6 @@ TEST_F(HostSimTest, generateIsDeterministicForASeed) {
     }
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_NE(runs[0], runs[2]);
-
     ASSERT_EQ(runs[0].size(), 40u);
     for (const Row& r : runs[0]) {
         const auto [day, time, value, method] = r;
@@ -182,7 +180,6 @@ TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGiven) {
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "type"), "0");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "parameter"), "COM1|9600|8N1|25");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "desc"), "New");
-
     std::vector<std::string> names;
     m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", names);
     EXPECT_EQ(names, (std::vector<std::string>{"Bare", "OneTouch Ultra"}));
@@ -208,10 +205,8 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     Init();
     const std::string ini = m_tmp / "diary/import.ini";
     EXPECT_THROW(WriteImportIni(m_reg, "NOHOST", "BG", "1", "x"), HostSimError);
-
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "Zähler");
     EXPECT_EQ(test::ReadBytes(ini), "[BG]\r\n115=Z\xE4hler\r\n");
-
     std::ofstream(ini, std::ios::binary)
         << "; host names\r\n[bg]\r\n 115 = old\r\n116=keep\r\n\r\n[BP]\r\n9=Tensio\r\n";
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "new");
@@ -226,7 +221,6 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     std::ofstream(ini, std::ios::binary) << "[BG]\r\n115\r\n";
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "found");
     EXPECT_EQ(GetPrivateProfileString("BG", "115", "", 64, ini), "found");
-
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "a=b", "x"), HostSimError);
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "1", "two\nlines"), HostSimError);
 }
@@ -263,7 +257,6 @@ TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwoAndNamesHelpInOneLine) {
         EXPECT_NE(err.find("--help"), std::string::npos) << err;
     }
     for (const char* made : {"x.vld", "a.vld", "d"}) EXPECT_FALSE(fs::exists(m_tmp / made));
-
     ASSERT_EQ(RunRaw({"--version"}), 0);
     EXPECT_EQ(out, "stripstock-host " STRIPSTOCK_VERSION "\n");
     ASSERT_EQ(RunRaw({"use-diary", "--help"}), 0);
@@ -293,7 +286,6 @@ TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_EQ(Run({"use-diary", m_tmp / "copied"}), 1);
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
-
     ASSERT_EQ(Run({"--host-key", "OTHER", "use-diary", diary, "--hive", "hkcu"}), 0);
     EXPECT_EQ(Read(kHkeyCurrentUser, HostRegKeyFor("OTHER"), "DataBaseName"), diary);
     EXPECT_EQ(Read(kHkeyLocalMachine, HostRegKeyFor("OTHER"), "DataBaseName"), "");
@@ -365,7 +357,6 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
     ASSERT_EQ(
         RunExecutable("--registry '" + m_registryFile + "' demo '" + demo + "' --today 28.2.2011"),
         0);
-
     const std::string diary = RegisteredDiary(m_reg);
     EXPECT_EQ(diary, (fs::path(demo) / "mustermann.vld").string());
     const auto rows = Readings(diary);
@@ -376,7 +367,6 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
         EXPECT_LE(std::get<0>(row), today);
         EXPECT_GT(std::get<0>(row), today - 365);
     }
-
     std::vector<std::string> modules;
     m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", modules);
     EXPECT_GE(modules.size(), 5u);
