@@ -8,24 +8,16 @@ using ::testing::HasSubstr;
 
 namespace {
 
-class CliTest : public test::CliFixture {
-  protected:
-    // "Ultra Teststreifen" (ID 1) with a prescription of 50 on 1.2.2010 (ledger ID 1).
-    void AddPrescribedStrip() {
-        ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
-        ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
-            << err.str();
-    }
-};
+using CliWithoutHostTest = test::CliFixture;
 
-TEST_F(CliTest, refusesToStartWithoutADiary) {
+TEST_F(CliWithoutHostTest, refusesToStartWithoutADiary) {
     EXPECT_EQ(Run({"status"}), kExitStartRefused);
     EXPECT_THAT(err.str(),
                 HasSubstr("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch"));
     EXPECT_TRUE(out.str().empty());
 }
 
-TEST_F(CliTest, helpAndVersionAreGeneratedWithoutStarting) {
+TEST_F(CliWithoutHostTest, helpAndVersionAreGeneratedWithoutStarting) {
     EXPECT_THAT(Output({"help"}), HasSubstr("  ledger-delete ID\n"));
     EXPECT_EQ(Run({"--help"}), kExitDone);
     EXPECT_THAT(Output({"new-prescription", "--help"}),
@@ -36,8 +28,20 @@ TEST_F(CliTest, helpAndVersionAreGeneratedWithoutStarting) {
     EXPECT_EQ(Output({"--version"}), "stripstock-cli " STRIPSTOCK_VERSION "\n");
 }
 
+// The host has its diary open.
+class CliTest : public test::CliFixture {
+  protected:
+    CliTest() { OpenDiary(); }
+
+    // "Ultra Teststreifen" (ID 1) with a prescription of 50 on 1.2.2010 (ledger ID 1).
+    void AddPrescribedStrip() {
+        ASSERT_EQ(Run({"strip-save", "--name", "Ultra Teststreifen"}), kExitDone) << err.str();
+        ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone)
+            << err.str();
+    }
+};
+
 TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
-    OpenDiary();
     const std::vector<std::vector<std::string>> wrong = {
         {"prescription-list", "--type", "1", "--type", "2"},
         {"strip-save", "--name", "A", "--name=B"},
@@ -56,7 +60,6 @@ TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
 }
 
 TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
-    OpenDiary();
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"no-such-command"},
@@ -71,7 +74,6 @@ TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
 }
 
 TEST_F(CliTest, statusNamesTheHostKeysPathsAndMeter) {
-    OpenDiary();
     const std::string text = Output({"--host", "VELLIND4|abc", "status"});
     EXPECT_THAT(text, HasSubstr("HostKeyName=VELLIND4\n"));
     EXPECT_THAT(text, HasSubstr("HostRegKey=SOFTWARE\\Tarvenholme\\VELLIND4\n"));
@@ -82,7 +84,6 @@ TEST_F(CliTest, statusNamesTheHostKeysPathsAndMeter) {
 }
 
 TEST_F(CliTest, entryChecksFailWithTheSystemsMessage) {
-    OpenDiary();
     const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"new-prescription", "--amount", "5", "--date", "30.12.1899"},
          "Bitte geben Sie ein gültiges Datum ein !\n"},
@@ -97,7 +98,6 @@ TEST_F(CliTest, entryChecksFailWithTheSystemsMessage) {
 }
 
 TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
-    OpenDiary();
     AddPrescribedStrip();
     // 2^32 + 1 would become 1 in 32 bits: the strip and the ledger row with ID 1.
     EXPECT_EQ(Run({"strip-delete", "4294967297"}), kExitUsage);
@@ -124,7 +124,6 @@ TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
 }
 
 TEST_F(CliTest, anUnreadableDiaryGivesNoStockButTheReasonAndStatusFour) {
-    OpenDiary();
     AddPrescribedStrip();
     dao::SetDatabasePassword(diary, "anders");
     EXPECT_EQ(Run({"consumption"}), kExitStorageFailure);
@@ -135,7 +134,6 @@ TEST_F(CliTest, anUnreadableDiaryGivesNoStockButTheReasonAndStatusFour) {
 }
 
 TEST_F(CliTest, stripSaveKeepsTheStoredValuesOfOptionsLeftOut) {
-    OpenDiary();
     // Two meters the strip definitions can name: positions 0 and 1.
     AddModule("A", "0", "a|b|c|24", "A");
     AddModule("B", "0", "a|b|c|25", "B");
@@ -157,7 +155,6 @@ TEST_F(CliTest, stripSaveKeepsTheStoredValuesOfOptionsLeftOut) {
 }
 
 TEST_F(CliTest, missingIdsAreNotFoundAndChangeNothing) {
-    OpenDiary();
     AddPrescribedStrip();
     const std::string strips = Output({"strips"});
     const std::string ledger = Output({"ledger"});

@@ -19,28 +19,23 @@ using ::testing::Not;
 
 namespace {
 
+// A host whose diary is meier.vld beside the program folder.
 class HostileInputTest : public CliFixture {
   protected:
-    // A host whose diary is meier.vld beside the program folder (or the path given).
-    void MakeHost(const std::string& diaryPath = {}) {
-        hostsim::InitOptions options;
-        options.diaryPath = diaryPath.empty() ? diary : diaryPath;
-        options.password = hostsim::kDemoPassword;
-        hostsim::InitHost(*registry, options);
-    }
+    HostileInputTest() { OpenDiary(); }
 
     std::string Companion() const { return programDir + "/MEIER.VLT"; }
     std::string Store() const { return Path("registry.reg"); }
     std::string InProgram(const std::string& name) const { return programDir + "/" + name; }
 };
 
-// --- The diary as its own companion -------------------------------------------------------
-
 TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
     // A diary called MEIER.VLT in the program folder is its own companion; its tables happen
     // to exist, so nothing but the refusal keeps the writes out.
     const std::string own = Companion();
-    MakeHost(own);
+    hostsim::InitOptions options;
+    options.diaryPath = own;
+    hostsim::InitHost(*registry, options);
     Sql(own).Exec(
         "CREATE TABLE teststrips (ID INTEGER PRIMARY KEY AUTOINCREMENT, Date DATETIME_REAL NOT "
         "NULL, Type SHORT DEFAULT 0, Amount SHORT DEFAULT 0, Compatibility VARCHAR(30), "
@@ -69,10 +64,7 @@ TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
     EXPECT_THAT(Output({"ledger"}), HasSubstr("50x"));
 }
 
-// --- Damaged rows ----------------------------------------------------------------------------
-
 TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
-    MakeHost();
     ASSERT_EQ(Run({"strip-save", "--name", "Contour"}), kExitDone);
     ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone);
     Sql(Companion())
@@ -96,10 +88,7 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
     EXPECT_THAT(Output({"prescription-tree"}), HasSubstr("K1\tContour"));
 }
 
-// --- Damaged, foreign and half-made companions --------------------------------------------
-
 TEST_F(HostileInputTest, reportsAnUnreadableCompanionInsteadOfEmptyLists) {
-    MakeHost();
     WriteBytes(Companion(), std::string(2048, 'x'));
     for (const char* command : {"strips", "ledger", "prescription-list", "prescription-tree"}) {
         EXPECT_EQ(Run({command}), kExitStorageFailure) << command;
@@ -115,7 +104,6 @@ TEST_F(HostileInputTest, reportsAnUnreadableCompanionInsteadOfEmptyLists) {
 }
 
 TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
-    MakeHost();
     Sql(Companion()).Exec("PRAGMA user_version = 1;");  // an SQLite file without tables
     ASSERT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}), kExitDone)
         << err.str();
@@ -126,7 +114,6 @@ TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
 }
 
 TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
-    MakeHost();
     Sql(Companion()).Exec("CREATE TABLE kunden (name TEXT);");
     const std::string before = ReadBytes(Companion());
     EXPECT_EQ(Run({"strips"}), kExitStorageFailure);
@@ -135,7 +122,6 @@ TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
 }
 
 TEST_F(HostileInputTest, buildsAndKeepsTheCompanionDespiteLeftoversOfKilledBuilds) {
-    MakeHost();
     for (int i = 0; i < 100; ++i) {
         WriteBytes(InProgram("MEIER.VLT.new" + std::to_string(i)), "half");
         WriteBytes(InProgram("MEIER.VLT.new" + std::to_string(i) + "-journal"), "half");
@@ -157,8 +143,6 @@ TEST_F(HostileInputTest, buildsAndKeepsTheCompanionDespiteLeftoversOfKilledBuild
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
 }
 
-// --- The registry store ----------------------------------------------------------------------
-
 TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
     const std::string garbage =
         "\x7f"
@@ -171,7 +155,6 @@ TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
 }
 
 TEST_F(HostileInputTest, refusesHostKeysTheRegistryCannotHoldBeforeWritingAnything) {
-    MakeHost();
     const std::string before = ReadBytes(Store());
     for (const std::string& host : {std::string(100000, 'A'), std::string("A\\B"),
                                     std::string("..\\..\\x"), std::string(256, 'k')}) {
@@ -182,10 +165,7 @@ TEST_F(HostileInputTest, refusesHostKeysTheRegistryCannotHoldBeforeWritingAnythi
     EXPECT_NE(ReadBytes(Store()), before);  // a name of 255 characters is a key
 }
 
-// --- Typed text and output -------------------------------------------------------------------
-
 TEST_F(HostileInputTest, refusesControlCharactersAndBrokenUtf8InTypedText) {
-    MakeHost();
     for (const std::string& name : {std::string("Real\n999\tFake strip"), std::string("\xff\xfe"),
                                     std::string("a\x7f"), std::string("a\xc2\x85")}) {
         EXPECT_EQ(Run({"strip-save", "--name", name}), kExitInputRefused);
@@ -199,7 +179,6 @@ TEST_F(HostileInputTest, refusesControlCharactersAndBrokenUtf8InTypedText) {
 }
 
 TEST_F(HostileInputTest, escapesStoredTabsLineBreaksAndBackslashesInTheOutput) {
-    MakeHost();
     ASSERT_EQ(Run({"strip-save", "--name", "x"}), kExitDone);
     Sql(Companion())
         .Exec(
@@ -208,10 +187,7 @@ TEST_F(HostileInputTest, escapesStoredTabsLineBreaksAndBackslashesInTheOutput) {
     EXPECT_EQ(Output({"strips"}), "1\tReal\\n999\\tFake \\\\ strip\n");
 }
 
-// --- Implausible dates -----------------------------------------------------------------------
-
 TEST_F(HostileInputTest, refusesDatesBefore1900InEveryEntry) {
-    MakeHost();
     ASSERT_EQ(Run({"strip-save", "--name", "Contour"}), kExitDone);
     for (const char* date : {"1.3.224", "31.12.1899", "1.1.100"}) {
         EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", date}), kExitInputRefused);
