@@ -6,6 +6,7 @@
 #include "../consumption/ConsumptionFixture.h"
 #include "app/MainButtons.h"
 #include "app/MainViews.h"
+#include "app/Reports.h"
 #include "app/WindowPlacement.h"
 #include "host/Registry.h"
 #include "prescriptions/LedgerList.h"
@@ -142,6 +143,16 @@ TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKeyAndFallsBackOnBadValues) {
     EXPECT_FALSE(ReadWindowPlacement(ctx)->maximized);
     set("WindowMaximized", " 1 ");
     EXPECT_TRUE(ReadWindowPlacement(ctx)->maximized);
+}
+
+// The proposed file name must be safe on every file system and never read as an option.
+TEST(ReportsTest, proposesAFileSafeNameWithTheOwnerAndTheDay) {
+    const double today = Day(2026, 3, 5);
+    EXPECT_EQ(ReportFileName("Erika Müller", today, "pdf"),
+              "Teststreifen-Nachweis-Erika-Müller-2026-03-05.pdf");
+    EXPECT_EQ(ReportFileName("- .Anna/Lena: B.", today, "csv"),
+              "Teststreifen-Nachweis-AnnaLena-B-2026-03-05.csv");
+    EXPECT_EQ(ReportFileName("..--", today, "pdf"), "Teststreifen-Nachweis-2026-03-05.pdf");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include "strips/Catalogue.h"
+#include "strips/StripChanges.h"
 #include "support/HostFixture.h"
 
 namespace stripstock::test {
@@ -150,6 +151,73 @@ TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWhollyAndFullLengthIsKe
     EXPECT_EQ(StripTextLength(umlauts), 255u);
     ASSERT_TRUE(Save(0, {}, {}, umlauts, std::string(255, 'm')).saved);
     EXPECT_EQ(Strips().at(1).desc, umlauts);
+}
+
+TEST(StripSelection, editTargetIsTheSelectedPositiveId) {
+    const std::vector<ListEntry> list{{"A", 4}, {"B", 0}};
+    EXPECT_EQ(EditTargetId(list, 0), 4);
+    EXPECT_EQ(EditTargetId(list, 1), 0);
+    EXPECT_EQ(EditTargetId(list, -1), 0);
+    EXPECT_EQ(EditTargetId(list, 2), 0);
+    EXPECT_EQ(EditTargetId({}, 0), 0);
+    EXPECT_EQ(SelectedStripId({}, 0), 0);
+}
+
+TEST_F(StripPropertiesTest, deletesOnlyTheSelectedDefinitionNotItsLedgerRows) {
+    const auto keep = AddStrip("Keep");
+    const auto gone = AddStrip("Gone");
+    AddLedger(40000.0, gone, 50);
+    DeleteStripDefinition(ctx, SelectedStripId({}, -1));
+    EXPECT_EQ(LoadStripList(ctx, ctx.StripDbPath).size(), 2u);
+    EXPECT_TRUE(DeleteStripDefinition(ctx, SelectedStripId(stripList, 1)));
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    ASSERT_EQ(stripList.size(), 1u);
+    EXPECT_EQ(stripList[0].itemData, keep);
+    EXPECT_EQ(StripNameIn(stripList, gone), "");
+    EXPECT_TRUE(SessionClosed());
+    ASSERT_EQ(LedgerRows().size(), 1u);
+    EXPECT_EQ(dao::ToLong(LedgerRows()[0].type), gone);
+    DeleteStripDefinition(ctx, stripList[0].itemData);
+    EXPECT_TRUE(LoadStripList(ctx, ctx.StripDbPath).empty());
+}
+
+StripChanges Changes(std::optional<std::string> name, std::optional<std::string> pzn = {},
+                     std::optional<std::vector<bool>> selected = {}) {
+    StripChanges changes;
+    changes.name = std::move(name);
+    changes.pzn = std::move(pzn);
+    changes.selected = std::move(selected);
+    return changes;
+}
+
+TEST_F(StripPropertiesTest, givenFieldsReplaceTheStoredOnesAndTheOthersStay) {
+    const auto id = AddStrip("Old", "|7|", "Maker", "0123");
+    const auto meters = Meters({7, 9});
+    ASSERT_TRUE(SaveStripChanges(ctx, id, Changes("New"), meters).saved);
+    auto row = Strips().at(0);
+    EXPECT_EQ(row.desc, "New");
+    EXPECT_EQ(row.manufacturer, "Maker");
+    EXPECT_EQ(row.pzn, "0123");
+    EXPECT_EQ(row.appliesTo, "|7|");
+    // Meters given as none clear the assignment; the texts stay.
+    ASSERT_TRUE(
+        SaveStripChanges(ctx, id, Changes({}, {}, std::vector<bool>{false, false}), meters).saved);
+    row = Strips().at(0);
+    EXPECT_EQ(row.desc, "New");
+    EXPECT_EQ(row.appliesTo, "");
+    // A new definition starts empty.
+    ASSERT_TRUE(SaveStripChanges(ctx, 0, Changes({}, "9"), meters).saved);
+    row = Strips().at(1);
+    EXPECT_EQ(row.desc + row.manufacturer + row.appliesTo, "");
+    EXPECT_EQ(row.pzn, "9");
+
+    // A definition that cannot be loaded is neither blanked nor added.
+    const SaveOutcome outcome = SaveStripChanges(ctx, row.id + 1, Changes("X"), Meters({7}));
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.message, kStripSaveFailedMessage);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].desc, "New");
 }
 
 }  // namespace
