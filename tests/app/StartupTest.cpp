@@ -41,17 +41,6 @@ TEST(CompanionPath, namesTheCompanionAfterTheDiaryInTheProgramFolder) {
 // The program starts in its folder below a fresh host.
 using StartupTest = test::HostFixture;
 
-TEST_F(StartupTest, refusesWithoutAnOpenDiaryAndCreatesNothing) {
-    const StartupResult result = RunStartup(ctx, "");
-    EXPECT_TRUE(result.refused);
-    EXPECT_TRUE(ctx.IsLoading);
-    EXPECT_TRUE(ctx.StripDbPath.empty());
-    EXPECT_TRUE(fs::is_empty(programDir));
-    // The host and add-on keys are created all the same.
-    EXPECT_TRUE(registry->RegKeyExists(kHkeyLocalMachine,
-                                       "SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip"));
-}
-
 TEST_F(StartupTest, createsTheCompanionInTheProgramFolderAndFillsTheViews) {
     OpenDiary();
     const StartupResult result = RunStartup(ctx, "VELLIND4|x");
@@ -142,6 +131,12 @@ TEST_F(DiaryStartupTest, refusesWithTheReasonOrAHintAndCreatesNothing) {
     const std::string refusal = "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n";
     StartupResult result = RunStartup(ctx, "");
     ASSERT_TRUE(result.refused);
+    EXPECT_TRUE(ctx.IsLoading);
+    EXPECT_TRUE(ctx.StripDbPath.empty());
+    EXPECT_TRUE(fs::is_empty(programDir));
+    // The host and add-on keys are created all the same.
+    EXPECT_TRUE(registry->RegKeyExists(kHkeyLocalMachine,
+                                       "SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip"));
     EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
               refusal + "Ohne VELLIND mit einer Tagebuchdatei starten: stripstock --diary DATEI");
     ctx.diaryFile = dir.path().string();
@@ -167,8 +162,6 @@ TEST_F(DiaryStartupTest, theCompanionInTheDataFolderIsNeverTheDiaryItself) {
     EXPECT_EQ(ctx.StripDbPath, companion);
     EXPECT_EQ(fs::file_size(companion), sizeBefore);
 }
-
-// --- the window's command line --------------------------------------------------------------
 
 using Action = GuiCommandLine::Action;
 
