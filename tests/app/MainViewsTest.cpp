@@ -26,9 +26,8 @@ std::vector<std::string> NodeTexts(const MainViews& views) {
 
 std::vector<std::string> RowLabels(const MainViews& views) {
     std::vector<std::string> labels;
-    for (const ConsumptionRow& row : views.consumption.rows) {
+    for (const ConsumptionRow& row : views.consumption.rows)
         labels.push_back(row.label + "|" + row.used + "|" + row.stock);
-    }
     return labels;
 }
 
@@ -48,6 +47,14 @@ class MainViewsTest : public ConsumptionFixture {
 
 TEST_F(MainViewsTest, showsWhatTheDatabasesHoldAfterEachChange) {
     MainViews views = RebuildMainViews(ctx, kAllNodeKey);
+    // The outlook is left out only when asked, and the table stays the same.
+    const MainViews left = RebuildMainViews(ctx, kAllNodeKey, Outlook::Left);
+    EXPECT_EQ(left.consumption.rows, views.consumption.rows);
+    ASSERT_EQ(views.forecast.strips.size(), 2u);
+    EXPECT_EQ(views.forecast.strips[0].stock, 45);
+    EXPECT_FALSE(views.history.total.rows.empty());
+    EXPECT_TRUE(left.forecast.strips.empty());
+    EXPECT_TRUE(left.history.total.rows.empty());
     EXPECT_EQ(NodeTexts(views), (std::vector<std::string>{"K0=Alle", "K1=Contour", "K2=Compact"}));
     EXPECT_EQ(RowLabels(views), (std::vector<std::string>{"Insgesamt|5|70", "davon||",
                                                           "Contour|5|45", "Compact|0|25"}));
@@ -67,6 +74,13 @@ TEST_F(MainViewsTest, showsWhatTheDatabasesHoldAfterEachChange) {
               (std::vector<std::string>{"Insgesamt|5|80", "davon||", "Contour Next|0|50",
                                         "Nicht zugeordnet|5|"}));
     EXPECT_EQ(views.prescriptionList.size(), 3u);
+    // Without any definition, a hint at the first steps.
+    DeleteStripDefinition(ctx, 1);
+    views = RebuildMainViews(ctx, kAllNodeKey);
+    EXPECT_TRUE(views.stripList.empty());
+    EXPECT_EQ(views.consumptionHint,
+              "Legen Sie unter „Teststreifen“ Ihre Teststreifen an und erfassen Sie unter "
+              "„Verordnungen“ die erhaltenen Packungen.");
 }
 
 TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExistsAndTheStartForTheRun) {
@@ -89,16 +103,6 @@ TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExistsAndTheStartForTheRun) {
     views = RebuildMainViews(ctx, kAllNodeKey);
     ASSERT_TRUE(views.consumption.startingDate);
     EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
-}
-
-TEST_F(MainViewsTest, hintsAtTheFirstStepsWhileThereIsNoDefinition) {
-    DeleteStripDefinition(ctx, 1);
-    DeleteStripDefinition(ctx, 2);
-    const MainViews views = RebuildMainViews(ctx, kAllNodeKey);
-    EXPECT_TRUE(views.stripList.empty());
-    EXPECT_EQ(views.consumptionHint,
-              "Legen Sie unter „Teststreifen“ Ihre Teststreifen an und erfassen Sie unter "
-              "„Verordnungen“ die erhaltenen Packungen.");
 }
 
 TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
@@ -156,14 +160,3 @@ TEST(ReportsTest, proposesAFileSafeNameWithTheOwnerAndTheDay) {
 }
 
 }  // namespace
-
-TEST_F(MainViewsTest, leavesTheOutlookOutOnlyWhenAskedAndTheTableStaysTheSame) {
-    const MainViews made = RebuildMainViews(ctx, kAllNodeKey);
-    const MainViews left = RebuildMainViews(ctx, kAllNodeKey, Outlook::Left);
-    EXPECT_EQ(left.consumption.rows, made.consumption.rows);
-    ASSERT_EQ(made.forecast.strips.size(), 2u);
-    EXPECT_EQ(made.forecast.strips[0].stock, 45);
-    EXPECT_FALSE(made.history.total.rows.empty());
-    EXPECT_TRUE(left.forecast.strips.empty());
-    EXPECT_TRUE(left.history.total.rows.empty());
-}
