@@ -45,8 +45,8 @@ class CliTest : public test::CliFixture {
     }
 };
 
-TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
-    const std::vector<std::vector<std::string>> wrong = {
+TEST_F(CliTest, reportsUsageErrorsWithStatusTwoAndOptionErrorsInOneLine) {
+    const std::vector<std::vector<std::string>> oneLine = {
         {"prescription-list", "--type", "1", "--type", "2"},
         {"strip-save", "--name", "A", "--name=B"},
         {"meter-name", "0", "25", "--no-default", "--no-default"},
@@ -55,15 +55,12 @@ TEST_F(CliTest, aRepeatedOrUnknownOptionIsAUsageErrorInOneLine) {
         {"strips", "--type", "1"},
         {"--bogus", "status"},
     };
-    for (const auto& args : wrong) {
+    for (const auto& args : oneLine) {
         EXPECT_EQ(Run(args), kExitUsage) << args[1];
         EXPECT_THAT(err.str(), ::testing::MatchesRegex("stripstock-cli: [^\n]*--help[^\n]*\n"));
         EXPECT_TRUE(out.str().empty());
     }
     EXPECT_EQ(Output({"strips"}), "");
-}
-
-TEST_F(CliTest, reportsUsageErrorsWithStatusTwo) {
     const std::vector<std::vector<std::string>> wrong = {
         {},
         {"no-such-command"},
@@ -85,20 +82,6 @@ TEST_F(CliTest, statusNamesTheHostKeysPathsAndMeter) {
     EXPECT_THAT(text, HasSubstr("DiaryDbPath=" + diary + "\n"));
     EXPECT_THAT(text, HasSubstr("StripDbPath=" + programDir + "/MEIER.VLT\n"));
     EXPECT_THAT(text, HasSubstr("Meter=0\tAscensia DEX, BREEZE\t1\n"));
-}
-
-TEST_F(CliTest, entryChecksFailWithTheSystemsMessage) {
-    const std::pair<std::vector<std::string>, const char*> cases[] = {
-        {{"new-prescription", "--amount", "5", "--date", "30.12.1899"},
-         "Bitte geben Sie ein gültiges Datum ein !\n"},
-        {{"new-prescription", "--amount", "0", "--date", "1.2.2010"},
-         "Bitte geben Sie die Menge der Teststreifen ein !\n"},
-        {{"faulty", "--count", "abc", "--date", "1.2.2010"},
-         "Bitte geben Sie die Anzahl der Fehlmessungen ein !\n"}};
-    for (const auto& [args, message] : cases) {
-        EXPECT_EQ(Run(args), kExitInputRefused) << message;
-        EXPECT_EQ(err.str(), message);
-    }
 }
 
 TEST_F(CliTest, aPrescriptionShowsInTheListsAndTheStock) {
@@ -158,7 +141,7 @@ TEST_F(CliTest, stripSaveKeepsTheStoredValuesOfOptionsLeftOut) {
     EXPECT_EQ(Output({"strips"}), "1\tUltra Plus\n");
 }
 
-TEST_F(CliTest, missingIdsAreNotFoundAndChangeNothing) {
+TEST_F(CliTest, missingIdsAndFailedEntryChecksAreRefusedWithStatusOne) {
     AddPrescribedStrip();
     const std::string strips = Output({"strips"});
     const std::string ledger = Output({"ledger"});
@@ -179,6 +162,18 @@ TEST_F(CliTest, missingIdsAreNotFoundAndChangeNothing) {
     }
     EXPECT_EQ(Output({"strips"}), strips);
     EXPECT_EQ(Output({"ledger"}), ledger);
+    // Entry checks fail with the system's message.
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"new-prescription", "--amount", "5", "--date", "30.12.1899"},
+         "Bitte geben Sie ein gültiges Datum ein !\n"},
+        {{"new-prescription", "--amount", "0", "--date", "1.2.2010"},
+         "Bitte geben Sie die Menge der Teststreifen ein !\n"},
+        {{"faulty", "--count", "abc", "--date", "1.2.2010"},
+         "Bitte geben Sie die Anzahl der Fehlmessungen ein !\n"}};
+    for (const auto& [args, message] : cases) {
+        EXPECT_EQ(Run(args), kExitInputRefused) << message;
+        EXPECT_EQ(err.str(), message);
+    }
 }
 
 // The command-line twin on a diary file, with an empty registry store and no host.
@@ -190,7 +185,7 @@ class CliDiaryTest : public test::CliFixture {
     }
 };
 
-TEST_F(CliDiaryTest, showsTheDiaryFilesFiguresWithTheCompanionInTheDataFolder) {
+TEST_F(CliDiaryTest, showsTheFilesFiguresAndRefusesAMissingFileWithTheReasonOnTheSecondLine) {
     const std::string consumption = Output({"--diary", diary, "consumption"});
     EXPECT_THAT(consumption, HasSubstr("Tagebuchinhaber:\tErika Mustermann\n"));
     EXPECT_THAT(consumption, HasSubstr("Insgesamt\t3\tn/a\t\n"));
@@ -198,9 +193,6 @@ TEST_F(CliDiaryTest, showsTheDiaryFilesFiguresWithTheCompanionInTheDataFolder) {
     EXPECT_THAT(status, HasSubstr("DiaryDbPath=" + diary + "\n"));
     EXPECT_THAT(status, HasSubstr("StripDbPath=" + Path("share/stripstock/MEIER.VLT")));
     EXPECT_TRUE(fs::is_empty(programDir));
-}
-
-TEST_F(CliDiaryTest, refusesAMissingFileWithTheReasonOnTheSecondLine) {
     const std::string missing = Path("fehlt.vld");
     EXPECT_EQ(Run({"--diary", missing, "consumption"}), kExitStartRefused);
     EXPECT_EQ(err.str(),

@@ -88,7 +88,7 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
     EXPECT_THAT(Output({"prescription-tree"}), HasSubstr("K1\tContour"));
 }
 
-TEST_F(HostileInputTest, reportsAnUnreadableCompanionInsteadOfEmptyLists) {
+TEST_F(HostileInputTest, reportsAnUnreadableOrForeignCompanionAndLeavesItAlone) {
     WriteBytes(Companion(), std::string(2048, 'x'));
     for (const char* command : {"strips", "ledger", "prescription-list", "prescription-tree"}) {
         EXPECT_EQ(Run({command}), kExitStorageFailure) << command;
@@ -101,6 +101,13 @@ TEST_F(HostileInputTest, reportsAnUnreadableCompanionInsteadOfEmptyLists) {
     EXPECT_THAT(err.str(), HasSubstr("Die Verordnung konnte nicht gespeichert werden !\n" +
                                      Companion() + ": die Datei ist keine Datenbank"));
     EXPECT_EQ(ReadBytes(Companion()), std::string(2048, 'x'));
+    // A foreign database is named as such.
+    fs::remove(Companion());
+    Sql(Companion()).Exec("CREATE TABLE kunden (name TEXT);");
+    const std::string before = ReadBytes(Companion());
+    EXPECT_EQ(Run({"strips"}), kExitStorageFailure);
+    EXPECT_THAT(err.str(), HasSubstr("teststrips"));
+    EXPECT_EQ(ReadBytes(Companion()), before);
 }
 
 TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
@@ -111,14 +118,6 @@ TEST_F(HostileInputTest, createsWhicheverCompanionTableIsMissing) {
     Sql(Companion()).Exec("DROP TABLE strips;");
     ASSERT_EQ(Run({"strips"}), kExitDone) << err.str();
     EXPECT_THAT(Output({"ledger"}), HasSubstr("5x"));
-}
-
-TEST_F(HostileInputTest, leavesAForeignDatabaseAloneAndSaysSo) {
-    Sql(Companion()).Exec("CREATE TABLE kunden (name TEXT);");
-    const std::string before = ReadBytes(Companion());
-    EXPECT_EQ(Run({"strips"}), kExitStorageFailure);
-    EXPECT_THAT(err.str(), HasSubstr("teststrips"));
-    EXPECT_EQ(ReadBytes(Companion()), before);
 }
 
 TEST_F(HostileInputTest, buildsAndKeepsTheCompanionDespiteLeftoversOfKilledBuilds) {
@@ -143,7 +142,16 @@ TEST_F(HostileInputTest, buildsAndKeepsTheCompanionDespiteLeftoversOfKilledBuild
         EXPECT_EQ(entry.path().filename(), "MEIER.VLT");
 }
 
-TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
+TEST_F(HostileInputTest, refusesUnusableHostKeysAndStoresBeforeWritingAnything) {
+    const std::string before = ReadBytes(Store());
+    for (const std::string& host : {std::string(100000, 'A'), std::string("A\\B"),
+                                    std::string("..\\..\\x"), std::string(256, 'k')}) {
+        EXPECT_EQ(Run({"--host", host, "strips"}), kExitStartRefused);
+        EXPECT_EQ(ReadBytes(Store()), before);
+    }
+    EXPECT_EQ(Run({"--host", std::string(255, 'k'), "strips"}), kExitStartRefused);
+    EXPECT_NE(ReadBytes(Store()), before);  // a name of 255 characters is a key
+    // An unparsable store is blamed and never rewritten.
     const std::string garbage =
         "\x7f"
         "ELF garbage\n[HKEY_LOCAL_MACHINE\\X]\n";
@@ -154,18 +162,7 @@ TEST_F(HostileInputTest, blamesAnUnparsableRegistryStoreAndNeverRewritesIt) {
     EXPECT_EQ(ReadBytes(Store()), garbage);
 }
 
-TEST_F(HostileInputTest, refusesHostKeysTheRegistryCannotHoldBeforeWritingAnything) {
-    const std::string before = ReadBytes(Store());
-    for (const std::string& host : {std::string(100000, 'A'), std::string("A\\B"),
-                                    std::string("..\\..\\x"), std::string(256, 'k')}) {
-        EXPECT_EQ(Run({"--host", host, "strips"}), kExitStartRefused);
-        EXPECT_EQ(ReadBytes(Store()), before);
-    }
-    EXPECT_EQ(Run({"--host", std::string(255, 'k'), "strips"}), kExitStartRefused);
-    EXPECT_NE(ReadBytes(Store()), before);  // a name of 255 characters is a key
-}
-
-TEST_F(HostileInputTest, refusesControlCharactersAndBrokenUtf8InTypedText) {
+TEST_F(HostileInputTest, refusesControlCharactersInTypedTextAndEscapesThemInTheOutput) {
     for (const std::string& name : {std::string("Real\n999\tFake strip"), std::string("\xff\xfe"),
                                     std::string("a\x7f"), std::string("a\xc2\x85")}) {
         EXPECT_EQ(Run({"strip-save", "--name", name}), kExitInputRefused);
@@ -176,10 +173,7 @@ TEST_F(HostileInputTest, refusesControlCharactersAndBrokenUtf8InTypedText) {
               kExitInputRefused);
     EXPECT_EQ(Output({"strips"}), "");
     EXPECT_EQ(Run({"strip-save", "--name", "Größe µ"}), kExitDone);
-}
-
-TEST_F(HostileInputTest, escapesStoredTabsLineBreaksAndBackslashesInTheOutput) {
-    ASSERT_EQ(Run({"strip-save", "--name", "x"}), kExitDone);
+    // Stored tabs, line breaks and backslashes are escaped in the output.
     Sql(Companion())
         .Exec(
             "UPDATE strips SET Desc = 'Real' || char(10) || '999' || char(9) || "

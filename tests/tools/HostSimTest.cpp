@@ -93,7 +93,7 @@ class HostSimTest : public ::testing::Test {
     std::string m_hostKey = HostRegKeyFor(kDefaultHostKey);
 };
 
-TEST_F(HostSimTest, initRegistersAReadableDiary) {
+TEST_F(HostSimTest, initRegistersAReadableDiaryInTheHiveAndHostKeyGiven) {
     const std::string diary = Init("secret");
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "DataBaseName"), diary);
     EXPECT_EQ(Read(kHkeyCurrentUser, m_hostKey, "DataBaseName"), "");
@@ -115,9 +115,7 @@ TEST_F(HostSimTest, initRegistersAReadableDiary) {
     db->Close();
     EXPECT_TRUE(Readings(diary, "secret").empty());
     EXPECT_EQ(test::ErrorOf([&] { OpenDiary(diary, "wrong"); }), dao::kErrNotValidPassword);
-}
-
-TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
+    // Another host key in the current user's hive leaves this one alone.
     InitOptions opt;
     opt.diaryPath = m_tmp / "cu.vld";
     opt.hive = kHkeyCurrentUser;
@@ -127,7 +125,7 @@ TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
     EXPECT_EQ(Read(kHkeyCurrentUser, key, "DataBaseName"), opt.diaryPath);
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "DataBaseName"), "");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "path"), m_tmp.path().string());
-    EXPECT_EQ(RegisteredDiary(m_reg), "");
+    EXPECT_EQ(RegisteredDiary(m_reg), diary);
 }
 
 TEST_F(HostSimTest, readingsGoIntoAnExistingDiaryWhichInitNeverReplaces) {
@@ -172,7 +170,7 @@ TEST_F(HostSimTest, generateIsDeterministicForASeed) {
                                 [m](const Row& r) { return std::get<3>(r) == m; }));
 }
 
-TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGiven) {
+TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGivenAndForgetOnlyTheDiary) {
     RegisterModule(m_reg, kDefaultHostKey, "OneTouch Ultra", "0", "COM1|9600|8N1|25", "Ultra");
     RegisterModule(m_reg, kDefaultHostKey, "OneTouch Ultra", std::nullopt, std::nullopt, "New");
     RegisterModule(m_reg, kDefaultHostKey, "Bare", std::nullopt, std::nullopt, std::nullopt);
@@ -185,9 +183,7 @@ TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGiven) {
     EXPECT_EQ(names, (std::vector<std::string>{"Bare", "OneTouch Ultra"}));
     EXPECT_THROW(RegisterModule(m_reg, kDefaultHostKey, "a\\b", "0", {}, {}), HostSimError);
     EXPECT_THROW(RegisterModule(m_reg, kDefaultHostKey, "", "0", {}, {}), HostSimError);
-}
-
-TEST_F(HostSimTest, forgetRemovesTheDiaryFromBothHives) {
+    // Forget removes the diary from both hives; its folder and file stay.
     const std::string diary = Init();
     m_reg.RegWriteString(kHkeyCurrentUser, m_hostKey, "DataBaseName", diary);
     Forget(m_reg);
