@@ -22,17 +22,15 @@ class ImportDescTest : public test::HostFixture {
             std::make_shared<test::RecordingBackend>(MakeFileRegistryBackend(Path("registry.reg")));
         registry = ctx.registry = std::make_shared<Registry>(m_backend);
         std::filesystem::create_directories(m_hostDir);
-        reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir);
+        registry->RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir);
     }
 
-    Registry& reg() { return *registry; }
     void Module(const std::string& name, std::optional<std::string> desc) {
         AddModule(name, "0", "COM1|9600|0|25", std::move(desc));
     }
     void Ini(const std::string& section, const std::string& key, const std::string& value) {
-        WriteImportIni(reg(), ctx.HostKeyName, section, key, value);
+        WriteImportIni(*registry, ctx.HostKeyName, section, key, value);
     }
-    void RawIni(const std::string& bytes) { test::WriteBytes(m_hostDir + "/import.ini", bytes); }
     std::string Desc(std::int16_t family, std::int16_t id, bool flag = true) {
         return GetImportDesc(ctx, family, id, flag);
     }
@@ -86,29 +84,29 @@ TEST_F(ImportDescTest, fileSectionFollowsTheFamilyInTheHostsFolder) {
     Ini("BP", "120", "pressure 120");
     EXPECT_EQ(Desc(0, 120), "glucose 120");
     EXPECT_EQ(Desc(1, 120), "pressure 120");
-    reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir + "//");
+    registry->RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir + "//");
     EXPECT_EQ(Desc(0, 120), "glucose 120");
-    reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", "");
+    registry->RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", "");
     EXPECT_EQ(Desc(0, 120), "");
     Module("120", "module 120");
     EXPECT_EQ(Desc(0, 120), "module 120");
 }
 
 TEST_F(ImportDescTest, fileValuesAreReadTheWindowsWay) {
-    RawIni(
-        "; names of the import modules\r\n"
-        "[bg]\r\n"
-        "  120   =   Spaced Out   \r\n"
-        "121=\"  Quoted  \"\r\n"
-        ";122=commented out\r\n"
-        "123=first\r\n"
-        "123=second\r\n"
-        "124=" +
-        std::string(300, 'x') +
-        "\r\n"
-        "125=Zuckerz\xE4hler \x80\r\n"
-        "[Bp]\r\n"
-        "9=Tensio\r\n");
+    test::WriteBytes(m_hostDir + "/import.ini",
+                     "; names of the import modules\r\n"
+                     "[bg]\r\n"
+                     "  120   =   Spaced Out   \r\n"
+                     "121=\"  Quoted  \"\r\n"
+                     ";122=commented out\r\n"
+                     "123=first\r\n"
+                     "123=second\r\n"
+                     "124=" +
+                         std::string(300, 'x') +
+                         "\r\n"
+                         "125=Zuckerz\xE4hler \x80\r\n"
+                         "[Bp]\r\n"
+                         "9=Tensio\r\n");
     EXPECT_EQ(Desc(0, 120), "Spaced Out");
     EXPECT_EQ(Desc(0, 121), "  Quoted  ");
     EXPECT_EQ(Desc(0, 122), "");
@@ -141,7 +139,7 @@ TEST_F(ImportDescTest, familiesOtherThanGlucoseAndPressureLookNowhere) {
 }
 
 TEST_F(ImportDescTest, demoHostNamesItsMeters) {
-    hostsim::CreateDemo(reg(), Path("demo"), 40000.0, ctx.HostKeyName);
+    hostsim::CreateDemo(*registry, Path("demo"), 40000.0, ctx.HostKeyName);
     EXPECT_EQ(Desc(0, 24), "Accu-Chek Compact");
     EXPECT_EQ(Desc(0, 25), "OneTouch Ultra, UltraSmart");
     EXPECT_EQ(Desc(0, 28), "Accu-Chek Active");

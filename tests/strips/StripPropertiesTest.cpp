@@ -12,9 +12,16 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-using MeterListTest = CompanionFixture;
+class StripPropertiesTest : public CompanionFixture {
+  protected:
+    SaveOutcome Save(std::int32_t id, const std::vector<ListEntry>& meters,
+                     const std::vector<bool>& selected, const std::string& name = "Strip",
+                     const std::string& manufacturer = "Maker", const std::string& pzn = "42") {
+        return SaveStrip(ctx, id, name, manufacturer, pzn, meters, selected);
+    }
+};
 
-TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
+TEST_F(StripPropertiesTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
     EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
     ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
     EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
@@ -35,15 +42,6 @@ TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder)
     EXPECT_THAT(LoadMeterList(ctx), ElementsAre(Entry("Alpha", 12), Entry("No kind", 7),
                                                 Entry("Same code", 12), Entry("", 30)));
 }
-
-class StripPropertiesTest : public CompanionFixture {
-  protected:
-    SaveOutcome Save(std::int32_t id, const std::vector<ListEntry>& meters,
-                     const std::vector<bool>& selected, const std::string& name = "Strip",
-                     const std::string& manufacturer = "Maker", const std::string& pzn = "42") {
-        return SaveStrip(ctx, id, name, manufacturer, pzn, meters, selected);
-    }
-};
 
 TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
     ASSERT_TRUE(Save(0, Meters({12, 15}), {true, true}).saved);
