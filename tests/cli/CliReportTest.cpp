@@ -40,7 +40,7 @@ TEST_F(CliReportTest, writesTheReportAndTheLedgerFile) {
               "01.07.2009;Fehlmessung;2;Accutrend Compact\r\n");
 }
 
-TEST_F(CliReportTest, aFileThatCannotBeWrittenExitsFourWithTheReasonAndLeavesNothing) {
+TEST_F(CliReportTest, refusesAnUnwritableFileAnInvalidDateOrAnUnreadableLedgerAndLeavesNothing) {
     const std::string folder = Path("Ordner");
     fs::create_directory(folder);
     for (const char* command : {"report", "export-ledger"}) {
@@ -58,9 +58,6 @@ TEST_F(CliReportTest, aFileThatCannotBeWrittenExitsFourWithTheReasonAndLeavesNot
         fs::permissions(folder, fs::perms::owner_all);
     }
     EXPECT_TRUE(fs::is_empty(folder));
-}
-
-TEST_F(CliReportTest, refusesADateThatIsNoneAndAnUnreadableLedger) {
     EXPECT_EQ(Run({"report", Path("n.pdf"), "--from", "31.2.2009"}), kExitInputRefused);
     EXPECT_THAT(err.str(), HasSubstr("--from: kein Datum: 31.2.2009"));
     EXPECT_EQ(Run({"report"}), kExitUsage);

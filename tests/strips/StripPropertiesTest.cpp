@@ -43,7 +43,7 @@ TEST_F(StripPropertiesTest, offersModulesOfKindZeroWithPositiveCodeInEnumeration
                                                 Entry("Same code", 12), Entry("", 30)));
 }
 
-TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
+TEST_F(StripPropertiesTest, storesCodesInListOrderAndMatchesThemBetweenBars) {
     ASSERT_TRUE(Save(0, Meters({12, 15}), {true, true}).saved);
     ASSERT_TRUE(Save(0, Meters({15, 3, 12}), {true, false, true}).saved);
     EXPECT_TRUE(Save(0, {}, {}, "", "", "").saved);
@@ -58,19 +58,18 @@ TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
     EXPECT_EQ(form.manufacturer, "Maker");
     EXPECT_EQ(form.pzn, "42");
     EXPECT_THAT(form.selected, ElementsAre(false, true, true));
-}
-
-TEST_F(StripPropertiesTest, codesAreMatchedBetweenBarsAndARepeatedCodeTwice) {
+    // Codes are matched between bars.
     const auto id30 = AddStrip("S", "|30|");
     EXPECT_THAT(LoadStrip(ctx, id30, Meters({3, 30})).selected, ElementsAre(false, true));
     const auto both = AddStrip("S", "|3||30|");
     EXPECT_THAT(LoadStrip(ctx, both, Meters({3, 30})).selected, ElementsAre(true, true));
+    // A repeated code is selected twice and saved twice.
     const auto id = AddStrip("S", "|12|");
     const auto meters = Meters({12, 12});
-    const StripForm form = LoadStrip(ctx, id, meters);
-    EXPECT_THAT(form.selected, ElementsAre(true, true));
-    ASSERT_TRUE(Save(id, meters, form.selected).saved);
-    EXPECT_EQ(Strips()[2].appliesTo, "|12||12|");
+    const auto selected = LoadStrip(ctx, id, meters).selected;
+    EXPECT_THAT(selected, ElementsAre(true, true));
+    ASSERT_TRUE(Save(id, meters, selected).saved);
+    EXPECT_EQ(Strips().back().appliesTo, "|12||12|");
     EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, id), "(12,12)");
 }
 
