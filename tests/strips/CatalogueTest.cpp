@@ -16,16 +16,13 @@ using ::testing::IsEmpty;
 
 using CatalogueTest = CompanionFixture;
 
-TEST_F(CatalogueTest, anEmptyTableOrNoDatabaseGivesAnEmptyListAndStarStar) {
+TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderOrNoneWithoutDatabase) {
     EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath), IsEmpty());
     EXPECT_THAT(LoadStripList(ctx, Path("missing.VLT")), IsEmpty());
     EXPECT_THAT(LoadStripList(ctx, ""), IsEmpty());
     EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, 42), "(**)");
     EXPECT_EQ(GetMeterInList(ctx, Path("missing.VLT"), 1), "(**)");
     EXPECT_TRUE(SessionClosed());
-}
-
-TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderKeepingDuplicates) {
     const auto a = AddStrip("  Accu Chek  ");
     const auto b = AddStrip("Accu Chek");
     const auto c = AddStrip("\tBeta\x01");
