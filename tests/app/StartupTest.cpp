@@ -179,6 +179,9 @@ TEST(GuiCommandLineTest, joinsTheHostsWordsTakesTheDiaryOptionAndRefusesBadOnes)
     EXPECT_EQ(ParseGuiCommandLine({"--help"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"X", "-h"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"--version"}).action, Action::Version);
+    EXPECT_EQ(AboutText(), std::string("StripStock ") + STRIPSTOCK_VERSION +
+                               "\nVerwaltet Bezug, Verbrauch und Bestand von "
+                               "Blutzucker-Teststreifen.");
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--diary"}, {"--diary", ""}, {"--diary="}, {"--dairy", "x"}}) {
         const GuiCommandLine bad = ParseGuiCommandLine(args);
