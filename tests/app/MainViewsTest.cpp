@@ -6,6 +6,7 @@
 #include "../consumption/ConsumptionFixture.h"
 #include "app/MainButtons.h"
 #include "app/MainViews.h"
+#include "app/Reports.h"
 #include "app/WindowPlacement.h"
 #include "host/Registry.h"
 #include "prescriptions/LedgerList.h"
@@ -25,9 +26,8 @@ std::vector<std::string> NodeTexts(const MainViews& views) {
 
 std::vector<std::string> RowLabels(const MainViews& views) {
     std::vector<std::string> labels;
-    for (const ConsumptionRow& row : views.consumption.rows) {
+    for (const ConsumptionRow& row : views.consumption.rows)
         labels.push_back(row.label + "|" + row.used + "|" + row.stock);
-    }
     return labels;
 }
 
@@ -47,6 +47,14 @@ class MainViewsTest : public ConsumptionFixture {
 
 TEST_F(MainViewsTest, showsWhatTheDatabasesHoldAfterEachChange) {
     MainViews views = RebuildMainViews(ctx, kAllNodeKey);
+    // The outlook is left out only when asked, and the table stays the same.
+    const MainViews left = RebuildMainViews(ctx, kAllNodeKey, Outlook::Left);
+    EXPECT_EQ(left.consumption.rows, views.consumption.rows);
+    ASSERT_EQ(views.forecast.strips.size(), 2u);
+    EXPECT_EQ(views.forecast.strips[0].stock, 45);
+    EXPECT_FALSE(views.history.total.rows.empty());
+    EXPECT_TRUE(left.forecast.strips.empty());
+    EXPECT_TRUE(left.history.total.rows.empty());
     EXPECT_EQ(NodeTexts(views), (std::vector<std::string>{"K0=Alle", "K1=Contour", "K2=Compact"}));
     EXPECT_EQ(RowLabels(views), (std::vector<std::string>{"Insgesamt|5|70", "davon||",
                                                           "Contour|5|45", "Compact|0|25"}));
@@ -66,13 +74,22 @@ TEST_F(MainViewsTest, showsWhatTheDatabasesHoldAfterEachChange) {
               (std::vector<std::string>{"Insgesamt|5|80", "davon||", "Contour Next|0|50",
                                         "Nicht zugeordnet|5|"}));
     EXPECT_EQ(views.prescriptionList.size(), 3u);
+    // Without any definition, a hint at the first steps.
+    DeleteStripDefinition(ctx, 1);
+    views = RebuildMainViews(ctx, kAllNodeKey);
+    EXPECT_TRUE(views.stripList.empty());
+    EXPECT_EQ(views.consumptionHint,
+              "Legen Sie unter „Teststreifen“ Ihre Teststreifen an und erfassen Sie unter "
+              "„Verordnungen“ die erhaltenen Packungen.");
 }
 
-TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExists) {
+TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExistsAndTheStartForTheRun) {
     MainViews views = RebuildMainViews(ctx, "K2");
     EXPECT_EQ(views.selectedNodeKey, "K2");
     ASSERT_EQ(views.prescriptionList.size(), 1u);
     EXPECT_EQ(views.prescriptionList[0].amount, "25");
+    ASSERT_TRUE(views.consumption.startingDate);
+    EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
 
     // Its only prescription deleted, the node is gone and the list shows all of them.
     DeleteEntry(ctx, *LedgerIdFromRowKey(views.prescriptionList[0].key));
@@ -81,26 +98,11 @@ TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExists) {
     ASSERT_EQ(views.prescriptionList.size(), 1u);
     EXPECT_EQ(views.prescriptionList[0].amount, "50");
     EXPECT_EQ(RebuildMainViews(ctx, "K99").selectedNodeKey, "K0");
-}
-
-TEST_F(MainViewsTest, keepsTheStartOfTheCalculationForTheRun) {
-    MainViews views = RebuildMainViews(ctx, kAllNodeKey);
-    ASSERT_TRUE(views.consumption.startingDate);
-    EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
+    // The first prescription deleted, the calculation still starts where it did.
     DeleteEntry(ctx, 1);
     views = RebuildMainViews(ctx, kAllNodeKey);
     ASSERT_TRUE(views.consumption.startingDate);
     EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
-}
-
-TEST_F(MainViewsTest, hintsAtTheFirstStepsWhileThereIsNoDefinition) {
-    DeleteStripDefinition(ctx, 1);
-    DeleteStripDefinition(ctx, 2);
-    const MainViews views = RebuildMainViews(ctx, kAllNodeKey);
-    EXPECT_TRUE(views.stripList.empty());
-    EXPECT_EQ(views.consumptionHint,
-              "Legen Sie unter „Teststreifen“ Ihre Teststreifen an und erfassen Sie unter "
-              "„Verordnungen“ die erhaltenen Packungen.");
 }
 
 TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
@@ -115,14 +117,9 @@ TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
     EXPECT_EQ(DeleteStripQuestion({}, 0), std::nullopt);
 }
 
-class WindowPlacementTest : public HostFixture {
-  protected:
-    void Set(const char* name, const std::string& value) {
-        registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
-    }
-};
+using WindowPlacementTest = HostFixture;
 
-TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKey) {
+TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKeyAndFallsBackOnBadValues) {
     EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt);
     const WindowPlacement placement{-8, 40, 900, 480, true};
     ASSERT_TRUE(WriteWindowPlacement(ctx, placement));
@@ -133,41 +130,33 @@ TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKey) {
     std::string maximized;
     registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, "WindowMaximized", maximized);
     EXPECT_EQ(maximized, "1");
-}
-
-class BadPlacementTest : public WindowPlacementTest,
-                         public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
-};
-
-TEST_P(BadPlacementTest, fallsBackToTheDesignedPlacement) {
+    const auto set = [&](const char* name, const char* value) {
+        registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
+    };
+    const std::pair<const char*, const char*> bad[] = {
+        {"WindowLeft", "x"},    {"WindowTop", "12px"},    {"WindowWidth", "0"},
+        {"WindowHeight", "-5"}, {"WindowWidth", "40000"}, {"WindowHeight", " "}};
+    for (const auto& [name, value] : bad) {
+        WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
+        set(name, value);
+        EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt) << name << '=' << value;
+    }
+    // Maximized only by "1".
     WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
-    Set(GetParam().first, GetParam().second);
-    EXPECT_EQ(ReadWindowPlacement(ctx), std::nullopt);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, BadPlacementTest,
-    ::testing::Values(std::pair{"WindowLeft", "x"}, std::pair{"WindowTop", "12px"},
-                      std::pair{"WindowWidth", "0"}, std::pair{"WindowHeight", "-5"},
-                      std::pair{"WindowWidth", "40000"}, std::pair{"WindowHeight", " "}));
-
-TEST_F(WindowPlacementTest, isMaximizedOnlyByOne) {
-    WriteWindowPlacement(ctx, {10, 20, 700, 400, false});
-    Set("WindowMaximized", "yes");
+    set("WindowMaximized", "yes");
     EXPECT_FALSE(ReadWindowPlacement(ctx)->maximized);
-    Set("WindowMaximized", " 1 ");
+    set("WindowMaximized", " 1 ");
     EXPECT_TRUE(ReadWindowPlacement(ctx)->maximized);
 }
 
-}  // namespace
-
-TEST_F(MainViewsTest, leavesTheOutlookOutOnlyWhenAskedAndTheTableStaysTheSame) {
-    const MainViews made = RebuildMainViews(ctx, kAllNodeKey);
-    const MainViews left = RebuildMainViews(ctx, kAllNodeKey, Outlook::Left);
-    EXPECT_EQ(left.consumption.rows, made.consumption.rows);
-    ASSERT_EQ(made.forecast.strips.size(), 2u);
-    EXPECT_EQ(made.forecast.strips[0].stock, 45);
-    EXPECT_FALSE(made.history.total.rows.empty());
-    EXPECT_TRUE(left.forecast.strips.empty());
-    EXPECT_TRUE(left.history.total.rows.empty());
+// The proposed file name must be safe on every file system and never read as an option.
+TEST(ReportsTest, proposesAFileSafeNameWithTheOwnerAndTheDay) {
+    const double today = Day(2026, 3, 5);
+    EXPECT_EQ(ReportFileName("Erika Müller", today, "pdf"),
+              "Teststreifen-Nachweis-Erika-Müller-2026-03-05.pdf");
+    EXPECT_EQ(ReportFileName("- .Anna/Lena: B.", today, "csv"),
+              "Teststreifen-Nachweis-AnnaLena-B-2026-03-05.csv");
+    EXPECT_EQ(ReportFileName("..--", today, "pdf"), "Teststreifen-Nachweis-2026-03-05.pdf");
 }
+
+}  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
+#include "app/GuiCommandLine.h"
+#include "app/ProgramInfo.h"
 #include "app/Startup.h"
 #include "support/HostFixture.h"
 #include "text/TextHelpers.h"
@@ -12,46 +15,31 @@ using namespace stripstock;
 
 namespace {
 
-struct PathCase {
-    std::string diary;
-    char separator;
-    std::string folder;
-    std::string expected;
-};
-
-class CompanionPathTest : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(CompanionPathTest, namesTheCompanionAfterTheDiaryInTheProgramFolder) {
-    const PathCase& c = GetParam();
-    EXPECT_EQ(JoinPath(c.folder, CompanionFileName(c.diary, c.separator), c.separator), c.expected);
+TEST(CompanionPath, namesTheCompanionAfterTheDiaryInTheProgramFolder) {
+    struct Case {
+        std::string diary;
+        char separator;
+        std::string folder;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"C:\\Daten\\meier.vld", '\\', "C:\\Programme\\Streifen",
+         "C:\\Programme\\Streifen\\MEIER.VLT"},
+        {"C:\\Daten\\meier.vld", '\\', "D:\\", "D:\\MEIER.VLT"},
+        {"C:\\Daten\\meier.mdb", '\\', "C:\\P", "C:\\P\\MEIER.MDB"},
+        {"C:\\Daten\\A.VLD.VLD", '\\', "C:\\P", "C:\\P\\A.VLT.VLT"},
+        {"C:\\Daten\\Müller.Vld", '\\', "C:\\P", "C:\\P\\MÜLLER.VLT"},
+        {"/home/erika/meier.vld", '/', "/opt/streifen", "/opt/streifen/MEIER.VLT"},
+        {"/home/erika/meier.vld", '/', "/", "/MEIER.VLT"},
+        {"/home/erika/a.vld.vld", '/', "/opt/", "/opt/A.VLT.VLT"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(JoinPath(c.folder, CompanionFileName(c.diary, c.separator), c.separator),
+                  c.expected)
+            << c.diary;
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    BothSeparators, CompanionPathTest,
-    ::testing::Values(PathCase{"C:\\Daten\\meier.vld", '\\', "C:\\Programme\\Streifen",
-                               "C:\\Programme\\Streifen\\MEIER.VLT"},
-                      PathCase{"C:\\Daten\\meier.vld", '\\', "D:\\", "D:\\MEIER.VLT"},
-                      PathCase{"C:\\Daten\\meier.mdb", '\\', "C:\\P", "C:\\P\\MEIER.MDB"},
-                      PathCase{"C:\\Daten\\A.VLD.VLD", '\\', "C:\\P", "C:\\P\\A.VLT.VLT"},
-                      PathCase{"C:\\Daten\\Müller.Vld", '\\', "C:\\P", "C:\\P\\MÜLLER.VLT"},
-                      PathCase{"/home/erika/meier.vld", '/', "/opt/streifen",
-                               "/opt/streifen/MEIER.VLT"},
-                      PathCase{"/home/erika/meier.vld", '/', "/", "/MEIER.VLT"},
-                      PathCase{"/home/erika/a.vld.vld", '/', "/opt/", "/opt/A.VLT.VLT"}));
 
 // The program starts in its folder below a fresh host.
 using StartupTest = test::HostFixture;
-
-TEST_F(StartupTest, refusesWithoutAnOpenDiaryAndCreatesNothing) {
-    const StartupResult result = RunStartup(ctx, "");
-    EXPECT_TRUE(result.refused);
-    EXPECT_TRUE(ctx.IsLoading);
-    EXPECT_TRUE(ctx.StripDbPath.empty());
-    EXPECT_TRUE(fs::is_empty(programDir));
-    // The host and add-on keys are created all the same.
-    EXPECT_TRUE(registry->RegKeyExists(kHkeyLocalMachine,
-                                       "SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip"));
-}
 
 TEST_F(StartupTest, createsTheCompanionInTheProgramFolderAndFillsTheViews) {
     OpenDiary();
@@ -80,24 +68,16 @@ TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
     EXPECT_TRUE(result.stripList.empty());
 }
 
-struct LastMeterCase {
-    std::optional<std::string> stored;
-    int selection;
-};
-
-class LastMeterTest : public StartupTest, public ::testing::WithParamInterface<LastMeterCase> {};
-
-TEST_P(LastMeterTest, restoresTheMeterListPosition) {
+TEST_F(StartupTest, restoresTheMeterListPosition) {
     OpenDiary();
-    if (GetParam().stored) SetLastMeter(*GetParam().stored);
-    const StartupResult result = RunStartup(ctx, "");
-    EXPECT_EQ(result.meterSelection, GetParam().selection);
+    // The case without a stored value comes first: nothing removes it again.
+    const std::pair<std::optional<std::string>, int> cases[] = {
+        {std::nullopt, 0}, {" 26 ", 26}, {"27", -1}, {"-1", -1}, {"x", -1}};
+    for (const auto& [stored, selection] : cases) {
+        if (stored) SetLastMeter(*stored);
+        EXPECT_EQ(RunStartup(ctx, "").meterSelection, selection) << stored.value_or("<none>");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Positions, LastMeterTest,
-                         ::testing::Values(LastMeterCase{std::nullopt, 0},
-                                           LastMeterCase{" 26 ", 26}, LastMeterCase{"27", -1},
-                                           LastMeterCase{"-1", -1}, LastMeterCase{"x", -1}));
 
 TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     // Without ".VLD" and in the program folder, the diary's upper-cased name is the
@@ -105,17 +85,110 @@ TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     hostsim::InitOptions options;
     options.diaryPath = programDir + "/MEIER.MDB";
     hostsim::InitHost(*registry, options);
-
     const StartupResult result = RunStartup(ctx, "");
     ASSERT_FALSE(result.refused);
     EXPECT_EQ(ctx.StripDbPath, options.diaryPath);
     EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
-
     auto opened =
         ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(options.diaryPath, false, true);
     EXPECT_EQ(test::ErrorOf([&] { opened->OpenRecordset("strips", dao::dbOpenDynaset); }),
               dao::kErrInputTableNotFound)
         << "a strips table was added to the diary";
+}
+
+// A diary file used without the host: an empty registry store, a read-only program folder
+// and the user's data folder, not yet created.
+class DiaryStartupTest : public test::HostFixture {
+  protected:
+    void SetUp() override {
+        ctx.userDataDir = Path("daten/stripstock");
+        hostsim::CreateDiary(diary, "Erika", "Meier", hostsim::kDemoPassword);
+    }
+};
+
+TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolder) {
+    ctx.diaryFile = diary;
+    const StartupResult result = RunStartup(ctx, "");
+    ASSERT_FALSE(result.refused);
+    EXPECT_EQ(ctx.DiaryDbPath, diary);
+    EXPECT_EQ(ctx.StripDbPath, Path("daten/stripstock/MEIER.VLT"));
+    EXPECT_TRUE(fs::is_regular_file(ctx.StripDbPath));
+    EXPECT_TRUE(fs::is_empty(programDir));
+    EXPECT_EQ(result.consumption.owner, "Erika Meier");
+    ASSERT_FALSE(result.consumption.rows.empty());
+    EXPECT_EQ(result.consumption.rows.front().label, "Insgesamt");
+}
+
+TEST_F(DiaryStartupTest, aHostDiaryKeepsItsCompanionBesideTheProgram) {
+    registry->RegWriteString(kHkeyCurrentUser, hostsim::HostRegKeyFor("VELLIND4"), "DataBaseName",
+                             diary);
+    ASSERT_FALSE(RunStartup(ctx, "").refused);
+    EXPECT_EQ(ctx.StripDbPath, Path("program/MEIER.VLT"));
+    EXPECT_FALSE(fs::exists(ctx.userDataDir));
+}
+
+TEST_F(DiaryStartupTest, refusesWithTheReasonOrAHintAndCreatesNothing) {
+    const std::string refusal = "Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n";
+    StartupResult result = RunStartup(ctx, "");
+    ASSERT_TRUE(result.refused);
+    EXPECT_TRUE(ctx.IsLoading);
+    EXPECT_TRUE(ctx.StripDbPath.empty());
+    EXPECT_TRUE(fs::is_empty(programDir));
+    // The host and add-on keys are created all the same.
+    EXPECT_TRUE(registry->RegKeyExists(kHkeyLocalMachine,
+                                       "SOFTWARE\\Tarvenholme\\VELLIND4\\bonus\\TestStrip"));
+    EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
+              refusal + "Ohne VELLIND mit einer Tagebuchdatei starten: stripstock --diary DATEI");
+    ctx.diaryFile = dir.path().string();
+    EXPECT_EQ(RunStartup(ctx, "").refusalReason, "Das ist keine Datei: " + ctx.diaryFile);
+    ctx.diaryFile = Path("fehlt.vld");
+    result = RunStartup(ctx, "");
+    EXPECT_TRUE(result.refused);
+    EXPECT_TRUE(ctx.IsLoading);
+    EXPECT_TRUE(ctx.StripDbPath.empty());
+    EXPECT_FALSE(fs::exists(ctx.userDataDir));
+    EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
+              refusal + "Die Datei ist nicht vorhanden: " + ctx.diaryFile);
+}
+
+TEST_F(DiaryStartupTest, theCompanionInTheDataFolderIsNeverTheDiaryItself) {
+    // The user points --diary at the companion: it is read, but no table is added to it.
+    fs::create_directories(ctx.userDataDir);
+    const std::string companion = ctx.userDataDir + "/X.MDB";
+    hostsim::CreateDiary(companion, "Erika", "Meier", hostsim::kDemoPassword);
+    const auto sizeBefore = fs::file_size(companion);
+    ctx.diaryFile = companion;
+    ASSERT_FALSE(RunStartup(ctx, "").refused);
+    EXPECT_EQ(ctx.StripDbPath, companion);
+    EXPECT_EQ(fs::file_size(companion), sizeBefore);
+}
+
+using Action = GuiCommandLine::Action;
+
+TEST(GuiCommandLineTest, joinsTheHostsWordsTakesTheDiaryOptionAndRefusesBadOnes) {
+    const GuiCommandLine plain = ParseGuiCommandLine({});
+    EXPECT_EQ(plain.action, Action::Run);
+    EXPECT_EQ(plain.hostCommandLine, "");
+    EXPECT_EQ(plain.diaryFile, "");
+    EXPECT_EQ(ParseGuiCommandLine({"VELLIND5|a", "b"}).hostCommandLine, "VELLIND5|a b");
+    const GuiCommandLine diary = ParseGuiCommandLine({"--diary", "/d/meier.vld", "X"});
+    EXPECT_EQ(diary.action, Action::Run);
+    EXPECT_EQ(diary.diaryFile, "/d/meier.vld");
+    EXPECT_EQ(diary.hostCommandLine, "X");
+    EXPECT_EQ(ParseGuiCommandLine({"--diary=a b.vld"}).diaryFile, "a b.vld");
+    EXPECT_EQ(ParseGuiCommandLine({"--help"}).action, Action::Help);
+    EXPECT_EQ(ParseGuiCommandLine({"X", "-h"}).action, Action::Help);
+    EXPECT_EQ(ParseGuiCommandLine({"--version"}).action, Action::Version);
+    EXPECT_EQ(AboutText(), std::string("StripStock ") + STRIPSTOCK_VERSION +
+                               "\nVerwaltet Bezug, Verbrauch und Bestand von "
+                               "Blutzucker-Teststreifen.");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--diary"}, {"--diary", ""}, {"--diary="}, {"--dairy", "x"}}) {
+        const GuiCommandLine bad = ParseGuiCommandLine(args);
+        EXPECT_EQ(bad.action, Action::UsageError) << args.front();
+        EXPECT_FALSE(bad.error.empty());
+    }
+    EXPECT_NE(GuiHelpText().find("--diary FILE"), std::string::npos);
 }
 
 }  // namespace

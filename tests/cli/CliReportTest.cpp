@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "CliFixture.h"
+#include "data/Dao.h"
 
 namespace stripstock::test {
 namespace {
@@ -31,7 +32,6 @@ TEST_F(CliReportTest, writesTheReportAndTheLedgerFile) {
     ASSERT_EQ(Run({"report", Path("q.pdf"), "--from", "1.4.2009", "--to", "30.6.2009"}), kExitDone)
         << err.str();
     EXPECT_TRUE(err.str().empty()) << "Qt's platform notes stay out of the output";
-
     ASSERT_EQ(Run({"export-ledger", Path("n.csv")}), kExitDone) << err.str();
     EXPECT_EQ(ReadBytes(Path("n.csv")),
               "\xEF\xBB\xBF"
@@ -40,7 +40,7 @@ TEST_F(CliReportTest, writesTheReportAndTheLedgerFile) {
               "01.07.2009;Fehlmessung;2;Accutrend Compact\r\n");
 }
 
-TEST_F(CliReportTest, aFileThatCannotBeWrittenExitsFourWithTheReasonAndLeavesNothing) {
+TEST_F(CliReportTest, refusesAnUnwritableFileAnInvalidDateOrAnUnreadableLedgerAndLeavesNothing) {
     const std::string folder = Path("Ordner");
     fs::create_directory(folder);
     for (const char* command : {"report", "export-ledger"}) {
@@ -58,19 +58,64 @@ TEST_F(CliReportTest, aFileThatCannotBeWrittenExitsFourWithTheReasonAndLeavesNot
         fs::permissions(folder, fs::perms::owner_all);
     }
     EXPECT_TRUE(fs::is_empty(folder));
-}
-
-TEST_F(CliReportTest, refusesADateThatIsNoneAndAnUnreadableLedger) {
     EXPECT_EQ(Run({"report", Path("n.pdf"), "--from", "31.2.2009"}), kExitInputRefused);
     EXPECT_THAT(err.str(), HasSubstr("--from: kein Datum: 31.2.2009"));
     EXPECT_EQ(Run({"report"}), kExitUsage);
     EXPECT_FALSE(fs::exists(Path("n.pdf")));
-
     WriteBytes(ctx.StripDbPath, "kein Datenbank");
     EXPECT_EQ(Run({"export-ledger", Path("n.csv")}), kExitStorageFailure);
     EXPECT_EQ(Run({"report", Path("n.pdf")}), kExitStorageFailure);
     EXPECT_FALSE(fs::exists(Path("n.csv")));
     EXPECT_FALSE(fs::exists(Path("n.pdf")));
+}
+
+// Today is 1.3.2010. Since 1.2.2010, 28 days: "Ultra" (meter 25) 2 readings a day and 4 strips
+// lost, "Compact" (meter 24) 1 reading a day.
+class CliForecastTest : public test::CliFixture {
+  protected:
+    void SetUp() override {
+        OpenDiary();
+        CreateCompanion();
+        AddStrip("Ultra", "|25|");
+        AddStrip("Compact", "|24|");
+        AddLedger(test::Day(2010, 2, 1), 1, 70);
+        AddLedger(test::Day(2010, 2, 1), 2, 100);
+        AddLedger(test::Day(2010, 2, 15), 25, -4);
+        for (int d = 1; d <= 28; ++d) {
+            AddReadings(25, test::Day(2010, 2, d), 2);
+            AddReadings(24, test::Day(2010, 2, d), 1);
+        }
+    }
+};
+
+TEST_F(CliForecastTest, forecastPrintsTheTotalFirstThenEachDefinition) {
+    EXPECT_EQ(Output({"forecast"}),
+              "-1\tGesamt\t82\t3.1\t27.03.2010\t\n"
+              "1\tUltra\t10\t2.1\t05.03.2010\twarn\n"
+              "2\tCompact\t72\t1.0\t12.05.2010\t\n");
+
+    // A shorter warning period from the registry; an unusable rate window keeps its default.
+    registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "WarnDays", "3");
+    registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "RateDays", "nie");
+    EXPECT_THAT(Output({"forecast"}), HasSubstr("1\tUltra\t10\t2.1\t05.03.2010\t\n"));
+}
+
+TEST_F(CliForecastTest, historyByMonthOrQuarterForAllOrOneDefinition) {
+    EXPECT_EQ(Output({"history"}), "2010-02\t170\t88\t82\n2010-03\t0\t0\t82\n");
+    EXPECT_EQ(Output({"history", "--strip", "1"}), "2010-02\t70\t60\t10\n2010-03\t0\t0\t10\n");
+    EXPECT_EQ(Output({"history", "--by", "quarter", "--strip", "2"}), "2010-Q1\t100\t28\t72\n");
+    EXPECT_EQ(Run({"history", "--strip", "9"}), kExitInputRefused);
+    EXPECT_EQ(err.str(), "stripstock-cli: strip definition 9 not found\n");
+    EXPECT_EQ(Run({"history", "--by", "week"}), kExitUsage);
+}
+
+TEST_F(CliForecastTest, anUnreadableDiaryLeavesTheStocksEmptyAndSaysWhy) {
+    dao::SetDatabasePassword(diary, "anders");
+    EXPECT_EQ(Run({"forecast"}), kExitStorageFailure);
+    EXPECT_THAT(err.str(), HasSubstr("Das Tagebuch konnte nicht gelesen werden: das Kennwort"));
+    EXPECT_THAT(out.str(), HasSubstr("-1\tGesamt\t\t0.0\t\t\n1\tUltra\t\t0.0\t\t\n"));
+    EXPECT_EQ(Run({"history"}), kExitStorageFailure);
+    EXPECT_EQ(out.str(), "2010-02\t170\t4\t166\n2010-03\t0\t0\t166\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "host/RegistryBackend.h"
 #include "meters/ImportDesc.h"
+#include "meters/MeterTables.h"
 #include "support/HostFixture.h"
 #include "support/RecordingBackend.h"
 #include "tools/HostSim.h"
@@ -21,17 +22,15 @@ class ImportDescTest : public test::HostFixture {
             std::make_shared<test::RecordingBackend>(MakeFileRegistryBackend(Path("registry.reg")));
         registry = ctx.registry = std::make_shared<Registry>(m_backend);
         std::filesystem::create_directories(m_hostDir);
-        reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir);
+        registry->RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir);
     }
 
-    Registry& reg() { return *registry; }
     void Module(const std::string& name, std::optional<std::string> desc) {
         AddModule(name, "0", "COM1|9600|0|25", std::move(desc));
     }
     void Ini(const std::string& section, const std::string& key, const std::string& value) {
-        WriteImportIni(reg(), ctx.HostKeyName, section, key, value);
+        WriteImportIni(*registry, ctx.HostKeyName, section, key, value);
     }
-    void RawIni(const std::string& bytes) { test::WriteBytes(m_hostDir + "/import.ini", bytes); }
     std::string Desc(std::int16_t family, std::int16_t id, bool flag = true) {
         return GetImportDesc(ctx, family, id, flag);
     }
@@ -40,36 +39,40 @@ class ImportDescTest : public test::HostFixture {
     std::shared_ptr<test::RecordingBackend> m_backend;
 };
 
-TEST_F(ImportDescTest, tableNameWhenNoModuleIsRegistered) {
+TEST_F(ImportDescTest, tableNameUnlessARegisteredModuleDescribesTheMeter) {
     EXPECT_EQ(Desc(0, 25), "OneTouch Ultra");
     EXPECT_EQ(Desc(1, 3), "boso medicus PC");
-}
-
-TEST_F(ImportDescTest, registeredModuleGivesItsDescription) {
-    // Written as "desc" below "\MODULES", read as "Desc" below "\modules\": names ignore case.
-    Module("OneTouch Ultra", "Ultra am Küchentisch");
-    Ini("BG", "25", "from the file");
-    EXPECT_EQ(Desc(0, 25), "Ultra am Küchentisch");
-    EXPECT_EQ(Desc(0, 25, false), "Ultra am Küchentisch");
-}
-
-TEST_F(ImportDescTest, registeredModuleWithoutDescriptionGivesItsName) {
+    // A module without description gives the table's name, not its own spelling.
     Module("ONETOUCH ULTRA", std::nullopt);
     Module("Accutrend Compact", "");
     Ini("BG", "25", "from the file");
     EXPECT_EQ(Desc(0, 25, false), "OneTouch Ultra");
     EXPECT_EQ(Desc(0, 24, false), "Accutrend Compact");
+    // Written as "desc" below "\MODULES", read as "Desc" below "\modules\": names ignore case.
+    Module("OneTouch Ultra", "Ultra am Küchentisch");
+    EXPECT_EQ(Desc(0, 25), "Ultra am Küchentisch");
+    EXPECT_EQ(Desc(0, 25, false), "Ultra am Küchentisch");
+    EXPECT_EQ(GetModuleDesc(ctx, "Unknown", true), "Unknown");
+    EXPECT_EQ(GetModuleDesc(ctx, "Unknown", false), "");
+    Module("Known", "  Described  ");
+    EXPECT_EQ(GetModuleDesc(ctx, "known", false), "Described");
 }
 
-TEST_F(ImportDescTest, withoutFlagTheTableNameIsNotUsed) {
-    EXPECT_EQ(Desc(0, 25, false), "");
-    Module("25", "Module named after the number");
-    EXPECT_EQ(Desc(0, 25, false), "Module named after the number");
-    Ini("BG", "25", "Name in the file");
-    EXPECT_EQ(Desc(0, 25, false), "Name in the file");
+TEST_F(ImportDescTest, withoutTableNameTheFileThenTheNumberedModuleName) {
+    // 25 has a table name, but without the flag it is not used.
+    const std::pair<std::int16_t, bool> cases[] = {{25, false}, {0, true}, {115, true}, {-1, true}};
+    for (const auto& [id, flag] : cases) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(Desc(0, id, flag), "");
+        Module(std::to_string(id), "numbered module");
+        EXPECT_EQ(Desc(0, id, flag), "numbered module");
+        Ini("BG", std::to_string(id), "file name");
+        EXPECT_EQ(Desc(0, id, false), "file name");
+    }
 }
 
-TEST_F(ImportDescTest, gapInPressureTableFallsBackToFileThenNumberedModule) {
+TEST_F(ImportDescTest, fileSectionFollowsTheFamilyInTheHostsFolder) {
+    // A gap in the pressure table: the glucose section does not count.
     EXPECT_EQ(Desc(1, 9), "");
     Ini("BG", "9", "glucose meter nine");
     EXPECT_EQ(Desc(1, 9), "");
@@ -77,45 +80,33 @@ TEST_F(ImportDescTest, gapInPressureTableFallsBackToFileThenNumberedModule) {
     EXPECT_EQ(Desc(1, 9), "9");
     Ini("BP", "9", "Tensio 9");
     EXPECT_EQ(Desc(1, 9), "Tensio 9");
-}
-
-TEST_F(ImportDescTest, fileSectionFollowsTheFamily) {
     Ini("BG", "120", "glucose 120");
     Ini("BP", "120", "pressure 120");
     EXPECT_EQ(Desc(0, 120), "glucose 120");
     EXPECT_EQ(Desc(1, 120), "pressure 120");
-}
-
-TEST_F(ImportDescTest, missingPathSkipsTheFile) {
-    Ini("BG", "120", "glucose 120");
-    reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", "");
+    registry->RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir + "//");
+    EXPECT_EQ(Desc(0, 120), "glucose 120");
+    registry->RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", "");
     EXPECT_EQ(Desc(0, 120), "");
     Module("120", "module 120");
     EXPECT_EQ(Desc(0, 120), "module 120");
 }
 
-TEST_F(ImportDescTest, doubledSeparatorsInPathAreCollapsed) {
-    Ini("BG", "120", "glucose 120");
-    reg().RegWriteString(kHkeyLocalMachine, ctx.HostRegKey, "path", m_hostDir + "//");
-    EXPECT_EQ(Desc(0, 120), "glucose 120");
-}
-
 TEST_F(ImportDescTest, fileValuesAreReadTheWindowsWay) {
-    std::string longName(300, 'x');
-    RawIni(
-        "; names of the import modules\r\n"
-        "[bg]\r\n"
-        "  120   =   Spaced Out   \r\n"
-        "121=\"  Quoted  \"\r\n"
-        ";122=commented out\r\n"
-        "123=first\r\n"
-        "123=second\r\n"
-        "124=" +
-        longName +
-        "\r\n"
-        "125=Zuckerz\xE4hler \x80\r\n"
-        "[Bp]\r\n"
-        "9=Tensio\r\n");
+    test::WriteBytes(m_hostDir + "/import.ini",
+                     "; names of the import modules\r\n"
+                     "[bg]\r\n"
+                     "  120   =   Spaced Out   \r\n"
+                     "121=\"  Quoted  \"\r\n"
+                     ";122=commented out\r\n"
+                     "123=first\r\n"
+                     "123=second\r\n"
+                     "124=" +
+                         std::string(300, 'x') +
+                         "\r\n"
+                         "125=Zuckerz\xE4hler \x80\r\n"
+                         "[Bp]\r\n"
+                         "9=Tensio\r\n");
     EXPECT_EQ(Desc(0, 120), "Spaced Out");
     EXPECT_EQ(Desc(0, 121), "  Quoted  ");
     EXPECT_EQ(Desc(0, 122), "");
@@ -125,58 +116,30 @@ TEST_F(ImportDescTest, fileValuesAreReadTheWindowsWay) {
     EXPECT_EQ(Desc(1, 9), "Tensio");
 }
 
-class IdWithoutTableRow : public ImportDescTest,
-                          public ::testing::WithParamInterface<std::int16_t> {};
-
-TEST_P(IdWithoutTableRow, usesOnlyTheFallbacks) {
-    const std::int16_t id = GetParam();
-    EXPECT_EQ(Desc(0, id, true), "");
-    Module(std::to_string(id), "numbered module");
-    EXPECT_EQ(Desc(0, id, true), "numbered module");
-    Ini("BG", std::to_string(id), "file name");
-    EXPECT_EQ(Desc(0, id, false), "file name");
-}
-
-INSTANTIATE_TEST_SUITE_P(Ids, IdWithoutTableRow, ::testing::Values(0, 115, -1));
-
-class GlucoseFamily : public ImportDescTest, public ::testing::WithParamInterface<std::int16_t> {};
-
-TEST_P(GlucoseFamily, behavesLikeFamilyZero) {
-    const std::int16_t family = GetParam();
-    EXPECT_EQ(Desc(family, 24), "Accutrend Compact");
+TEST_F(ImportDescTest, familiesOtherThanGlucoseAndPressureLookNowhere) {
+    const std::int16_t glucose[] = {0, 2, 3, 4, 5, 6};
+    for (const std::int16_t family : glucose)
+        EXPECT_EQ(Desc(family, 24), "Accutrend Compact") << family;
     Module("Accutrend Compact", "Accu-Chek Compact");
-    EXPECT_EQ(Desc(family, 24), "Accu-Chek Compact");
     Ini("BG", "200", "two hundred");
-    EXPECT_EQ(Desc(family, 200), "two hundred");
-}
-
-INSTANTIATE_TEST_SUITE_P(Families, GlucoseFamily, ::testing::Values(0, 2, 3, 4, 5, 6));
-
-class FamilyWithoutNames : public ImportDescTest,
-                           public ::testing::WithParamInterface<std::int16_t> {};
-
-TEST_P(FamilyWithoutNames, isEmptyWithoutLookingAnywhere) {
+    for (const std::int16_t family : glucose) {
+        EXPECT_EQ(Desc(family, 24), "Accu-Chek Compact") << family;
+        EXPECT_EQ(Desc(family, 200), "two hundred") << family;
+    }
     Module("25", "numbered module");
     Module("OneTouch Ultra", "registered");
     Ini("BG", "25", "file name");
     Ini("BP", "25", "file name");
     m_backend->calls = 0;
-    EXPECT_EQ(Desc(GetParam(), 25, true), "");
-    EXPECT_EQ(Desc(GetParam(), 25, false), "");
+    for (const std::int16_t family : {7, -1, 8, 32767}) {
+        EXPECT_EQ(Desc(family, 25, true), "") << family;
+        EXPECT_EQ(Desc(family, 25, false), "") << family;
+    }
     EXPECT_EQ(m_backend->calls, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, FamilyWithoutNames, ::testing::Values(7, -1, 8, 32767));
-
-TEST_F(ImportDescTest, moduleDescLookup) {
-    EXPECT_EQ(GetModuleDesc(ctx, "Unknown", true), "Unknown");
-    EXPECT_EQ(GetModuleDesc(ctx, "Unknown", false), "");
-    Module("Known", "  Described  ");
-    EXPECT_EQ(GetModuleDesc(ctx, "known", false), "Described");
-}
-
 TEST_F(ImportDescTest, demoHostNamesItsMeters) {
-    hostsim::CreateDemo(reg(), Path("demo"), 40000.0, ctx.HostKeyName);
+    hostsim::CreateDemo(*registry, Path("demo"), 40000.0, ctx.HostKeyName);
     EXPECT_EQ(Desc(0, 24), "Accu-Chek Compact");
     EXPECT_EQ(Desc(0, 25), "OneTouch Ultra, UltraSmart");
     EXPECT_EQ(Desc(0, 28), "Accu-Chek Active");
@@ -190,6 +153,35 @@ TEST(ImportDescWithoutRegistry, fallsBackToTheNameOnly) {
     ctx.HostRegKey = hostsim::HostRegKeyFor(hostsim::kDefaultHostKey);
     EXPECT_EQ(GetImportDesc(ctx, 0, 25, true), "OneTouch Ultra");
     EXPECT_EQ(GetImportDesc(ctx, 0, 25, false), "");
+}
+
+TEST(MeterTables, positionsMapToCodesAndBothListsAgreeOnTheFirstElevenOnly) {
+    const std::pair<std::int16_t, std::int16_t> cases[] = {
+        {0, 1}, {10, 23}, {13, 26}, {14, 24}, {22, 39}, {-1, 0}, {23, 0}, {-32768, 0}, {32767, 0}};
+    for (const auto& [position, code] : cases) EXPECT_EQ(MeterCodeAt(position), code) << position;
+    ASSERT_EQ(FaultyMeterNames().size(), 23u);
+    ASSERT_EQ(MainMeterList().size(), 27u);
+    for (std::int16_t pos = 0; pos <= 10; ++pos)
+        EXPECT_EQ(MainMeterList()[static_cast<std::size_t>(pos)].itemData, MeterCodeAt(pos)) << pos;
+    EXPECT_NE(MainMeterList()[11].itemData, MeterCodeAt(11));
+}
+
+int NamedIds(std::int16_t family) {
+    int named = 0;
+    for (int id = -5; id <= 200; ++id)
+        named += BuiltInDeviceName(family, static_cast<std::int16_t>(id)).has_value() ? 1 : 0;
+    return named;
+}
+
+TEST(BuiltInDeviceName, glucoseCoversOneTo114AndPressureNamesFourteenOfThirtyFive) {
+    EXPECT_EQ(NamedIds(0), 114);
+    EXPECT_TRUE(BuiltInDeviceName(0, 1) && BuiltInDeviceName(0, 114));
+    EXPECT_EQ(BuiltInDeviceName(6, 24), BuiltInDeviceName(0, 24));
+    EXPECT_EQ(NamedIds(1), 14);
+    EXPECT_TRUE(BuiltInDeviceName(1, 35));
+    EXPECT_FALSE(BuiltInDeviceName(1, 9));
+    EXPECT_FALSE(BuiltInDeviceName(7, 1));
+    EXPECT_FALSE(BuiltInDeviceName(-1, 1));
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 
 #include <gmock/gmock.h>
 
-#include "StripsFixture.h"
+#include <filesystem>
+
+#include "data/Schema.h"
+#include "support/HostFixture.h"
+#include "support/RawSql.h"
 
 namespace stripstock::test {
 namespace {
@@ -10,26 +14,21 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class CatalogueTest : public StripsFixture {};
+using CatalogueTest = CompanionFixture;
 
-TEST_F(CatalogueTest, emptyTableGivesEmptyList) {
+TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderOrNoneWithoutDatabase) {
     EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath), IsEmpty());
+    EXPECT_THAT(LoadStripList(ctx, Path("missing.VLT")), IsEmpty());
+    EXPECT_THAT(LoadStripList(ctx, ""), IsEmpty());
+    EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, 42), "(**)");
+    EXPECT_EQ(GetMeterInList(ctx, Path("missing.VLT"), 1), "(**)");
     EXPECT_TRUE(SessionClosed());
-}
-
-TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderKeepingDuplicates) {
     const auto a = AddStrip("  Accu Chek  ");
     const auto b = AddStrip("Accu Chek");
     const auto c = AddStrip("\tBeta\x01");
     EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath),
                 ElementsAre(Entry("Accu Chek", a), Entry("Accu Chek", b), Entry("Beta", c)));
     EXPECT_EQ(Strips()[0].desc, "  Accu Chek  ");  // the stored name is not changed
-}
-
-TEST_F(CatalogueTest, unreadableDatabaseGivesEmptyList) {
-    EXPECT_THAT(LoadStripList(ctx, Path("missing.VLT")), IsEmpty());
-    EXPECT_THAT(LoadStripList(ctx, ""), IsEmpty());
-    EXPECT_TRUE(SessionClosed());
 }
 
 TEST_F(CatalogueTest, stripNameInReadsTheLoadedList) {
@@ -40,66 +39,34 @@ TEST_F(CatalogueTest, stripNameInReadsTheLoadedList) {
     EXPECT_EQ(StripNameIn(stripList, 0), "");
     EXPECT_EQ(StripNameIn(stripList, -a), "");
     EXPECT_EQ(StripNameIn({}, a), "");
-
     DeleteStrip(a);
     EXPECT_EQ(StripNameIn(stripList, a), "Alpha");  // no database query until reloaded
     stripList = LoadStripList(ctx, ctx.StripDbPath);
     EXPECT_EQ(StripNameIn(stripList, a), "");
 }
 
-struct InListCase {
-    std::string appliesTo;
-    std::string expected;
-};
-
-class MeterInListTest : public CatalogueTest, public ::testing::WithParamInterface<InListCase> {};
-
-TEST_P(MeterInListTest, turnsAppliesToIntoSqlInList) {
-    const auto id = AddStrip("S", GetParam().appliesTo);
-    EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, id), GetParam().expected);
+TEST_F(CatalogueTest, turnsAppliesToIntoSqlInList) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"|12||15|", "(12,15)"}, {"|7|", "(7)"},          {"", "(**)"},
+        {"|12||12|", "(12,12)"}, {" |3||30| ", "(3,30)"}, {"|1||2||3|", "(1,2,3)"},
+        {"|1||||2|", "(1,,2)"},  // "||" is merged in a single pass, not repeatedly
+    };
+    for (const auto& [appliesTo, expected] : cases)
+        EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, AddStrip("S", appliesTo)), expected)
+            << appliesTo;
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, MeterInListTest,
-                         ::testing::Values(InListCase{"|12||15|", "(12,15)"},
-                                           InListCase{"|7|", "(7)"}, InListCase{"", "(**)"},
-                                           InListCase{"|12||12|", "(12,12)"},
-                                           InListCase{" |3||30| ", "(3,30)"},
-                                           InListCase{"|1||2||3|", "(1,2,3)"},
-                                           // "||" is merged in a single pass, not repeatedly
-                                           InListCase{"|1||||2|", "(1,,2)"}));
+using EnsureStripsTableTest = CompanionFixture;
 
-TEST_F(CatalogueTest, meterInListWithoutRowOrDatabaseIsStarStar) {
-    EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, 42), "(**)");
-    EXPECT_EQ(GetMeterInList(ctx, Path("missing.VLT"), 1), "(**)");
-    EXPECT_TRUE(SessionClosed());
-}
-
-class EnsureStripsTableTest : public StripsFixture {
-  protected:
+TEST_F(EnsureStripsTableTest, addsEmptyTableWithFiveColumnsOnceAndLeavesForeignFilesAlone) {
     // A companion database from before the strip catalogue: only the ledger table.
-    void MakeOldCompanion() {
-        std::filesystem::remove(ctx.StripDbPath);
-        auto db = ctx.engines->Create("DAO.DBEngine.36")
-                      ->CreateDatabase(ctx.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
-        auto table = db->CreateTableDef("teststrips");
-        auto id = table.CreateField("ID", dao::dbLong);
-        id.Attributes = dao::dbAutoIncrField;
-        table.AppendField(id);
-        table.AppendField(table.CreateField("Amount", dao::dbInteger));
-        db->AppendTableDef(table);
-        db->Close();
-    }
-};
-
-TEST_F(EnsureStripsTableTest, addsEmptyTableWithFiveColumnsOnce) {
-    MakeOldCompanion();
+    std::filesystem::remove(ctx.StripDbPath);
+    Sql(ctx.StripDbPath)
+        .Exec("CREATE TABLE teststrips (ID INTEGER PRIMARY KEY AUTOINCREMENT, Amount SHORT);");
     EXPECT_THROW(Strips(), dao::JetError);
-
     EnsureStripsTable(ctx);
     EXPECT_THAT(Strips(), IsEmpty());
-
-    const auto id = AddStrip("Alpha", "|7|", "Maker", "123");
-    EXPECT_EQ(id, 1);
+    EXPECT_EQ(AddStrip("Alpha", "|7|", "Maker", "123"), 1);
     EnsureStripsTable(ctx);  // a second start changes nothing
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 1u);
@@ -107,17 +74,9 @@ TEST_F(EnsureStripsTableTest, addsEmptyTableWithFiveColumnsOnce) {
     EXPECT_EQ(rows[0].manufacturer, "Maker");
     EXPECT_EQ(rows[0].pzn, "123");
     EXPECT_EQ(rows[0].appliesTo, "|7|");
-}
-
-TEST_F(EnsureStripsTableTest, leavesExistingTableAndForeignFilesAlone) {
-    AddStrip("Alpha");
-    EnsureStripsTable(ctx);
-    EXPECT_EQ(Strips().size(), 1u);
-
     WriteBytes(ctx.StripDbPath, "this is no database\n");
     EnsureStripsTable(ctx);
     EXPECT_EQ(ReadBytes(ctx.StripDbPath), "this is no database\n");
-
     ctx.StripDbPath = Path("missing.VLT");
     EnsureStripsTable(ctx);
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));

@@ -2,8 +2,9 @@
 
 #include <gmock/gmock.h>
 
-#include "StripsFixture.h"
 #include "strips/Catalogue.h"
+#include "strips/StripChanges.h"
+#include "support/HostFixture.h"
 
 namespace stripstock::test {
 namespace {
@@ -11,9 +12,19 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class MeterListTest : public StripsFixture {};
+class StripPropertiesTest : public CompanionFixture {
+  protected:
+    SaveOutcome Save(std::int32_t id, const std::vector<ListEntry>& meters,
+                     const std::vector<bool>& selected, const std::string& name = "Strip",
+                     const std::string& manufacturer = "Maker", const std::string& pzn = "42") {
+        return SaveStrip(ctx, id, name, manufacturer, pzn, meters, selected);
+    }
+};
 
-TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
+TEST_F(StripPropertiesTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
+    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
+    ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
+    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
     AddModule("M1", "0", "a|b|c|12", "Alpha");
     AddModule("M2", "1", "a|b|c|15", "Kind one");
     AddModule("M3", std::nullopt, "a|b|c|7|x", "No kind");
@@ -28,64 +39,38 @@ TEST_F(MeterListTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder)
     AddModule("MC", std::nullopt, std::nullopt, "No parameter");
     AddModule("MD", " 1", "a|b|c|40", "Kind one with blank");
     AddModule("ME", "1e9", "a|b|c|41", "Huge kind");
-
     EXPECT_THAT(LoadMeterList(ctx), ElementsAre(Entry("Alpha", 12), Entry("No kind", 7),
                                                 Entry("Same code", 12), Entry("", 30)));
 }
 
-TEST_F(MeterListTest, noModulesKeyOrNoModulesGiveEmptyList) {
-    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
-    ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
-    EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
-}
-
-class StripPropertiesTest : public StripsFixture {
-  protected:
-    SaveOutcome Save(std::int32_t id, const std::vector<ListEntry>& meters,
-                     const std::vector<bool>& selected, const std::string& name = "Strip",
-                     const std::string& manufacturer = "Maker", const std::string& pzn = "42") {
-        return SaveStrip(ctx, id, name, manufacturer, pzn, meters, selected);
-    }
-};
-
-TEST_F(StripPropertiesTest, newDefinitionStoresCodesInListOrderAndLoadsBack) {
+TEST_F(StripPropertiesTest, storesCodesInListOrderAndMatchesThemBetweenBars) {
     ASSERT_TRUE(Save(0, Meters({12, 15}), {true, true}).saved);
     ASSERT_TRUE(Save(0, Meters({15, 3, 12}), {true, false, true}).saved);
+    EXPECT_TRUE(Save(0, {}, {}, "", "", "").saved);
     const auto rows = Strips();
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].appliesTo, "|12||15|");
     EXPECT_EQ(rows[1].appliesTo, "|15||12|");
-
+    EXPECT_EQ(rows[2].desc + rows[2].manufacturer + rows[2].pzn + rows[2].appliesTo, "");
     const StripForm form = LoadStrip(ctx, rows[1].id, Meters({3, 12, 15}));
     EXPECT_TRUE(form.found);
     EXPECT_EQ(form.name, "Strip");
     EXPECT_EQ(form.manufacturer, "Maker");
     EXPECT_EQ(form.pzn, "42");
     EXPECT_THAT(form.selected, ElementsAre(false, true, true));
-}
-
-TEST_F(StripPropertiesTest, codesAreMatchedBetweenBars) {
-    const auto id = AddStrip("S", "|30|");
-    EXPECT_THAT(LoadStrip(ctx, id, Meters({3, 30})).selected, ElementsAre(false, true));
+    // Codes are matched between bars.
+    const auto id30 = AddStrip("S", "|30|");
+    EXPECT_THAT(LoadStrip(ctx, id30, Meters({3, 30})).selected, ElementsAre(false, true));
     const auto both = AddStrip("S", "|3||30|");
     EXPECT_THAT(LoadStrip(ctx, both, Meters({3, 30})).selected, ElementsAre(true, true));
-}
-
-TEST_F(StripPropertiesTest, repeatedModuleCodeIsSelectedTwiceAndSavedTwice) {
+    // A repeated code is selected twice and saved twice.
     const auto id = AddStrip("S", "|12|");
     const auto meters = Meters({12, 12});
-    const StripForm form = LoadStrip(ctx, id, meters);
-    EXPECT_THAT(form.selected, ElementsAre(true, true));
-    ASSERT_TRUE(Save(id, meters, form.selected).saved);
-    EXPECT_EQ(Strips()[0].appliesTo, "|12||12|");
+    const auto selected = LoadStrip(ctx, id, meters).selected;
+    EXPECT_THAT(selected, ElementsAre(true, true));
+    ASSERT_TRUE(Save(id, meters, selected).saved);
+    EXPECT_EQ(Strips().back().appliesTo, "|12||12|");
     EXPECT_EQ(GetMeterInList(ctx, ctx.StripDbPath, id), "(12,12)");
-}
-
-TEST_F(StripPropertiesTest, emptyDialogAddsEmptyRow) {
-    EXPECT_TRUE(Save(0, {}, {}, "", "", "").saved);
-    const auto rows = Strips();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].desc + rows[0].manufacturer + rows[0].pzn + rows[0].appliesTo, "");
 }
 
 TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
@@ -101,14 +86,13 @@ TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
     EXPECT_EQ(rows[1].manufacturer, " M ");
     EXPECT_EQ(rows[1].pzn, "P ");
     EXPECT_EQ(rows[1].appliesTo, "|9|");
-
     const StripForm form = LoadStrip(ctx, id, {});
     EXPECT_EQ(form.name, "New");
     EXPECT_EQ(form.manufacturer, "M");
     EXPECT_EQ(form.pzn, "P");
 }
 
-TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
+TEST_F(StripPropertiesTest, vanishedDefinitionOrDatabaseLoadsEmptyAndSaveChangesNothing) {
     // The first definition vanishes: a save that lost its ID would land on "Keep".
     const auto gone = AddStrip("Gone", "|7|");
     AddStrip("Keep", "|7|");
@@ -118,22 +102,18 @@ TEST_F(StripPropertiesTest, vanishedDefinitionLoadsEmptyAndSaveChangesNothing) {
     EXPECT_EQ(form.name, "");
     EXPECT_THAT(form.selected, ElementsAre(false));
     EXPECT_FALSE(LoadStrip(ctx, 0, {}).found);
-
     EXPECT_TRUE(Save(gone, Meters({7}), {true}).saved);
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].desc, "Keep");
-}
 
-TEST_F(StripPropertiesTest, unwritableDatabaseReportsFailure) {
-    // The cause follows on a second line.
+    // An unwritable database: the cause follows on a second line.
     const std::string expected = "Der Teststreifen konnte nicht gespeichert werden !\n";
     ctx.StripDbPath = Path("missing.VLT");
     SaveOutcome outcome = Save(0, {}, {});
     EXPECT_FALSE(outcome.saved);
     EXPECT_EQ(outcome.message, expected + ctx.StripDbPath + ": die Datei fehlt");
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
-
     ctx.StripDbPath = Path("text.VLT");
     WriteBytes(ctx.StripDbPath, "no database");
     outcome = Save(0, {}, {});
@@ -143,7 +123,7 @@ TEST_F(StripPropertiesTest, unwritableDatabaseReportsFailure) {
     EXPECT_EQ(ReadBytes(ctx.StripDbPath), "no database");
 }
 
-TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWholly) {
+TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWhollyAndFullLengthIsKept) {
     const auto id = AddStrip("Keep", "|7|", "Maker", "1");
     const std::string tooLong(kStripTextMaxLength + 1, 'x');
     for (int column = 0; column < 3; ++column) {
@@ -161,14 +141,80 @@ TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWholly) {
     EXPECT_EQ(rows[0].desc, "Keep");
     EXPECT_EQ(rows[0].manufacturer, "Maker");
     EXPECT_EQ(rows[0].appliesTo, "|7|");
-}
 
-TEST_F(StripPropertiesTest, fullLengthTextsAreCountedInCharacters) {
+    // Full-length texts are counted in characters.
     std::string umlauts;
     for (int i = 0; i < kStripTextMaxLength; ++i) umlauts += "ä";
     EXPECT_EQ(StripTextLength(umlauts), 255u);
     ASSERT_TRUE(Save(0, {}, {}, umlauts, std::string(255, 'm')).saved);
-    EXPECT_EQ(Strips()[0].desc, umlauts);
+    EXPECT_EQ(Strips().at(1).desc, umlauts);
+}
+
+TEST(StripSelection, editTargetIsTheSelectedPositiveId) {
+    const std::vector<ListEntry> list{{"A", 4}, {"B", 0}};
+    EXPECT_EQ(EditTargetId(list, 0), 4);
+    EXPECT_EQ(EditTargetId(list, 1), 0);
+    EXPECT_EQ(EditTargetId(list, -1), 0);
+    EXPECT_EQ(EditTargetId(list, 2), 0);
+    EXPECT_EQ(EditTargetId({}, 0), 0);
+    EXPECT_EQ(SelectedStripId({}, 0), 0);
+}
+
+TEST_F(StripPropertiesTest, deletesOnlyTheSelectedDefinitionNotItsLedgerRows) {
+    const auto keep = AddStrip("Keep");
+    const auto gone = AddStrip("Gone");
+    AddLedger(40000.0, gone, 50);
+    DeleteStripDefinition(ctx, SelectedStripId({}, -1));
+    EXPECT_EQ(LoadStripList(ctx, ctx.StripDbPath).size(), 2u);
+    EXPECT_TRUE(DeleteStripDefinition(ctx, SelectedStripId(stripList, 1)));
+    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    ASSERT_EQ(stripList.size(), 1u);
+    EXPECT_EQ(stripList[0].itemData, keep);
+    EXPECT_EQ(StripNameIn(stripList, gone), "");
+    EXPECT_TRUE(SessionClosed());
+    ASSERT_EQ(LedgerRows().size(), 1u);
+    EXPECT_EQ(dao::ToLong(LedgerRows()[0].type), gone);
+    DeleteStripDefinition(ctx, stripList[0].itemData);
+    EXPECT_TRUE(LoadStripList(ctx, ctx.StripDbPath).empty());
+}
+
+StripChanges Changes(std::optional<std::string> name, std::optional<std::string> pzn = {},
+                     std::optional<std::vector<bool>> selected = {}) {
+    StripChanges changes;
+    changes.name = std::move(name);
+    changes.pzn = std::move(pzn);
+    changes.selected = std::move(selected);
+    return changes;
+}
+
+TEST_F(StripPropertiesTest, givenFieldsReplaceTheStoredOnesAndTheOthersStay) {
+    const auto id = AddStrip("Old", "|7|", "Maker", "0123");
+    const auto meters = Meters({7, 9});
+    ASSERT_TRUE(SaveStripChanges(ctx, id, Changes("New"), meters).saved);
+    auto row = Strips().at(0);
+    EXPECT_EQ(row.desc, "New");
+    EXPECT_EQ(row.manufacturer, "Maker");
+    EXPECT_EQ(row.pzn, "0123");
+    EXPECT_EQ(row.appliesTo, "|7|");
+    // Meters given as none clear the assignment; the texts stay.
+    ASSERT_TRUE(
+        SaveStripChanges(ctx, id, Changes({}, {}, std::vector<bool>{false, false}), meters).saved);
+    row = Strips().at(0);
+    EXPECT_EQ(row.desc, "New");
+    EXPECT_EQ(row.appliesTo, "");
+    // A new definition starts empty.
+    ASSERT_TRUE(SaveStripChanges(ctx, 0, Changes({}, "9"), meters).saved);
+    row = Strips().at(1);
+    EXPECT_EQ(row.desc + row.manufacturer + row.appliesTo, "");
+    EXPECT_EQ(row.pzn, "9");
+
+    // A definition that cannot be loaded is neither blanked nor added.
+    const SaveOutcome outcome = SaveStripChanges(ctx, row.id + 1, Changes("X"), Meters({7}));
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_EQ(outcome.message, kStripSaveFailedMessage);
+    const auto rows = Strips();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].desc, "New");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "meters/PrivateProfile.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/TestHost.h"
 #include "text/OleDate.h"
 #include "tools/HostCli.h"
 #include "tools/HostSim.h"
@@ -70,19 +71,34 @@ class HostSimTest : public ::testing::Test {
         return opt.diaryPath;
     }
 
+    // The host's command line as is, and on the store of this test.
+    int RunRaw(const std::vector<std::string>& args) {
+        std::ostringstream output;
+        std::ostringstream errors;
+        const int rc = RunHostCli(args, output, errors);
+        out = output.str();
+        err = errors.str();
+        return rc;
+    }
+    int Run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--registry", m_registryFile});
+        return RunRaw(args);
+    }
+
     test::TempDir m_tmp;
+    std::string out;
+    std::string err;
     std::string m_registryFile = m_tmp / "registry.reg";
     Registry m_reg{MakeFileRegistryBackend(m_registryFile)};
     std::string m_hostKey = HostRegKeyFor(kDefaultHostKey);
 };
 
-TEST_F(HostSimTest, initRegistersAReadableDiary) {
+TEST_F(HostSimTest, initRegistersAReadableDiaryInTheHiveAndHostKeyGiven) {
     const std::string diary = Init("secret");
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "DataBaseName"), diary);
     EXPECT_EQ(Read(kHkeyCurrentUser, m_hostKey, "DataBaseName"), "");
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), (m_tmp.path() / "diary").string());
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
-
     auto db = OpenDiary(diary, "secret");
     auto rs = db->OpenRecordset("SELECT * FROM patdat", dao::dbOpenSnapshot);
     ASSERT_FALSE(rs->Eof());
@@ -98,16 +114,8 @@ TEST_F(HostSimTest, initRegistersAReadableDiary) {
     rs->Close();
     db->Close();
     EXPECT_TRUE(Readings(diary, "secret").empty());
-
-    try {
-        OpenDiary(diary, "wrong");
-        ADD_FAILURE() << "opened with a wrong password";
-    } catch (const dao::JetError& e) {
-        EXPECT_EQ(e.number(), dao::kErrNotValidPassword);
-    }
-}
-
-TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
+    EXPECT_EQ(test::ErrorOf([&] { OpenDiary(diary, "wrong"); }), dao::kErrNotValidPassword);
+    // Another host key in the current user's hive leaves this one alone.
     InitOptions opt;
     opt.diaryPath = m_tmp / "cu.vld";
     opt.hive = kHkeyCurrentUser;
@@ -117,36 +125,22 @@ TEST_F(HostSimTest, initInCurrentUserHiveLeavesMachineHiveWithoutDiary) {
     EXPECT_EQ(Read(kHkeyCurrentUser, key, "DataBaseName"), opt.diaryPath);
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "DataBaseName"), "");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "path"), m_tmp.path().string());
-    EXPECT_EQ(RegisteredDiary(m_reg), "");
+    EXPECT_EQ(RegisteredDiary(m_reg), diary);
 }
 
-TEST_F(HostSimTest, existingDiaryIsNeverReplaced) {
-    const std::string diary = Init();
-    AddReadings(diary, 25, kDay1, 2);
-    EXPECT_THROW(Init(), HostSimError);
-    EXPECT_EQ(Readings(diary).size(), 2u);
-}
-
-TEST_F(HostSimTest, addReadingsStoresDayTimeAndMethod) {
+TEST_F(HostSimTest, readingsGoIntoAnExistingDiaryWhichInitNeverReplaces) {
+    EXPECT_THROW(AddReadings(m_tmp / "missing.vld", 25, kDay1, 1), HostSimError);
+    EXPECT_THROW(Generate(m_tmp / "missing.vld", kDay1, kDay1, 1, {25}, 1), HostSimError);
     const std::string diary = Init();
     AddReadings(diary, 24, kDay1 + 0.75, 3, 0.25);
     AddReadings(diary, 33, kDay1 + 1, 1);
-    const auto rows = Readings(diary);
-    ASSERT_EQ(rows.size(), 4u);
-    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
-                            [](const Row& r) {
-                                return std::get<0>(r) == kDay1 && std::get<1>(r) == 0.25 &&
-                                       std::get<3>(r) == 24;
-                            }),
-              3);
-    EXPECT_EQ(std::get<0>(rows.back()), kDay1 + 1);
-    EXPECT_EQ(std::get<1>(rows.back()), 0.5);
-    EXPECT_EQ(std::get<3>(rows.back()), 33);
-}
-
-TEST_F(HostSimTest, readingsNeedAnExistingDiary) {
-    EXPECT_THROW(AddReadings(m_tmp / "missing.vld", 25, kDay1, 1), HostSimError);
-    EXPECT_THROW(Generate(m_tmp / "missing.vld", kDay1, kDay1, 1, {25}, 1), HostSimError);
+    EXPECT_THROW(Init(), HostSimError);
+    std::vector<std::tuple<double, double, std::int64_t>> seen;
+    for (const auto& [day, time, value, method] : Readings(diary))
+        seen.emplace_back(day, time, method);
+    EXPECT_EQ(seen,
+              (std::vector<std::tuple<double, double, std::int64_t>>{
+                  {kDay1, 0.25, 24}, {kDay1, 0.25, 24}, {kDay1, 0.25, 24}, {kDay1 + 1, 0.5, 33}}));
 }
 
 TEST_F(HostSimTest, generateIsDeterministicForASeed) {
@@ -160,7 +154,6 @@ TEST_F(HostSimTest, generateIsDeterministicForASeed) {
     }
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_NE(runs[0], runs[2]);
-
     ASSERT_EQ(runs[0].size(), 40u);
     for (const Row& r : runs[0]) {
         const auto [day, time, value, method] = r;
@@ -177,7 +170,7 @@ TEST_F(HostSimTest, generateIsDeterministicForASeed) {
                                 [m](const Row& r) { return std::get<3>(r) == m; }));
 }
 
-TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGiven) {
+TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGivenAndForgetOnlyTheDiary) {
     RegisterModule(m_reg, kDefaultHostKey, "OneTouch Ultra", "0", "COM1|9600|8N1|25", "Ultra");
     RegisterModule(m_reg, kDefaultHostKey, "OneTouch Ultra", std::nullopt, std::nullopt, "New");
     RegisterModule(m_reg, kDefaultHostKey, "Bare", std::nullopt, std::nullopt, std::nullopt);
@@ -185,15 +178,12 @@ TEST_F(HostSimTest, registerModuleWritesOnlyTheValuesGiven) {
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "type"), "0");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "parameter"), "COM1|9600|8N1|25");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "desc"), "New");
-
     std::vector<std::string> names;
     m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", names);
     EXPECT_EQ(names, (std::vector<std::string>{"Bare", "OneTouch Ultra"}));
     EXPECT_THROW(RegisterModule(m_reg, kDefaultHostKey, "a\\b", "0", {}, {}), HostSimError);
     EXPECT_THROW(RegisterModule(m_reg, kDefaultHostKey, "", "0", {}, {}), HostSimError);
-}
-
-TEST_F(HostSimTest, forgetRemovesTheDiaryFromBothHives) {
+    // Forget removes the diary from both hives; its folder and file stay.
     const std::string diary = Init();
     m_reg.RegWriteString(kHkeyCurrentUser, m_hostKey, "DataBaseName", diary);
     Forget(m_reg);
@@ -211,10 +201,8 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     Init();
     const std::string ini = m_tmp / "diary/import.ini";
     EXPECT_THROW(WriteImportIni(m_reg, "NOHOST", "BG", "1", "x"), HostSimError);
-
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "Zähler");
     EXPECT_EQ(test::ReadBytes(ini), "[BG]\r\n115=Z\xE4hler\r\n");
-
     std::ofstream(ini, std::ios::binary)
         << "; host names\r\n[bg]\r\n 115 = old\r\n116=keep\r\n\r\n[BP]\r\n9=Tensio\r\n";
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "new");
@@ -229,7 +217,6 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     std::ofstream(ini, std::ios::binary) << "[BG]\r\n115\r\n";
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "found");
     EXPECT_EQ(GetPrivateProfileString("BG", "115", "", 64, ini), "found");
-
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "a=b", "x"), HostSimError);
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "1", "two\nlines"), HostSimError);
 }
@@ -245,68 +232,43 @@ TEST_F(HostSimTest, demoUnderOtherHostKeyFillsItsOwnDiary) {
     EXPECT_THROW(CreateDemo(m_reg, m_tmp / "demo", 0, "DEMOHOST"), HostSimError);
 }
 
-int RunCli(const std::vector<std::string>& args, std::string* err = nullptr,
-           std::string* out = nullptr) {
-    std::ostringstream output;
-    std::ostringstream errors;
-    const int rc = RunHostCli(args, output, errors);
-    if (err) *err = errors.str();
-    if (out) *out = output.str();
-    return rc;
-}
-
-TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwo) {
-    const std::string r = m_registryFile;
-    std::string err;
-    EXPECT_EQ(RunCli({}, &err), 2);
+TEST_F(HostSimTest, cliRejectsBadUsageWithCodeTwoAndNamesHelpInOneLine) {
+    EXPECT_EQ(RunRaw({}), 2);
     EXPECT_NE(err.find("Usage:"), std::string::npos);
-    EXPECT_EQ(RunCli({"--registry", r, "bogus"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "init"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "init", "--diary", "x.vld", "--hive", "hkcr"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "x", "--date", "1.3.2010"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "31.2.2010"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "module"}), 2);
-    EXPECT_EQ(RunCli({"--registry", r, "forget", "--count", "1"}), 2);
-    EXPECT_EQ(RunCli({"--registry"}), 2);
-    EXPECT_FALSE(fs::exists(m_tmp / "x.vld"));
-}
-
-TEST_F(HostSimTest, cliHelpAndVersionAreGeneratedAndUsageErrorsTakeOneLine) {
-    const std::string r = m_registryFile;
-    std::string out;
-    std::string err;
-    ASSERT_EQ(RunCli({"--version"}, &err, &out), 0);
-    EXPECT_EQ(out, "stripstock-host " STRIPSTOCK_VERSION "\n");
-    ASSERT_EQ(RunCli({"use-diary", "--help"}, &err, &out), 0);
-    EXPECT_NE(out.find("Usage: stripstock-host use-diary FILE [--hive hklm|hkcu]\n"),
-              std::string::npos);
-    ASSERT_EQ(RunCli({"--help"}, &err, &out), 0);
-    EXPECT_NE(out.find("  use-diary FILE"), std::string::npos);
-
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--registry", r, "init", "--diary", "a.vld", "--diary=b.vld"},
-          {"--registry", r, "--registry", r, "forget"},
-          {"--registry", r, "demo", "d", "--today", "1.1.2010", "--today", "2.1.2010"},
-          {"--registry", r, "forget", "--bogus"}}) {
-        EXPECT_EQ(RunCli(args, &err), 2) << args[2];
+    EXPECT_EQ(RunRaw({"--registry"}), 2);
+    EXPECT_EQ(Run({"bogus"}), 2);
+    EXPECT_EQ(Run({"init"}), 2);
+    EXPECT_EQ(Run({"init", "--diary", "x.vld", "--hive", "hkcr"}), 2);
+    EXPECT_EQ(Run({"reading", "--method", "x", "--date", "1.3.2010"}), 2);
+    EXPECT_EQ(Run({"reading", "--method", "25", "--date", "31.2.2010"}), 2);
+    EXPECT_EQ(Run({"module"}), 2);
+    EXPECT_EQ(Run({"forget", "--count", "1"}), 2);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"init", "--diary", "a.vld", "--diary=b.vld"},
+             {"--registry", m_registryFile, "forget"},
+             {"demo", "d", "--today", "1.1.2010", "--today", "2.1.2010"},
+             {"forget", "--bogus"}}) {
+        EXPECT_EQ(Run(args), 2) << args[0];
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_NE(err.find("--help"), std::string::npos) << err;
     }
-    EXPECT_FALSE(fs::exists(m_tmp / "a.vld"));
-    EXPECT_FALSE(fs::exists(m_tmp / "d"));
+    for (const char* made : {"x.vld", "a.vld", "d"}) EXPECT_FALSE(fs::exists(m_tmp / made));
+    ASSERT_EQ(RunRaw({"--version"}), 0);
+    EXPECT_EQ(out, "stripstock-host " STRIPSTOCK_VERSION "\n");
+    ASSERT_EQ(RunRaw({"use-diary", "--help"}), 0);
+    EXPECT_NE(out.find("Usage: stripstock-host use-diary FILE [--hive hklm|hkcu]\n"),
+              std::string::npos);
+    ASSERT_EQ(RunRaw({"--help"}), 0);
+    EXPECT_NE(out.find("  use-diary FILE"), std::string::npos);
 }
 
 TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
-    const std::string r = m_registryFile;
     const std::string diary = m_tmp / "copied/MEIER.VLD";
     fs::create_directories(m_tmp / "copied");
     CreateDiary(diary, "Erika", "Meier", kDemoPassword);
     AddReadings(diary, 25, kDay1, 2);
     const std::string before = test::ReadBytes(diary);
-
-    std::string out;
-    std::string err;
-    ASSERT_EQ(RunCli({"--registry", r, "use-diary", diary}, &err, &out), 0) << err;
+    ASSERT_EQ(Run({"use-diary", diary}), 0) << err;
     EXPECT_EQ(out, "diary: " + diary + "\n");
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey, "path"), "");
@@ -315,45 +277,36 @@ TEST_F(HostSimTest, useDiaryRegistersAnExistingFileAndNeverWritesIt) {
 
     // A missing file is refused and not created; the open diary stays registered.
     const std::string missing = m_tmp / "missing.vld";
-    EXPECT_EQ(RunCli({"--registry", r, "use-diary", missing}, &err), 1);
+    EXPECT_EQ(Run({"use-diary", missing}), 1);
     EXPECT_NE(err.find("no diary file"), std::string::npos) << err;
     EXPECT_FALSE(fs::exists(missing));
-    EXPECT_EQ(RunCli({"--registry", r, "use-diary", m_tmp / "copied"}), 1);
+    EXPECT_EQ(Run({"use-diary", m_tmp / "copied"}), 1);
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
-
-    ASSERT_EQ(
-        RunCli({"--registry", r, "--host-key", "OTHER", "use-diary", diary, "--hive", "hkcu"}), 0);
+    ASSERT_EQ(Run({"--host-key", "OTHER", "use-diary", diary, "--hive", "hkcu"}), 0);
     EXPECT_EQ(Read(kHkeyCurrentUser, HostRegKeyFor("OTHER"), "DataBaseName"), diary);
     EXPECT_EQ(Read(kHkeyLocalMachine, HostRegKeyFor("OTHER"), "DataBaseName"), "");
 }
 
 TEST_F(HostSimTest, cliCommandsWorkOnTheRegisteredDiary) {
-    const std::string r = m_registryFile;
     const std::string diary = m_tmp / "cli/d.vld";
-    std::string err;
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "1.3.2010"}, &err),
-              1);
+    EXPECT_EQ(Run({"reading", "--method", "25", "--date", "1.3.2010"}), 1);
     EXPECT_NE(err.find("init"), std::string::npos);
-
-    ASSERT_EQ(RunCli({"init", "--diary", diary, "--registry", r, "--password", "quomba", "--first",
-                      "Max", "--name", "Meier"}),
+    ASSERT_EQ(RunRaw({"init", "--diary", diary, "--registry", m_registryFile, "--password",
+                      "quomba", "--first", "Max", "--name", "Meier"}),
               0);
-    EXPECT_EQ(RunCli({"--registry", r, "init", "--diary", diary}), 1);
-    EXPECT_EQ(RunCli({"--registry", r, "reading", "--method", "25", "--date", "1.3.2010 07:30",
-                      "--count", "2"}),
-              0);
-    EXPECT_EQ(RunCli({"--registry", r, "generate", "--from", "2.3.2010", "--to", "4.3.2010",
-                      "--per-day", "3", "--methods", "24,33", "--seed", "5"}),
+    EXPECT_EQ(Run({"init", "--diary", diary}), 1);
+    EXPECT_EQ(Run({"reading", "--method", "25", "--date", "1.3.2010 07:30", "--count", "2"}), 0);
+    EXPECT_EQ(Run({"generate", "--from", "2.3.2010", "--to", "4.3.2010", "--per-day", "3",
+                   "--methods", "24,33", "--seed", "5"}),
               0);
     const auto rows = Readings(diary);
     ASSERT_EQ(rows.size(), 11u);
     EXPECT_EQ(std::get<1>(rows[0]), 7.5 / 24);
-
-    EXPECT_EQ(RunCli({"--registry", r, "module", "Bare", "--desc", "Only a description"}), 0);
+    EXPECT_EQ(Run({"module", "Bare", "--desc", "Only a description"}), 0);
     EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\Bare", "desc"), "Only a description");
-    EXPECT_EQ(RunCli({"--registry", r, "import-ini", "BP", "9", "Tensio"}), 0);
+    EXPECT_EQ(Run({"import-ini", "BP", "9", "Tensio"}), 0);
     EXPECT_TRUE(fs::exists(m_tmp / "cli/import.ini"));
-    EXPECT_EQ(RunCli({"--registry", r, "forget"}), 0);
+    EXPECT_EQ(Run({"forget"}), 0);
     EXPECT_EQ(RegisteredDiary(m_reg), "");
 }
 
@@ -400,7 +353,6 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
     ASSERT_EQ(
         RunExecutable("--registry '" + m_registryFile + "' demo '" + demo + "' --today 28.2.2011"),
         0);
-
     const std::string diary = RegisteredDiary(m_reg);
     EXPECT_EQ(diary, (fs::path(demo) / "mustermann.vld").string());
     const auto rows = Readings(diary);
@@ -411,7 +363,6 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
         EXPECT_LE(std::get<0>(row), today);
         EXPECT_GT(std::get<0>(row), today - 365);
     }
-
     std::vector<std::string> modules;
     m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", modules);
     EXPECT_GE(modules.size(), 5u);
