@@ -1,8 +1,10 @@
 #include "GuiFixture.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
@@ -16,6 +18,52 @@ void Confirm(QDialog* dialog, const QString& amount, const QString& date) {
     Find<QLineEdit>(dialog, "txtAmount")->setText(amount);
     Find<QLineEdit>(dialog, "txtDate")->setText(date);
     Find<QPushButton>(dialog, "Command1_0")->click();
+}
+
+QStringList RowTexts(const QTreeWidget* list, int row) {
+    QStringList cells;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        cells.append(list->topLevelItem(row)->text(column));
+    }
+    return cells;
+}
+
+QStringList HeaderTexts(const QTreeWidget* list) {
+    QStringList cells;
+    for (int column = 0; column < list->columnCount(); ++column) {
+        cells.append(list->headerItem()->text(column));
+    }
+    return cells;
+}
+
+QStringList Column(const QTreeWidget* list, int column) {
+    QStringList cells;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        cells.append(list->topLevelItem(row)->text(column));
+    }
+    return cells;
+}
+
+QStringList ListTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) {
+        texts.append(list->item(i)->text());
+    }
+    return texts;
+}
+
+void ClickNode(QTreeWidget* tree, QTreeWidgetItem* node) {
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+}
+
+QString OnlyMessage() {
+    const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
+    return shown.size() == 1 ? shown[0].text : QStringLiteral("<%1 messages>").arg(shown.size());
+}
+
+void WithdrawEngines(Context& ctx) {
+    ctx.engines->Withdraw("DAO.DBEngine.35");
+    ctx.engines->Withdraw("DAO.DBEngine.36");
 }
 
 void DialogTest::StartHost() {

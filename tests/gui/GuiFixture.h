@@ -13,6 +13,10 @@
 #include "host/Context.h"
 #include "support/TestHost.h"
 
+class QListWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
 namespace stripstock {
 class EntryDialog;
 class MainWindow;
@@ -27,6 +31,19 @@ T* Find(const QObject* root, const char* name) {
 
 // Fills an entry dialog's fields and presses "&OK".
 void Confirm(QDialog* dialog, const QString& amount, const QString& date);
+
+// The cells of one row, of the header, of one column; the rows of a list.
+QStringList RowTexts(const QTreeWidget* list, int row);
+QStringList HeaderTexts(const QTreeWidget* list);
+QStringList Column(const QTreeWidget* list, int column);
+QStringList ListTexts(const QListWidget* list);
+// Clicks a tree's node with the mouse.
+void ClickNode(QTreeWidget* tree, QTreeWidgetItem* node);
+// The text of the one message recorded since the last take; when there were none or several,
+// how many, so that a comparison with the expected text fails.
+QString OnlyMessage();
+// Without its database engines the program can write nothing.
+void WithdrawEngines(Context& ctx);
 
 // What a dialog's test functions share: message boxes are recorded instead of shown, and each
 // function gets a fresh host with its diary open that the program has started on.

@@ -1,5 +1,4 @@
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,9 +20,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Two strip definitions (1 "Contour" for meter 33, 2 "Compact" for meter 24), one
-// prescription of each, and readings of meter 33 and of meter 7, which no definition covers.
+// An open diary with two strip definitions (1 "Contour" for meter 33, 2 "Compact" for meter
+// 24), one prescription of each, and readings of meter 33 and of meter 7, which no definition
+// covers.
 void SeedLedger(TestHost& host) {
+    host.OpenDiary();
     host.CreateCompanion();
     host.AddStrip("Contour", "|33|", "Ascensia", "111");
     host.AddStrip("Compact", "|24|", "Roche", "222");
@@ -31,23 +32,6 @@ void SeedLedger(TestHost& host) {
     host.AddLedger(Day(2010, 2, 15), 2, 25);
     host.AddReadings(33, Day(2010, 2, 10), 5);
     host.AddReadings(7, Day(2010, 2, 11), 3);
-}
-
-QStringList RowTexts(const QTreeWidget* list, int row) {
-    QStringList cells;
-    const QTreeWidgetItem* item = list->topLevelItem(row);
-    for (int column = 0; column < list->columnCount(); ++column) {
-        cells.append(item->text(column));
-    }
-    return cells;
-}
-
-QStringList ListTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i) {
-        texts.append(list->item(i)->text());
-    }
-    return texts;
 }
 
 }  // namespace
@@ -58,7 +42,7 @@ class MainWindowTest : public QObject, public WindowTest {
   private slots:
     void init() { NewHost(); }
 
-    void refusesWithoutDiaryAndShowsNoWindow() {
+    void refusesWithoutDiaryOrWithAMissingDiaryFile() {
         QVERIFY(Start() == nullptr);
         const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
         QCOMPARE(shown.size(), 1);
@@ -72,25 +56,44 @@ class MainWindowTest : public QObject, public WindowTest {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             QVERIFY(qobject_cast<MainWindow*>(widget) == nullptr);
         }
-    }
 
-    void refusesAMissingDiaryFileWithTheReason() {
         m_host->OpenDiary();
         m_ctx = m_host->MakeContext();
         m_ctx.diaryFile = m_host->Path("fehlt.vld");
         QVERIFY(MainWindow::Start(m_ctx, QString()) == nullptr);
-        const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].text,
+        QCOMPARE(OnlyMessage(),
                  QStringLiteral("Dieses Programm erfordert ein in VELLIND geöffnetes Tagebuch\n"
                                 "Die Datei ist nicht vorhanden: ") +
                      QString::fromStdString(m_ctx.diaryFile));
     }
 
-    void f1ShowsTheAboutBoxWithTheVersion() {
+    void anEmptyDiaryShowsThreeTabsEveryButtonAndTheAboutBoxOnF1() {
         m_host->OpenDiary();
         const auto window = Start();
         QVERIFY(window);
+        QCOMPARE(window->objectName(), QStringLiteral("frmteststripmain"));
+        auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
+        QCOMPARE((QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}),
+                 (QStringList{u"Verbrauch"_s, u"Verordnungen"_s, u"Teststreifen"_s}));
+        QVERIFY(Find<QWidget>(window.get(), "cbMeters")->isHidden());
+        for (const char* name : {"Command1_0", "Command1_1", "Command1_2", "Command1_6",
+                                 "Command1_3", "Command1_4", "Command1_5"}) {
+            QVERIFY2(!Find<QWidget>(window.get(), name)->isHidden(), name);
+        }
+        // The chart area lies below the client area.
+        for (const char* name : {"lblChart", "Label4_0", "Shape1_1", "picTeststrips", "cmdPic_1"}) {
+            QVERIFY2(Find<QWidget>(window.get(), name)->y() >= window->height(), name);
+        }
+
+        // No starting date is known: the label keeps what it shows.
+        auto* startingDate = Find<QLabel>(window.get(), "lblStartingdate");
+        QCOMPARE(startingDate->text(), QString());
+        startingDate->setText(QStringLiteral("before"));
+        window->RefreshConsumption();
+        QCOMPARE(startingDate->text(), QStringLiteral("before"));
+        QCOMPARE(RowTexts(Find<QTreeWidget>(window.get(), "lv"), 0),
+                 (QStringList{u"Insgesamt"_s, u"0"_s, u"n/a"_s, u""_s}));
+
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         const QSize designed = window->size();
         ModalWatcher watcher;
@@ -109,25 +112,6 @@ class MainWindowTest : public QObject, public WindowTest {
         // The designed window is unchanged: no menu bar, the same size.
         QVERIFY(window->findChild<QMenuBar*>() == nullptr);
         QCOMPARE(window->size(), designed);
-    }
-
-    void hasThreeTabsAndShowsEveryButton() {
-        m_host->OpenDiary();
-        const auto window = Start();
-        QVERIFY(window);
-        QCOMPARE(window->objectName(), QStringLiteral("frmteststripmain"));
-        auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
-        QCOMPARE((QStringList{tabs->tabText(0), tabs->tabText(1), tabs->tabText(2)}),
-                 (QStringList{u"Verbrauch"_s, u"Verordnungen"_s, u"Teststreifen"_s}));
-        QVERIFY(Find<QWidget>(window.get(), "cbMeters")->isHidden());
-        for (const char* name : {"Command1_0", "Command1_1", "Command1_2", "Command1_6",
-                                 "Command1_3", "Command1_4", "Command1_5"}) {
-            QVERIFY2(!Find<QWidget>(window.get(), name)->isHidden(), name);
-        }
-        // The chart area lies below the client area.
-        for (const char* name : {"lblChart", "Label4_0", "Shape1_1", "picTeststrips", "cmdPic_1"}) {
-            QVERIFY2(Find<QWidget>(window.get(), name)->y() >= window->height(), name);
-        }
     }
 
     void restoresMeterSelectionWithoutRefresh_data() {
@@ -162,20 +146,16 @@ class MainWindowTest : public QObject, public WindowTest {
         QCOMPARE(refreshed.count(), 1);
     }
 
-    void showsConsumptionCells() {
-        m_host->OpenDiary();
+    void showsConsumptionCellsAndTheListFollowsNodeClicks() {
         SeedLedger(*m_host);
         const auto window = Start();
         QVERIFY(window);
         auto* lv = Find<QTreeWidget>(window.get(), "lv");
-        const QStringList headers{u"Teststreifen"_s, u"Verbrauch"_s, u"Bestand"_s,
-                                  u"Letzte Verordnung"_s};
+        QCOMPARE(HeaderTexts(lv), (QStringList{u"Teststreifen"_s, u"Verbrauch"_s, u"Bestand"_s,
+                                               u"Letzte Verordnung"_s}));
         // The figures keep their designed widths; the names take the rest.
-        const int widths[] = {0, 120, 100, 133};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(lv->headerItem()->text(i), headers[i]);
-            if (i > 0) QCOMPARE(lv->columnWidth(i), widths[i]);
-        }
+        QCOMPARE((QList<int>{lv->columnWidth(1), lv->columnWidth(2), lv->columnWidth(3)}),
+                 (QList<int>{120, 100, 133}));
         QVERIFY(lv->columnWidth(0) > 133);
         const QList<QStringList> rows{
             {u"Insgesamt"_s, u"8"_s, u"67"_s, u"15.02.2010"_s},
@@ -193,26 +173,7 @@ class MainWindowTest : public QObject, public WindowTest {
                  QStringLiteral("Erika Mustermann"));
         QCOMPARE(Find<QLabel>(window.get(), "lblStartingdate")->text(),
                  QStringLiteral("01.02.2010"));
-    }
 
-    void keepsStartingDateWhileNoneIsKnown() {
-        m_host->OpenDiary();
-        const auto window = Start();
-        QVERIFY(window);
-        auto* startingDate = Find<QLabel>(window.get(), "lblStartingdate");
-        QCOMPARE(startingDate->text(), QString());
-        startingDate->setText(QStringLiteral("before"));
-        window->RefreshConsumption();
-        QCOMPARE(startingDate->text(), QStringLiteral("before"));
-        QCOMPARE(RowTexts(Find<QTreeWidget>(window.get(), "lv"), 0),
-                 (QStringList{u"Insgesamt"_s, u"0"_s, u"n/a"_s, u""_s}));
-    }
-
-    void listFollowsNodeClicks() {
-        m_host->OpenDiary();
-        SeedLedger(*m_host);
-        const auto window = Start();
-        QVERIFY(window);
         Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(1);
         auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
         auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
@@ -228,12 +189,7 @@ class MainWindowTest : public QObject, public WindowTest {
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 0), (QStringList{u"15.02.2010"_s, u"25"_s, u"Compact"_s}));
         QCOMPARE(list->topLevelItem(1)->data(0, Qt::UserRole).toString(), QStringLiteral("K1"));
-
-        const auto click = [tree](QTreeWidgetItem* node) {
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                              tree->visualItemRect(node).center());
-        };
-        click(root->child(0));
+        ClickNode(tree, root->child(0));
         QCOMPARE(list->topLevelItemCount(), 1);
         QCOMPARE(RowTexts(list, 0), (QStringList{u"01.02.2010"_s, u"50"_s, u"Contour"_s}));
         QCOMPARE(list->columnCount(), 3);
@@ -243,49 +199,36 @@ class MainWindowTest : public QObject, public WindowTest {
 
         // A row added meanwhile shows at the next click, even on the same node; the tree stays.
         m_host->AddLedger(Day(2010, 2, 20), 1, 10);
-        click(root->child(0));
+        ClickNode(tree, root->child(0));
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 0), (QStringList{u"20.02.2010"_s, u"10"_s, u"Contour"_s}));
-        click(root);
+        ClickNode(tree, root);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(root->childCount(), 2);
     }
 
-    void newPrescriptionRefreshesEveryView() {
-        m_host->OpenDiary();
+    void newPrescriptionAndStripButtonsRefreshTheViews() {
         SeedLedger(*m_host);
         const auto window = Start();
         QVERIFY(window);
         QSignalSpy refreshed(window.get(), &MainWindow::viewsRefreshed);
         ModalWatcher watcher;
-        watcher.Next([](QDialog* dialog) {
-            Find<QLineEdit>(dialog, "txtAmount")->setText(QStringLiteral("20"));
-            Find<QLineEdit>(dialog, "txtDate")->setText(QStringLiteral("20.2.2010"));
-            Find<QPushButton>(dialog, "Command1_0")->click();
-        });
+        watcher.Next([](QDialog* dialog) { Confirm(dialog, u"20"_s, u"20.2.2010"_s); });
         Find<QPushButton>(window.get(), "Command1_0")->click();
         QCOMPARE(watcher.seen, QStringList{u"frmNew"_s});
         QCOMPARE(refreshed.count(), 1);
         QCOMPARE(RowTexts(Find<QTreeWidget>(window.get(), "lv"), 0),
                  (QStringList{u"Insgesamt"_s, u"8"_s, u"87"_s, u"20.02.2010"_s}));
         QCOMPARE(Find<QTreeWidget>(window.get(), "lvPrescriptions")->topLevelItemCount(), 3);
-    }
 
-    void stripButtonsEditDeleteAndReload() {
-        m_host->OpenDiary();
-        SeedLedger(*m_host);
-        const auto window = Start();
-        QVERIFY(window);
         Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(2);
         auto* strips = Find<QListWidget>(window.get(), "lbTestStripdefs");
         QCOMPARE(ListTexts(strips), (QStringList{u"Contour"_s, u"Compact"_s}));
         QCOMPARE(strips->currentRow(), 0);
-        ModalWatcher watcher;
-
         // "&Neu..." closed with "&Abbruch" still reloads and selects the first entry.
         strips->setCurrentRow(1);
         window->Command1_Click(3);
-        QCOMPARE(watcher.seen, QStringList{u"frmTestStripProperties"_s});
+        QCOMPARE(watcher.seen, (QStringList{u"frmNew"_s, u"frmTestStripProperties"_s}));
         QCOMPARE(strips->currentRow(), 0);
 
         // "&Bearbeiten..." edits the selected definition; saving reloads the list.
@@ -298,10 +241,9 @@ class MainWindowTest : public QObject, public WindowTest {
         Find<QPushButton>(window.get(), "Command1_4")->click();
         QCOMPARE(ListTexts(strips), (QStringList{u"Contour"_s, u"Compact Plus"_s}));
         QCOMPARE(strips->currentRow(), 0);
-
         // A double-click edits as well.
         emit strips->itemDoubleClicked(strips->item(1));
-        QCOMPARE(watcher.seen.size(), 3);
+        QCOMPARE(watcher.seen.size(), 4);
 
         // "&Löschen" asks; "Nein" keeps, "Ja" deletes the selected definition.
         strips->setCurrentRow(1);
@@ -327,7 +269,7 @@ class MainWindowTest : public QObject, public WindowTest {
         window->Command1_Click(4);
         window->Command1_Click(5);
         QCOMPARE(MessageBox::TakeRecords().size(), 2);
-        QCOMPARE(watcher.seen.size(), 3);
+        QCOMPARE(watcher.seen.size(), 4);
         QCOMPARE(strips->count(), 0);
     }
 };

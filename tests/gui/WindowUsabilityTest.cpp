@@ -13,14 +13,10 @@
 #include "GuiFixture.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "data/Schema.h"
 #include "prescriptions/LedgerList.h"
 #include "prescriptions/LedgerListDialog.h"
-#include "prescriptions/LedgerStore.h"
 #include "prescriptions/NewPrescriptionDialog.h"
-#include "strips/StripProperties.h"
 #include "strips/StripPropertiesDialog.h"
-#include "text/OleDate.h"
 #include "tools/HostSim.h"
 
 using namespace stripstock;
@@ -32,29 +28,24 @@ namespace {
 
 const QString kLongName = u"Accu-Chek Compact Teststreifen"_s;  // 30 characters
 
-// Definitions 1 (kLongName, meter 24) and 2 ("Contour", meter 33), one prescription of each,
-// readings of both meters.
+// An open diary with definitions 1 (kLongName, meter 24) and 2 ("Contour", meter 33), one
+// prescription of each, readings of both meters.
 void SeedLedger(TestHost& host) {
+    host.OpenDiary();
     host.AddModule("COMPACT", "0", "COM1|9600|8N1|24", "Accu-Chek Compact");
     host.AddModule("CONTOUR", "0", "COM1|9600|8N1|33", "Ascensia CONTOUR");
-    Context ctx = host.MakeContext();
-    ctx.StripDbPath = host.programDir + "/MEIER.VLT";
-    CreateCompanionDatabase(ctx, ctx.StripDbPath);
-    SaveStrip(ctx, 0, kLongName.toStdString(), "Roche", "111", {{"Compact", 24}}, {true});
-    SaveStrip(ctx, 0, "Contour", "Ascensia", "222", {{"Contour", 33}}, {true});
-    AppendLedgerRow(ctx, Day(2010, 2, 1), 1, 50);
-    AppendLedgerRow(ctx, Day(2010, 2, 15), 2, 25);
-    hostsim::AddReadings(host.diary, 24, Day(2010, 2, 10), 5);
-    hostsim::AddReadings(host.diary, 33, Day(2010, 2, 11), 3);
+    host.CreateCompanion();
+    host.AddStrip(kLongName.toStdString(), "|24|", "Roche", "111");
+    host.AddStrip("Contour", "|33|", "Ascensia", "222");
+    host.AddLedger(Day(2010, 2, 1), 1, 50);
+    host.AddLedger(Day(2010, 2, 15), 2, 25);
+    host.AddReadings(24, Day(2010, 2, 10), 5);
+    host.AddReadings(33, Day(2010, 2, 11), 3);
 }
 
-QStringList Column(const QTreeWidget* list, int column) {
-    QStringList cells;
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        cells.append(list->topLevelItem(row)->text(column));
-    }
-    return cells;
-}
+// Where the program keeps the window's placement.
+const std::string kPlacementKey =
+    hostsim::HostRegKeyFor(hostsim::kDefaultHostKey) + "\\bonus\\TestStrip";
 
 QStringList NodeTexts(const QTreeWidget* tree) {
     QStringList texts;
@@ -99,7 +90,6 @@ class WindowUsabilityTest : public QObject, public WindowTest {
 
   private:
     std::unique_ptr<MainWindow> StartSeeded() {
-        m_host->OpenDiary();
         SeedLedger(*m_host);
         return Start();
     }
@@ -150,8 +140,7 @@ class WindowUsabilityTest : public QObject, public WindowTest {
         auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
         auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
         QTreeWidgetItem* contour = tree->topLevelItem(0)->child(1);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          tree->visualItemRect(contour).center());
+        ClickNode(tree, contour);
         QCOMPARE(Column(list, 1), QStringList{u"25"_s});
 
         // "LastMeter" 1 selects "Contour" in the new prescription dialog.
@@ -164,22 +153,22 @@ class WindowUsabilityTest : public QObject, public WindowTest {
         QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lv"), 2).first(), u"167"_s);
 
         // A strip type's first prescription gets its node at once.
-        AppendLedgerRow(m_ctx, Day(2010, 2, 21), 3, 10);
+        m_host->AddLedger(Day(2010, 2, 21), 3, 10);
         watcher.Next([](QDialog* dialog) { dialog->reject(); });
         Find<QPushButton>(window.get(), "Command1_0")->click();
         QCOMPARE(NodeTexts(tree), (QStringList{u"K1="_s + kLongName, u"K2=Contour"_s, u"K3="_s}));
     }
 
     // 2. The prescriptions tab's buttons.
-    void editOpensTheLedgerAndEveryViewFollowsIt() {
+    void ledgerAndFaultyMeasurementsOpenTheirDialogsOwnedByTheWindow() {
         const auto window = StartSeeded();
         QVERIFY(window);
         QSignalSpy refreshed(window.get(), &MainWindow::viewsRefreshed);
-        QWidget* owner = nullptr;
+        QWidgetList owners;
         ModalWatcher watcher;
         // In the ledger: delete the newest entry (the prescription of 25), then close.
-        watcher.Next([&owner](QDialog* dialog) {
-            owner = dialog->parentWidget();
+        watcher.Next([&owners](QDialog* dialog) {
+            owners.append(dialog->parentWidget());
             QVERIFY(dialog->isModal());
             Find<QListWidget>(dialog, "List1")->setCurrentRow(0);
             MessageBox::SetNextAnswers({Button::Yes});
@@ -188,11 +177,25 @@ class WindowUsabilityTest : public QObject, public WindowTest {
         });
         Find<QPushButton>(window.get(), "Command1_1")->click();
         QCOMPARE(watcher.seen, QStringList{u"frmList"_s});
-        QCOMPARE(owner, window.get());
         QCOMPARE(refreshed.count(), 1);
-        QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lvPrescriptions"), 1),
-                 QStringList{u"50"_s});
+        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
+        QCOMPARE(Column(list, 1), QStringList{u"50"_s});
         QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lv"), 2).first(), u"42"_s);
+
+        watcher.Next([&owners](QDialog* dialog) {
+            owners.append(dialog->parentWidget());
+            Find<QComboBox>(dialog, "cbMeters")->setCurrentIndex(14);  // "Accu-Chek Compact"
+            Confirm(dialog, u"3"_s, u"20.2.2010"_s);
+        });
+        Find<QPushButton>(window.get(), "Command1_6")->click();
+        QCOMPARE(watcher.seen, (QStringList{u"frmList"_s, u"frmErrors"_s}));
+        QCOMPARE(owners, (QWidgetList{window.get(), window.get()}));
+        QCOMPARE(refreshed.count(), 2);
+        const std::vector<ListEntry> entries = FillEntryList(m_ctx);
+        QCOMPARE(entries.size(), 2u);
+        QVERIFY(QString::fromStdString(entries[0].text).contains(u"Fehlmessung: 3x"_s));
+        // Not a prescription: the list keeps its row.
+        QCOMPARE(list->topLevelItemCount(), 1);
     }
 
     void deleteRemovesTheSelectedPrescriptionAfterTheLedgersQuestion() {
@@ -222,28 +225,6 @@ class WindowUsabilityTest : public QObject, public WindowTest {
         // The type's only prescription is gone, and with it its node and its stock.
         QCOMPARE(Find<QTreeWidget>(window.get(), "tvTeststrips")->topLevelItem(0)->childCount(), 1);
         QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lv"), 2).first(), u"42"_s);
-    }
-
-    void faultyMeasurementsOpenTheirDialogOwnedByTheWindow() {
-        const auto window = StartSeeded();
-        QVERIFY(window);
-        QSignalSpy refreshed(window.get(), &MainWindow::viewsRefreshed);
-        QWidget* owner = nullptr;
-        ModalWatcher watcher;
-        watcher.Next([&owner](QDialog* dialog) {
-            owner = dialog->parentWidget();
-            Find<QComboBox>(dialog, "cbMeters")->setCurrentIndex(14);  // "Accu-Chek Compact"
-            Confirm(dialog, u"3"_s, u"20.2.2010"_s);
-        });
-        Find<QPushButton>(window.get(), "Command1_6")->click();
-        QCOMPARE(watcher.seen, QStringList{u"frmErrors"_s});
-        QCOMPARE(owner, window.get());
-        QCOMPARE(refreshed.count(), 1);
-        const std::vector<ListEntry> entries = FillEntryList(m_ctx);
-        QCOMPARE(entries.size(), 3u);
-        QVERIFY(QString::fromStdString(entries[0].text).contains(u"Fehlmessung: 3x"_s));
-        // Not a prescription: the list keeps its two rows.
-        QCOMPARE(Find<QTreeWidget>(window.get(), "lvPrescriptions")->topLevelItemCount(), 2);
     }
 
     // 3. A window that fits its content.
@@ -292,12 +273,11 @@ class WindowUsabilityTest : public QObject, public WindowTest {
         }
 
         // Numbers are right-aligned.
-        QCOMPARE(lv->topLevelItem(0)->textAlignment(1) & Qt::AlignHorizontal_Mask,
-                 int(Qt::AlignRight));
-        QCOMPARE(lv->topLevelItem(0)->textAlignment(2) & Qt::AlignHorizontal_Mask,
-                 int(Qt::AlignRight));
-        QCOMPARE(list->topLevelItem(0)->textAlignment(1) & Qt::AlignHorizontal_Mask,
-                 int(Qt::AlignRight));
+        for (const int alignment :
+             {lv->topLevelItem(0)->textAlignment(1), lv->topLevelItem(0)->textAlignment(2),
+              list->topLevelItem(0)->textAlignment(1)}) {
+            QCOMPARE(alignment & Qt::AlignHorizontal_Mask, int(Qt::AlignRight));
+        }
 
         // A width the user gives a column stays after a refresh; the names give way.
         lv->header()->resizeSection(1, 200);
@@ -311,7 +291,7 @@ class WindowUsabilityTest : public QObject, public WindowTest {
         QCOMPARE(list->columnWidth(0), 110);
     }
 
-    void placementIsRememberedBetweenRuns() {
+    void placementIsRememberedAndAStoredOneCorrected() {
         m_host->OpenDiary();
         {
             const auto window = Start();
@@ -319,26 +299,21 @@ class WindowUsabilityTest : public QObject, public WindowTest {
             window->setGeometry(40, 50, 720, 420);
             window->close();
         }
-        const std::string key =
-            hostsim::HostRegKeyFor(hostsim::kDefaultHostKey) + "\\bonus\\TestStrip";
         std::string width;
-        m_host->registry->RegReadValue(kHkeyLocalMachine, key, "WindowWidth", width);
+        m_host->registry->RegReadValue(kHkeyLocalMachine, kPlacementKey, "WindowWidth", width);
         QCOMPARE(width, std::string("720"));
+        {
+            const auto again = Start();
+            QVERIFY(again);
+            QCOMPARE(again->size(), QSize(720, 420));
+            QCOMPARE(again->geometry().topLeft(), QPoint(40, 50));
+        }
 
-        const auto again = Start();
-        QVERIFY(again);
-        QCOMPARE(again->size(), QSize(720, 420));
-        QCOMPARE(again->geometry().topLeft(), QPoint(40, 50));
-    }
-
-    void storedSizeBelowTheDesignedOneIsRaisedAndAPlaceOffScreenIgnored() {
-        m_host->OpenDiary();
-        const std::string key =
-            hostsim::HostRegKeyFor(hostsim::kDefaultHostKey) + "\\bonus\\TestStrip";
+        // A size below the designed one is raised, a place off the screen ignored.
         for (const auto& [name, value] :
              {std::pair{"WindowLeft", "-5000"}, std::pair{"WindowTop", "0"},
               std::pair{"WindowWidth", "100"}, std::pair{"WindowHeight", "900"}}) {
-            m_host->registry->RegWriteString(kHkeyLocalMachine, key, name, value);
+            m_host->registry->RegWriteString(kHkeyLocalMachine, kPlacementKey, name, value);
         }
         const auto window = Start();
         QVERIFY(window);
@@ -347,7 +322,6 @@ class WindowUsabilityTest : public QObject, public WindowTest {
     }
 
     void ledgerDialogGrowsEntryDialogsStayFixed() {
-        m_host->OpenDiary();
         SeedLedger(*m_host);
         m_ctx = m_host->MakeContext();
         m_ctx.StripDbPath = m_host->programDir + "/MEIER.VLT";
