@@ -89,12 +89,10 @@ std::string AddonValue(TestHost& host, const char* name) {
 
 }  // namespace
 
-class ForecastViewTest : public QObject {
+class ForecastViewTest : public QObject, public WindowTest {
     Q_OBJECT
 
   private:
-    std::unique_ptr<TestHost> m_host;
-    Context m_ctx;
     std::vector<ListEntry> m_stripList;
 
     // "Contour" (meter 33) received 50 strips on 1.2.2010 and used 6 on 10.2.2010.
@@ -108,13 +106,9 @@ class ForecastViewTest : public QObject {
     }
 
   private slots:
-    void init() {
-        MessageBox::SetTestMode(true);
-        m_host = std::make_unique<TestHost>();
-        m_ctx = m_host->MakeContext();
-    }
+    void init() { NewHost(); }
 
-    void tableShowsEachRowWithGermanFiguresAndMarksWarnings() {
+    void tableAndChartShowEachRowAndStockAndMarkWarnings() {
         ForecastView view(m_ctx, m_stripList);
         view.Show(HandMadeForecast(), HandMadeHistory());
         auto* table = Find<QTreeWidget>(&view, "lvForecast");
@@ -147,21 +141,7 @@ class ForecastViewTest : public QObject {
         QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
                  u"Neue Verordnung nötig für: Compact, Aviva"_s);
 
-        // Nothing warns: the line says how far ahead it looked.
-        Forecast calm = HandMadeForecast();
-        calm.settings.warnDays = 21;
-        calm.strips.resize(1);
-        view.Show(calm, HandMadeHistory());
-        QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
-                 u"Alle Teststreifen reichen länger als 21 Tage."_s);
-        QCOMPARE(table->topLevelItemCount(), 2);
-        QCOMPARE(Find<QSpinBox>(&view, "spnWarnDays")->value(), 21);
-    }
-
-    void chartDrawsEachStockAsStepsAndTheForecastDashed() {
-        ForecastView view(m_ctx, m_stripList);
-        view.Show(HandMadeForecast(), HandMadeHistory());
-        // The legend lays out its markers once it is on screen.
+        // The chart: the legend lays out its markers once it is on screen.
         view.resize(900, 700);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -227,16 +207,24 @@ class ForecastViewTest : public QObject {
         view.Show(HandMadeForecast(), HandMadeHistory());
         QCOMPARE(chart->series().size(), 7);
         QCOMPARE(chart->axes().size(), 2);
+
+        // Nothing warns: the line says how far ahead it looked.
+        Forecast calm = HandMadeForecast();
+        calm.settings.warnDays = 21;
+        calm.strips.resize(1);
+        view.Show(calm, HandMadeHistory());
+        QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
+                 u"Alle Teststreifen reichen länger als 21 Tage."_s);
+        QCOMPARE(table->topLevelItemCount(), 2);
+        QCOMPARE(Find<QSpinBox>(&view, "spnWarnDays")->value(), 21);
     }
 
     void longHistoriesKeepTheDateLabelsApart() {
         Forecast forecast = HandMadeForecast();
         forecast.strips = {Row(1, "Contour", 900, 1.0, {false, kToday + 900}, false)};
         History history;
-        history.strips.resize(1);
-        history.strips[0].id = 1;
-        history.strips[0].name = "Contour";
-        history.strips[0].curve = {{Day(2008, 1, 10), 0}, {Day(2008, 1, 10), 1500}, {kToday, 900}};
+        history.strips = {
+            {1, "Contour", {}, {{Day(2008, 1, 10), 0}, {Day(2008, 1, 10), 1500}, {kToday, 900}}}};
         ForecastChart chart;
         chart.resize(900, 400);
         chart.Show(forecast, history);
@@ -253,7 +241,7 @@ class ForecastViewTest : public QObject {
         QVERIFY(DateOf(dateAxis->max()) < QDate(2011, 3, 1).addMonths(labels.size() > 1 ? 8 : 1));
     }
 
-    void settingsAreStoredOnlyWhenTheUserChangesThemAndTheTabFollows() {
+    void settingsAreStoredOnlyWhenTheUserChangesThemAndTheMainWindowsTabFollows() {
         SeedHost();
         const StartupResult startup = RunStartup(m_ctx, "");
         m_stripList = startup.stripList;
@@ -294,10 +282,8 @@ class ForecastViewTest : public QObject {
         QCOMPARE(RowTexts(table, 1), (QStringList{u"Contour"_s, u"44"_s, u"0,0"_s, QString()}));
         QVERIFY(!table->topLevelItem(1)->font(0).bold());
         QCOMPARE(ReadForecastSettings(m_ctx), (ForecastSettings{10, 300}));
-    }
 
-    void mainWindowShowsTheTabLastAndRefreshesItWithTheConsumption() {
-        SeedHost();
+        // The main window shows the tab last and refreshes it with the consumption.
         const auto window = MainWindow::Start(m_ctx, QString());
         QVERIFY(window);
         auto* tabs = Find<QTabWidget>(window.get(), "vsTab");
@@ -310,7 +296,7 @@ class ForecastViewTest : public QObject {
         QVERIFY(buttons);
         QCOMPARE(buttons->count(), 2);
 
-        auto* table = Find<QTreeWidget>(window.get(), "lvForecast");
+        table = Find<QTreeWidget>(window.get(), "lvForecast");
         QCOMPARE(table->topLevelItem(1)->text(1), u"44"_s);
         m_host->AddLedger(Day(2010, 2, 20), 1, 100);
         window->RefreshViews();

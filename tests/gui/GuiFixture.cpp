@@ -105,6 +105,7 @@ void WindowTest::NewHost() {
     MessageBox::SetTestMode(true);
     MessageBox::TakeRecords();
     m_host = std::make_unique<TestHost>();
+    m_ctx = m_host->MakeContext();
 }
 
 std::unique_ptr<MainWindow> WindowTest::Start() {

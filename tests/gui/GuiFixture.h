@@ -64,7 +64,7 @@ class DialogTest {
 };
 
 // What the main window's test functions share: message boxes are recorded instead of shown, and
-// each function gets a fresh host on which it starts the window.
+// each function gets a fresh host, and a context on it, on which it starts the window.
 class WindowTest {
   protected:
     // Call from the test's init().
