@@ -52,6 +52,16 @@ QStringList ListTexts(const QListWidget* list) {
     return texts;
 }
 
+QStringList NodeTexts(const QTreeWidget* tree) {
+    QStringList texts;
+    const QTreeWidgetItem* root = tree->topLevelItem(0);
+    for (int i = 0; i < root->childCount(); ++i) {
+        texts.append(root->child(i)->data(0, Qt::UserRole).toString() + u'=' +
+                     root->child(i)->text(0));
+    }
+    return texts;
+}
+
 void ClickNode(QTreeWidget* tree, QTreeWidgetItem* node) {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
 }

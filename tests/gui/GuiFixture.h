@@ -37,6 +37,8 @@ QStringList RowTexts(const QTreeWidget* list, int row);
 QStringList HeaderTexts(const QTreeWidget* list);
 QStringList Column(const QTreeWidget* list, int column);
 QStringList ListTexts(const QListWidget* list);
+// The strip tree's nodes below "Alle" as "K<ID>=<name>".
+QStringList NodeTexts(const QTreeWidget* tree);
 // Clicks a tree's node with the mouse.
 void ClickNode(QTreeWidget* tree, QTreeWidgetItem* node);
 // The text of the one message recorded since the last take; when there were none or several,

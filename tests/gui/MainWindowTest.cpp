@@ -181,10 +181,7 @@ class MainWindowTest : public QObject, public WindowTest {
         QTreeWidgetItem* root = tree->topLevelItem(0);
         QCOMPARE(root->text(0), QStringLiteral("Alle"));
         QVERIFY(root->isExpanded());
-        QCOMPARE(root->childCount(), 2);
-        QCOMPARE(root->child(0)->data(0, Qt::UserRole).toString(), QStringLiteral("K1"));
-        QCOMPARE(root->child(0)->text(0), QStringLiteral("Contour"));
-        QCOMPARE(root->child(1)->data(0, Qt::UserRole).toString(), QStringLiteral("K2"));
+        QCOMPARE(NodeTexts(tree), (QStringList{u"K1=Contour"_s, u"K2=Compact"_s}));
         QCOMPARE(list->headerItem()->text(2), QStringLiteral("Streifen"));
         QCOMPARE(list->topLevelItemCount(), 2);
         QCOMPARE(RowTexts(list, 0), (QStringList{u"15.02.2010"_s, u"25"_s, u"Compact"_s}));
@@ -205,6 +202,23 @@ class MainWindowTest : public QObject, public WindowTest {
         ClickNode(tree, root);
         QCOMPARE(list->topLevelItemCount(), 3);
         QCOMPARE(root->childCount(), 2);
+
+        // A new prescription shows at once under the selected node; "LastMeter" 1 selects
+        // "Compact" in the dialog.
+        ClickNode(tree, root->child(1));
+        QCOMPARE(Column(list, 1), QStringList{u"25"_s});
+        m_host->SetLastMeter("1");
+        ModalWatcher watcher;
+        watcher.Next([](QDialog* dialog) { Confirm(dialog, u"100"_s, u"20.2.2010"_s); });
+        Find<QPushButton>(window.get(), "Command1_0")->click();
+        QCOMPARE(tree->currentItem()->data(0, Qt::UserRole).toString(), u"K2"_s);
+        QCOMPARE(Column(list, 1), (QStringList{u"100"_s, u"25"_s}));
+        QCOMPARE(Column(lv, 2).first(), u"177"_s);
+        // A strip type's first prescription gets its node at once.
+        m_host->AddLedger(Day(2010, 2, 21), 3, 10);
+        watcher.Next([](QDialog* dialog) { dialog->reject(); });
+        Find<QPushButton>(window.get(), "Command1_0")->click();
+        QCOMPARE(NodeTexts(tree), (QStringList{u"K1=Contour"_s, u"K2=Compact"_s, u"K3="_s}));
     }
 
     void newPrescriptionAndStripButtonsRefreshTheViews() {
@@ -241,6 +255,14 @@ class MainWindowTest : public QObject, public WindowTest {
         Find<QPushButton>(window.get(), "Command1_4")->click();
         QCOMPARE(ListTexts(strips), (QStringList{u"Contour"_s, u"Compact Plus"_s}));
         QCOMPARE(strips->currentRow(), 0);
+        // The new name shows in the table, the tree and the list at once.
+        auto* lv = Find<QTreeWidget>(window.get(), "lv");
+        auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
+        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
+        QCOMPARE(Column(lv, 0), (QStringList{u"Insgesamt"_s, u"davon"_s, u"Contour"_s,
+                                             u"Compact Plus"_s, u"Nicht zugeordnet"_s}));
+        QCOMPARE(NodeTexts(tree), (QStringList{u"K1=Contour"_s, u"K2=Compact Plus"_s}));
+        QCOMPARE(Column(list, 2), (QStringList{u"Contour"_s, u"Compact Plus"_s, u"Contour"_s}));
         // A double-click edits as well.
         emit strips->itemDoubleClicked(strips->item(1));
         QCOMPARE(watcher.seen.size(), 4);
@@ -261,11 +283,19 @@ class MainWindowTest : public QObject, public WindowTest {
         window->Command1_Click(5);
         QCOMPARE(ListTexts(strips), QStringList{u"Contour"_s});
         QCOMPARE(strips->currentRow(), 0);
+        // A deleted definition leaves the table; its prescriptions stay, without a name.
+        QCOMPARE(Column(lv, 0),
+                 (QStringList{u"Insgesamt"_s, u"davon"_s, u"Contour"_s, u"Nicht zugeordnet"_s}));
+        QCOMPARE(NodeTexts(tree), (QStringList{u"K1=Contour"_s, u"K2="_s}));
+        QCOMPARE(Column(list, 2), (QStringList{u"Contour"_s, QString(), u"Contour"_s}));
 
         // With nothing left: editing and deleting do nothing.
         MessageBox::SetNextAnswers({MessageBox::Button::Yes});
         window->Command1_Click(5);
         QCOMPARE(strips->count(), 0);
+        // The deleted definition's readings count as not assigned.
+        QCOMPARE(Column(lv, 0), (QStringList{u"Insgesamt"_s, u"Nicht zugeordnet"_s}));
+        QCOMPARE(Column(lv, 1).last(), u"8"_s);
         window->Command1_Click(4);
         window->Command1_Click(5);
         QCOMPARE(MessageBox::TakeRecords().size(), 2);

@@ -47,16 +47,6 @@ void SeedLedger(TestHost& host) {
 const std::string kPlacementKey =
     hostsim::HostRegKeyFor(hostsim::kDefaultHostKey) + "\\bonus\\TestStrip";
 
-QStringList NodeTexts(const QTreeWidget* tree) {
-    QStringList texts;
-    const QTreeWidgetItem* root = tree->topLevelItem(0);
-    for (int i = 0; i < root->childCount(); ++i) {
-        texts.append(root->child(i)->data(0, Qt::UserRole).toString() + u'=' +
-                     root->child(i)->text(0));
-    }
-    return texts;
-}
-
 bool InSight(const QWidget* widget, const QWidget* root) {
     return widget->isVisibleTo(root) &&
            root->rect().intersects(QRect(widget->mapTo(root, QPoint(0, 0)), widget->size()));
@@ -96,68 +86,6 @@ class WindowUsabilityTest : public QObject, public WindowTest {
 
   private slots:
     void init() { NewHost(); }
-
-    // 1. Every view shows what the databases hold after each change.
-    void stripChangesReachEveryView() {
-        const auto window = StartSeeded();
-        QVERIFY(window);
-        auto* lv = Find<QTreeWidget>(window.get(), "lv");
-        auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
-        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
-        auto* strips = Find<QListWidget>(window.get(), "lbTestStripdefs");
-        QCOMPARE(Column(lv, 0), (QStringList{u"Insgesamt"_s, u"davon"_s, kLongName, u"Contour"_s}));
-
-        // A rename shows in the table, the tree and the list at once.
-        strips->setCurrentRow(1);
-        ModalWatcher watcher;
-        watcher.Next([](QDialog* dialog) {
-            Find<QLineEdit>(dialog, "txtName")->setText(u"Contour Next"_s);
-            Find<QPushButton>(dialog, "cmd_0")->click();
-        });
-        Find<QPushButton>(window.get(), "Command1_4")->click();
-        QCOMPARE(Column(lv, 0),
-                 (QStringList{u"Insgesamt"_s, u"davon"_s, kLongName, u"Contour Next"_s}));
-        QCOMPARE(NodeTexts(tree), (QStringList{u"K1="_s + kLongName, u"K2=Contour Next"_s}));
-        QCOMPARE(Column(list, 2), (QStringList{u"Contour Next"_s, kLongName}));
-
-        // A deleted definition leaves the table; its prescriptions stay, without a name.
-        strips->setCurrentRow(0);
-        MessageBox::SetNextAnswers({Button::Yes});
-        Find<QPushButton>(window.get(), "Command1_5")->click();
-        QCOMPARE(Column(lv, 0), (QStringList{u"Insgesamt"_s, u"davon"_s, u"Contour Next"_s,
-                                             u"Nicht zugeordnet"_s}));
-        QCOMPARE(Column(lv, 1).last(), u"5"_s);
-        QCOMPARE(NodeTexts(tree), (QStringList{u"K1="_s, u"K2=Contour Next"_s}));
-        QCOMPARE(Column(list, 2), (QStringList{u"Contour Next"_s, QString()}));
-        QCOMPARE(strips->count(), 1);
-        QCOMPARE(strips->currentRow(), 0);
-    }
-
-    void newPrescriptionShowsAtOnceUnderTheSelectedNode() {
-        const auto window = StartSeeded();
-        QVERIFY(window);
-        Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(1);
-        auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
-        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
-        QTreeWidgetItem* contour = tree->topLevelItem(0)->child(1);
-        ClickNode(tree, contour);
-        QCOMPARE(Column(list, 1), QStringList{u"25"_s});
-
-        // "LastMeter" 1 selects "Contour" in the new prescription dialog.
-        m_host->SetLastMeter("1");
-        ModalWatcher watcher;
-        watcher.Next([](QDialog* dialog) { Confirm(dialog, u"100"_s, u"20.2.2010"_s); });
-        Find<QPushButton>(window.get(), "Command1_0")->click();
-        QCOMPARE(tree->currentItem()->data(0, Qt::UserRole).toString(), u"K2"_s);
-        QCOMPARE(Column(list, 1), (QStringList{u"100"_s, u"25"_s}));
-        QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lv"), 2).first(), u"167"_s);
-
-        // A strip type's first prescription gets its node at once.
-        m_host->AddLedger(Day(2010, 2, 21), 3, 10);
-        watcher.Next([](QDialog* dialog) { dialog->reject(); });
-        Find<QPushButton>(window.get(), "Command1_0")->click();
-        QCOMPARE(NodeTexts(tree), (QStringList{u"K1="_s + kLongName, u"K2=Contour"_s, u"K3="_s}));
-    }
 
     // 2. The prescriptions tab's buttons.
     void ledgerAndFaultyMeasurementsOpenTheirDialogsOwnedByTheWindow() {
