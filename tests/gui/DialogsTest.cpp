@@ -148,7 +148,6 @@ class DialogsTest : public QObject, public DialogTest {
         QTest::keyClick(cancel, Qt::Key_Return);
         QCOMPARE(entry.result(), int(QDialog::Rejected));
         QVERIFY(EntryTexts().isEmpty());
-
         LedgerListDialog list(ctx);
         list.show();
         QApplication::setActiveWindow(&list);
@@ -156,7 +155,6 @@ class DialogsTest : public QObject, public DialogTest {
         remove->setFocus();
         QTest::keyClick(remove, Qt::Key_Return);
         QCOMPARE(MessageBox::TakeRecords().size(), 1);  // the delete question
-
         StripPropertiesDialog strip(ctx, 0);
         strip.show();
         QApplication::setActiveWindow(&strip);
@@ -185,7 +183,6 @@ class DialogsTest : public QObject, public DialogTest {
         dialog.Command1_Click(0);
         QCOMPARE(watcher.seen, QStringList{u"frmNew"_s});
         QCOMPARE(list->count(), 3);
-
         // Without a selection "Ja" deletes nothing; "Nein" keeps the selected entry.
         list->clearSelection();
         MessageBox::SetNextAnswers({Button::Yes, Button::No, Button::Yes});
@@ -233,7 +230,6 @@ class DialogsTest : public QObject, public DialogTest {
         QCOMPARE(created.result(), int(QDialog::Accepted));
         QCOMPARE(Strips().size(), std::size_t{1});
         QCOMPARE(Strips()[0].text, std::string("Teststreifen Ä"));
-
         StripPropertiesDialog edited(ctx, Strips()[0].itemData);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(Find<QLineEdit>(&edited, fields[i])->text(), texts[i]);

@@ -140,7 +140,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         }
         QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
                  u"Neue Verordnung nötig für: Compact, Aviva"_s);
-
         // The chart: the legend lays out its markers once it is on screen.
         view.resize(900, 700);
         view.show();
@@ -149,7 +148,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         // Four stock lines, two forecasts (the used-up and the unused definition have none)
         // and the legend's key to the dashes.
         QCOMPARE(chart->series().size(), 7);
-
         QLineSeries* contour = SeriesNamed(chart, u"Contour"_s);
         QVERIFY(contour);
         const QList<QPointF> points = contour->points();
@@ -162,7 +160,6 @@ class ForecastViewTest : public QObject, public WindowTest {
             QCOMPARE(points[i].y(), stocks[i]);
         }
         QCOMPARE(contour->pen().style(), Qt::SolidLine);
-
         QLineSeries* dashed = SeriesNamed(chart, u"Contour"_s + ForecastChart::ForecastSuffix());
         QVERIFY(dashed);
         QCOMPARE(dashed->points().size(), 2);
@@ -174,14 +171,12 @@ class ForecastViewTest : public QObject, public WindowTest {
         QVERIFY(SeriesNamed(chart, u"Compact"_s + ForecastChart::ForecastSuffix()));
         QVERIFY(!SeriesNamed(chart, u"Aviva"_s + ForecastChart::ForecastSuffix()));
         QVERIFY(!SeriesNamed(chart, u"Freestyle"_s + ForecastChart::ForecastSuffix()));
-
         // Each definition has its own colour.
         QSet<QRgb> colours;
         for (const char* name : {"Contour", "Compact", "Aviva", "Freestyle"}) {
             colours.insert(SeriesNamed(chart, QString::fromUtf8(name))->pen().color().rgb());
         }
         QCOMPARE(colours.size(), 4);
-
         QStringList legend;
         for (QLegendMarker* marker : chart->legend()->markers()) {
             if (marker->isVisible()) {
@@ -190,7 +185,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         }
         QCOMPARE(legend, (QStringList{u"Contour"_s, u"Compact"_s, u"Aviva"_s, u"Freestyle"_s,
                                       u"Prognose (gestrichelt)"_s}));
-
         // Both axes in German; the dates reach from the first day to the last run-out date.
         auto* dateAxis = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
         auto* stockAxis = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
@@ -202,12 +196,10 @@ class ForecastViewTest : public QObject, public WindowTest {
         QCOMPARE(DateOf(dateAxis->min()), QDate(2010, 2, 1));
         QCOMPARE(DateOf(dateAxis->max()), QDate(2010, 5, 1));
         QVERIFY(stockAxis->min() <= -5 && stockAxis->max() >= 130);
-
         // A second fill replaces the lines instead of adding to them.
         view.Show(HandMadeForecast(), HandMadeHistory());
         QCOMPARE(chart->series().size(), 7);
         QCOMPARE(chart->axes().size(), 2);
-
         // Nothing warns: the line says how far ahead it looked.
         Forecast calm = HandMadeForecast();
         calm.settings.warnDays = 21;
@@ -262,7 +254,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         QCOMPARE(AddonValue(*m_host, "WarnDays"), "<none>");
         QCOMPARE(AddonValue(*m_host, "RateDays"), "<none>");
         QCOMPARE(changed.count(), 0);
-
         // Looking far ahead, the definition needs a prescription.
         warnDays->setValue(300);
         QCOMPARE(AddonValue(*m_host, "WarnDays"), "300");
@@ -271,7 +262,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         QVERIFY(table->topLevelItem(1)->font(0).bold());
         QCOMPARE(Find<QLabel>(&view, "lblWarning")->text(),
                  u"Neue Verordnung nötig für: Contour"_s);
-
         // Typed digits count once the number is complete.
         rateDays->selectAll();
         QTest::keyClicks(rateDays, u"10"_s);
@@ -282,7 +272,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         QCOMPARE(RowTexts(table, 1), (QStringList{u"Contour"_s, u"44"_s, u"0,0"_s, QString()}));
         QVERIFY(!table->topLevelItem(1)->font(0).bold());
         QCOMPARE(ReadForecastSettings(m_ctx), (ForecastSettings{10, 300}));
-
         // The main window shows the tab last and refreshes it with the consumption.
         const auto window = MainWindow::Start(m_ctx, QString());
         QVERIFY(window);
@@ -295,7 +284,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         auto* buttons = window->findChild<QHBoxLayout*>(u"forecastButtons"_s);
         QVERIFY(buttons);
         QCOMPARE(buttons->count(), 2);
-
         table = Find<QTreeWidget>(window.get(), "lvForecast");
         QCOMPARE(table->topLevelItem(1)->text(1), u"44"_s);
         m_host->AddLedger(Day(2010, 2, 20), 1, 100);
@@ -304,7 +292,6 @@ class ForecastViewTest : public QObject, public WindowTest {
         m_host->AddLedger(Day(2010, 2, 21), 1, 10);
         window->RefreshConsumption();
         QCOMPARE(table->topLevelItem(1)->text(1), u"154"_s);
-
         // A setting the user changed stays through the next rebuild.
         Find<QSpinBox>(window.get(), "spnWarnDays")->setValue(30);
         window->RefreshViews();

@@ -67,7 +67,6 @@ class ReportActionsTest : public QObject, public DialogTest {
         MessageBox::SetNextAnswers({Button::No});
         QVERIFY(actions->Report());
         QCOMPARE(opened.size(), 1);
-
         asked.clear();
         MessageBox::TakeRecords();
         chosen = File("verordnungen.csv");
@@ -92,7 +91,6 @@ class ReportActionsTest : public QObject, public DialogTest {
         QVERIFY(!actions->Report());
         QVERIFY(!actions->Export());
         QVERIFY(MessageBox::TakeRecords().isEmpty());
-
         chosen = File("fehlt/bericht.pdf");
         QVERIFY(!actions->Report());
         auto records = MessageBox::TakeRecords();
@@ -115,7 +113,6 @@ class ReportActionsTest : public QObject, public DialogTest {
         QCOMPARE(to->date(), QDate(2009, 12, 31));
         to->setDate(QDate(2010, 2, 28));
         QCOMPARE(dialog.period().to, Day(2010, 2, 28));
-
         auto window = MainWindow::Start(ctx, QString());
         QVERIFY(window);
         auto* report = Find<QPushButton>(window.get(), "cmdReport");
