@@ -20,14 +20,14 @@ using namespace Qt::StringLiterals;
 using Button = MessageBox::Button;
 
 // The dialogs the main window opens, each on a fresh host with its diary open.
-class DialogsTest : public QObject, public DialogTest {
+class DialogsTest : public QObject, public GuiTest {
     Q_OBJECT
 
     void AddStrips() {
-        SaveStrip(ctx, 0, "Contour", "", "", {}, {});
-        SaveStrip(ctx, 0, "Compact", "", "", {}, {});
+        SaveStrip(m_ctx, 0, "Contour", "", "", {}, {});
+        SaveStrip(m_ctx, 0, "Compact", "", "", {}, {});
     }
-    std::vector<ListEntry> Strips() { return LoadStripList(ctx, ctx.StripDbPath); }
+    std::vector<ListEntry> Strips() { return LoadStripList(m_ctx, m_ctx.StripDbPath); }
 
   private slots:
     void init() { StartHost(); }
@@ -53,9 +53,9 @@ class DialogsTest : public QObject, public DialogTest {
         for (const auto& c : cases) {
             std::unique_ptr<EntryDialog> dialog;
             if (c.faulty) {
-                dialog = std::make_unique<FaultyMeasurementDialog>(ctx);
+                dialog = std::make_unique<FaultyMeasurementDialog>(m_ctx);
             } else {
-                dialog = std::make_unique<NewPrescriptionDialog>(ctx);
+                dialog = std::make_unique<NewPrescriptionDialog>(m_ctx);
             }
             dialog->show();
             Confirm(dialog.get(), c.amount, c.date);
@@ -66,8 +66,8 @@ class DialogsTest : public QObject, public DialogTest {
 
     void newPrescriptionStoresTheRowAndCloses() {
         AddStrips();
-        host->SetLastMeter("1");
-        NewPrescriptionDialog dialog(ctx);
+        m_host->SetLastMeter("1");
+        NewPrescriptionDialog dialog(m_ctx);
         auto* strips = Find<QComboBox>(&dialog, "cbMeters");
         QCOMPARE(strips->count(), 2);
         QCOMPARE(strips->currentText(), QStringLiteral("Compact"));
@@ -91,8 +91,8 @@ class DialogsTest : public QObject, public DialogTest {
     }
 
     void faultyMeasurementsAreStoredAsANegativeAmount() {
-        host->SetLastMeter("14");
-        FaultyMeasurementDialog dialog(ctx);
+        m_host->SetLastMeter("14");
+        FaultyMeasurementDialog dialog(m_ctx);
         auto* meters = Find<QComboBox>(&dialog, "cbMeters");
         QCOMPARE(meters->count(), 23);
         QCOMPARE(meters->currentText(), QStringLiteral("Accu-Chek Compact"));
@@ -105,10 +105,11 @@ class DialogsTest : public QObject, public DialogTest {
 
     void storageFailureKeepsEachDialogOpenWithTheCause() {
         AddStrips();
-        WithdrawEngines(ctx);
-        NewPrescriptionDialog prescription(ctx);
-        FaultyMeasurementDialog faulty(ctx);
-        StripPropertiesDialog strip(ctx, 0);
+        m_ctx.engines->Withdraw("DAO.DBEngine.35");
+        m_ctx.engines->Withdraw("DAO.DBEngine.36");
+        NewPrescriptionDialog prescription(m_ctx);
+        FaultyMeasurementDialog faulty(m_ctx);
+        StripPropertiesDialog strip(m_ctx, 0);
         const struct {
             QDialog* dialog;
             QString message;
@@ -134,7 +135,7 @@ class DialogsTest : public QObject, public DialogTest {
 
     void enterConfirmsFromFieldsAndClicksTheFocusedButton() {
         AddStrips();
-        NewPrescriptionDialog entry(ctx);
+        NewPrescriptionDialog entry(m_ctx);
         entry.show();
         QApplication::setActiveWindow(&entry);
         auto* amount = Find<QLineEdit>(&entry, "txtAmount");
@@ -148,14 +149,14 @@ class DialogsTest : public QObject, public DialogTest {
         QTest::keyClick(cancel, Qt::Key_Return);
         QCOMPARE(entry.result(), int(QDialog::Rejected));
         QVERIFY(EntryTexts().isEmpty());
-        LedgerListDialog list(ctx);
+        LedgerListDialog list(m_ctx);
         list.show();
         QApplication::setActiveWindow(&list);
         auto* remove = Find<QPushButton>(&list, "Command1_1");
         remove->setFocus();
         QTest::keyClick(remove, Qt::Key_Return);
         QCOMPARE(MessageBox::TakeRecords().size(), 1);  // the delete question
-        StripPropertiesDialog strip(ctx, 0);
+        StripPropertiesDialog strip(m_ctx, 0);
         strip.show();
         QApplication::setActiveWindow(&strip);
         auto* name = Find<QLineEdit>(&strip, "txtName");
@@ -167,9 +168,9 @@ class DialogsTest : public QObject, public DialogTest {
     }
 
     void ledgerListShowsAddsAndDeletes() {
-        AppendLedgerRow(ctx, Day(2010, 2, 1), 24, -2);
-        AppendLedgerRow(ctx, Day(2010, 2, 3), 0, 50);
-        LedgerListDialog dialog(ctx);
+        AppendLedgerRow(m_ctx, Day(2010, 2, 1), 24, -2);
+        AppendLedgerRow(m_ctx, Day(2010, 2, 3), 0, 50);
+        LedgerListDialog dialog(m_ctx);
         auto* list = Find<QListWidget>(&dialog, "List1");
         QCOMPARE(ListTexts(list),
                  (QStringList{u"03.02.2010  Bezug: 50x   "_s,
@@ -205,10 +206,10 @@ class DialogsTest : public QObject, public DialogTest {
     }
 
     void stripPropertiesRoundTrip() {
-        host->AddModule("A", "0", "COM1|9600|8N1|3", "Omnitest Sensor");
-        host->AddModule("B", "0", "COM1|9600|8N1|30", "InDUO");
-        host->AddModule("C", "0", "COM1|9600|8N1|12", "Accu-Chek Sensor");
-        StripPropertiesDialog created(ctx, 0);
+        m_host->AddModule("A", "0", "COM1|9600|8N1|3", "Omnitest Sensor");
+        m_host->AddModule("B", "0", "COM1|9600|8N1|30", "InDUO");
+        m_host->AddModule("C", "0", "COM1|9600|8N1|12", "Accu-Chek Sensor");
+        StripPropertiesDialog created(m_ctx, 0);
         // Fixed, and wider than designed only as far as a 30-character name needs.
         QCOMPARE(created.height(), 206);
         QCOMPARE(created.minimumSize(), created.maximumSize());
@@ -230,7 +231,7 @@ class DialogsTest : public QObject, public DialogTest {
         QCOMPARE(created.result(), int(QDialog::Accepted));
         QCOMPARE(Strips().size(), std::size_t{1});
         QCOMPARE(Strips()[0].text, std::string("Teststreifen Ä"));
-        StripPropertiesDialog edited(ctx, Strips()[0].itemData);
+        StripPropertiesDialog edited(m_ctx, Strips()[0].itemData);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(Find<QLineEdit>(&edited, fields[i])->text(), texts[i]);
             // Loaded texts show from their start, however long.

@@ -89,7 +89,7 @@ std::string AddonValue(TestHost& host, const char* name) {
 
 }  // namespace
 
-class ForecastViewTest : public QObject, public WindowTest {
+class ForecastViewTest : public QObject, public GuiTest {
     Q_OBJECT
 
   private:

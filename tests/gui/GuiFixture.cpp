@@ -71,33 +71,34 @@ QString OnlyMessage() {
     return shown.size() == 1 ? shown[0].text : QStringLiteral("<%1 messages>").arg(shown.size());
 }
 
-void WithdrawEngines(Context& ctx) {
-    ctx.engines->Withdraw("DAO.DBEngine.35");
-    ctx.engines->Withdraw("DAO.DBEngine.36");
-}
-
-void DialogTest::StartHost() {
+void GuiTest::NewHost() {
     MessageBox::SetTestMode(true);
-    host = std::make_unique<TestHost>();
-    host->OpenDiary();
-    ctx = host->MakeContext();
-    QVERIFY(!RunStartup(ctx, "").refused);
+    MessageBox::TakeRecords();
+    m_host = std::make_unique<TestHost>();
+    m_ctx = m_host->MakeContext();
 }
 
-QStringList DialogTest::EntryTexts() {
+void GuiTest::StartHost() {
+    NewHost();
+    m_host->OpenDiary();
+    m_ctx = m_host->MakeContext();
+    QVERIFY(!RunStartup(m_ctx, "").refused);
+}
+
+QStringList GuiTest::EntryTexts() {
     QStringList texts;
-    for (const ListEntry& entry : FillEntryList(ctx)) {
+    for (const ListEntry& entry : FillEntryList(m_ctx)) {
         texts.append(QString::fromStdString(entry.text));
     }
     return texts;
 }
 
-QString DialogTest::LastMeter() const {
-    const std::string value = host->LastMeter();
+QString GuiTest::LastMeter() const {
+    const std::string value = m_host->LastMeter();
     return value == "<none>" ? QString() : QString::fromStdString(value);
 }
 
-void DialogTest::CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName) {
+void GuiTest::CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName) {
     dialog.show();
     const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
     QCOMPARE(shown.size(), 1);
@@ -111,14 +112,7 @@ void DialogTest::CheckRefusal(EntryDialog& dialog, const QString& message, const
     QVERIFY(EntryTexts().isEmpty());
 }
 
-void WindowTest::NewHost() {
-    MessageBox::SetTestMode(true);
-    MessageBox::TakeRecords();
-    m_host = std::make_unique<TestHost>();
-    m_ctx = m_host->MakeContext();
-}
-
-std::unique_ptr<MainWindow> WindowTest::Start() {
+std::unique_ptr<MainWindow> GuiTest::Start() {
     m_ctx = m_host->MakeContext();
     std::unique_ptr<MainWindow> window = MainWindow::Start(m_ctx, QString());
     if (window) {

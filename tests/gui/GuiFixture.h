@@ -44,15 +44,17 @@ void ClickNode(QTreeWidget* tree, QTreeWidgetItem* node);
 // The text of the one message recorded since the last take; when there were none or several,
 // how many, so that a comparison with the expected text fails.
 QString OnlyMessage();
-// Without its database engines the program can write nothing.
-void WithdrawEngines(Context& ctx);
 
-// What a dialog's test functions share: message boxes are recorded instead of shown, and each
-// function gets a fresh host with its diary open that the program has started on.
-class DialogTest {
+// What the test functions share: message boxes are recorded instead of shown, and each function
+// gets a fresh host with a context on it.
+class GuiTest {
   protected:
-    // Call from the test's init().
+    // Call one of them from the test's init(); StartHost also opens the diary and runs the
+    // program's start-up on it.
+    void NewHost();
     void StartHost();
+    // The window started on the host as it is now and shown; nullptr when the start was refused.
+    std::unique_ptr<MainWindow> Start();
     // The ledger list's texts, newest first.
     QStringList EntryTexts();
     // The stored "LastMeter", empty when it was never written.
@@ -60,19 +62,6 @@ class DialogTest {
     // An entry dialog's refusal: the message in a plain OK box, the focus on the field, the
     // dialog still open and nothing stored.
     void CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName);
-
-    std::unique_ptr<TestHost> host;
-    Context ctx;
-};
-
-// What the main window's test functions share: message boxes are recorded instead of shown, and
-// each function gets a fresh host, and a context on it, on which it starts the window.
-class WindowTest {
-  protected:
-    // Call from the test's init().
-    void NewHost();
-    // The window started on the host as it is now and shown; nullptr when the start was refused.
-    std::unique_ptr<MainWindow> Start();
 
     std::unique_ptr<TestHost> m_host;
     Context m_ctx;

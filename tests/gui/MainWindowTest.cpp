@@ -91,7 +91,7 @@ void CheckNothingCutOff(const QWidget* root) {
 
 }  // namespace
 
-class MainWindowTest : public QObject, public WindowTest {
+class MainWindowTest : public QObject, public GuiTest {
     Q_OBJECT
 
   private:
@@ -127,7 +127,7 @@ class MainWindowTest : public QObject, public WindowTest {
                      QString::fromStdString(m_ctx.diaryFile));
     }
 
-    void anEmptyDiaryShowsThreeTabsEveryButtonAndTheAboutBoxOnF1() {
+    void anEmptyDiaryShowsEveryButtonTheAboutBoxAndAFirstRunHint() {
         m_host->OpenDiary();
         const auto window = Start();
         QVERIFY(window);
@@ -170,38 +170,53 @@ class MainWindowTest : public QObject, public WindowTest {
         // The designed window is unchanged: no menu bar, the same size.
         QVERIFY(window->findChild<QMenuBar*>() == nullptr);
         QCOMPARE(window->size(), designed);
-    }
-
-    void restoresMeterSelectionWithoutRefresh_data() {
-        QTest::addColumn<QString>("lastMeter");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("code");
-        QTest::newRow("11") << u"11"_s << 11 << u"FreeStyle Freedom"_s << 81;
-        QTest::newRow("missing") << QString() << 0 << u"Ascensia DEX, BREEZE"_s << 1;
-        QTest::newRow("beyond") << u"27"_s << -1 << QString() << 0;
+        // The first run hints at what to do, until a definition exists.
+        auto* hint = Find<QLabel>(window.get(), "lblHint");
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->text(),
+                 u"Legen Sie unter „Teststreifen“ Ihre Teststreifen an und "
+                 u"erfassen Sie unter „Verordnungen“ die erhaltenen Packungen."_s);
+        auto* lv = Find<QTreeWidget>(window.get(), "lv");
+        QVERIFY(hint->y() > lv->geometry().bottom());
+        // "&Löschen" with an empty list asks nothing.
+        Find<QPushButton>(window.get(), "Command1_5")->click();
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+        watcher.Next([](QDialog* dialog) {
+            Find<QLineEdit>(dialog, "txtName")->setText(u"Contour"_s);
+            Find<QPushButton>(dialog, "cmd_0")->click();
+        });
+        Find<QPushButton>(window.get(), "Command1_3")->click();
+        QVERIFY(hint->isHidden());
+        QCOMPARE(Find<QListWidget>(window.get(), "lbTestStripdefs")->count(), 1);
     }
 
     void restoresMeterSelectionWithoutRefresh() {
-        QFETCH(QString, lastMeter);
-        QFETCH(int, index);
-        QFETCH(QString, text);
-        QFETCH(int, code);
-        m_host->OpenDiary();
-        if (!lastMeter.isNull()) {
-            m_host->SetLastMeter(lastMeter.toStdString());
+        const struct {
+            const char* lastMeter;  // nullptr: never stored
+            int index;
+            QString text;
+            int code;
+        } cases[] = {
+            {"11", 11, u"FreeStyle Freedom"_s, 81},
+            {nullptr, 0, u"Ascensia DEX, BREEZE"_s, 1},
+            {"27", -1, QString(), 0},  // beyond the list
+        };
+        for (const auto& c : cases) {
+            NewHost();
+            m_host->OpenDiary();
+            if (c.lastMeter != nullptr) m_host->SetLastMeter(c.lastMeter);
+            const auto window = Start();
+            QVERIFY(window);
+            QSignalSpy refreshed(window.get(), &MainWindow::consumptionRefreshed);
+            auto* meters = Find<QComboBox>(window.get(), "cbMeters");
+            QCOMPARE(meters->count(), 27);
+            QCOMPARE(meters->currentIndex(), c.index);
+            QCOMPARE(meters->currentText(), c.text);
+            QCOMPARE(meters->currentData().toInt(), c.code);
+            QCOMPARE(refreshed.count(), 0);
+            emit meters->activated(3);  // a user's choice after the start-up refreshes
+            QCOMPARE(refreshed.count(), 1);
         }
-        const auto window = Start();
-        QVERIFY(window);
-        QSignalSpy refreshed(window.get(), &MainWindow::consumptionRefreshed);
-        auto* meters = Find<QComboBox>(window.get(), "cbMeters");
-        QCOMPARE(meters->count(), 27);
-        QCOMPARE(meters->currentIndex(), index);
-        QCOMPARE(meters->currentText(), text);
-        QCOMPARE(meters->currentData().toInt(), code);
-        QCOMPARE(refreshed.count(), 0);
-        emit meters->activated(3);  // a user's choice after the start-up refreshes
-        QCOMPARE(refreshed.count(), 1);
     }
 
     void showsConsumptionCellsAndTheListFollowsNodeClicks() {
@@ -545,31 +560,6 @@ class MainWindowTest : public QObject, public WindowTest {
         QVERIFY(Find<QLineEdit>(&properties, "txtManufacturer")->x() > name->geometry().right());
         QVERIFY(pzn->geometry().right() < properties.width());
         CheckNothingCutOff(&properties);
-    }
-
-    // Empty and first-run states.
-    void firstRunHintsAndGoesOnceADefinitionExists() {
-        m_host->OpenDiary();
-        const auto window = Start();
-        QVERIFY(window);
-        auto* hint = Find<QLabel>(window.get(), "lblHint");
-        QVERIFY(hint->isVisible());
-        QCOMPARE(hint->text(),
-                 u"Legen Sie unter „Teststreifen“ Ihre Teststreifen an und "
-                 u"erfassen Sie unter „Verordnungen“ die erhaltenen Packungen."_s);
-        auto* lv = Find<QTreeWidget>(window.get(), "lv");
-        QVERIFY(hint->y() > lv->geometry().bottom());
-        // "&Löschen" with an empty list asks nothing.
-        Find<QPushButton>(window.get(), "Command1_5")->click();
-        QVERIFY(MessageBox::TakeRecords().isEmpty());
-        ModalWatcher watcher;
-        watcher.Next([](QDialog* dialog) {
-            Find<QLineEdit>(dialog, "txtName")->setText(u"Contour"_s);
-            Find<QPushButton>(dialog, "cmd_0")->click();
-        });
-        Find<QPushButton>(window.get(), "Command1_3")->click();
-        QVERIFY(hint->isHidden());
-        QCOMPARE(Find<QListWidget>(window.get(), "lbTestStripdefs")->count(), 1);
     }
 
     // Keyboard and scale.

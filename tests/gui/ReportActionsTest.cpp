@@ -19,17 +19,17 @@ using namespace Qt::StringLiterals;
 using Button = MessageBox::Button;
 
 // Today is 1.3.2010; the diary belongs to Erika Mustermann.
-class ReportActionsTest : public QObject, public DialogTest {
+class ReportActionsTest : public QObject, public GuiTest {
     Q_OBJECT
 
   private slots:
     void init() {
         StartHost();
-        AppendLedgerRow(ctx, Day(2009, 5, 1), 24, -2);
-        stripList = LoadStripList(ctx, ctx.StripDbPath);
+        AppendLedgerRow(m_ctx, Day(2009, 5, 1), 24, -2);
+        stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
         parent = std::make_unique<QWidget>();
-        actions = new ReportActions(ctx, stripList, parent.get());
-        actions->SetDocumentsFolder(QString::fromStdString(host->Path("Dokumente")));
+        actions = new ReportActions(m_ctx, stripList, parent.get());
+        actions->SetDocumentsFolder(QString::fromStdString(m_host->Path("Dokumente")));
         // What the dialogs would have been asked, and the answers they give.
         asked.clear();
         actions->SetPeriodChooser([this](QWidget*, const ReportPeriod& proposed) {
@@ -57,7 +57,7 @@ class ReportActionsTest : public QObject, public DialogTest {
         QCOMPARE(proposedPeriod.to, Day(2009, 12, 31));
         QCOMPARE(asked.value(0), u"Bericht speichern"_s);
         QCOMPARE(asked.value(1),
-                 QDir(QString::fromStdString(host->Path("Dokumente")))
+                 QDir(QString::fromStdString(m_host->Path("Dokumente")))
                      .filePath(u"Teststreifen-Nachweis-Erika-Mustermann-2010-03-01.pdf"_s));
         QVERIFY(asked.value(2).contains(u"*.pdf"_s));
         QCOMPARE(QString::fromStdString(ReadBytes(chosen.toStdString()).substr(0, 5)), u"%PDF-"_s);
@@ -113,7 +113,7 @@ class ReportActionsTest : public QObject, public DialogTest {
         QCOMPARE(to->date(), QDate(2009, 12, 31));
         to->setDate(QDate(2010, 2, 28));
         QCOMPARE(dialog.period().to, Day(2010, 2, 28));
-        auto window = MainWindow::Start(ctx, QString());
+        auto window = MainWindow::Start(m_ctx, QString());
         QVERIFY(window);
         auto* report = Find<QPushButton>(window.get(), "cmdReport");
         auto* exporting = Find<QPushButton>(window.get(), "cmdExport");
@@ -127,7 +127,7 @@ class ReportActionsTest : public QObject, public DialogTest {
     }
 
   private:
-    QString File(const char* name) const { return QString::fromStdString(host->Path(name)); }
+    QString File(const char* name) const { return QString::fromStdString(m_host->Path(name)); }
 
     std::vector<ListEntry> stripList;
     std::unique_ptr<QWidget> parent;
