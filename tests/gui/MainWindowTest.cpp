@@ -370,10 +370,13 @@ class MainWindowTest : public QObject, public GuiTest {
     }
 
     // The prescriptions tab's buttons.
-    void ledgerAndFaultyMeasurementsOpenTheirDialogsOwnedByTheWindow() {
+    void prescriptionButtonsOpenTheirDialogsAndDeleteAfterAQuestion() {
         const auto window = StartWithLongNames();
         QVERIFY(window);
         QSignalSpy refreshed(window.get(), &MainWindow::viewsRefreshed);
+        auto* lv = Find<QTreeWidget>(window.get(), "lv");
+        auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
+        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
         QWidgetList owners;
         ModalWatcher watcher;
         // In the ledger: delete the newest entry (the prescription of 25), then close.
@@ -387,10 +390,12 @@ class MainWindowTest : public QObject, public GuiTest {
         });
         Find<QPushButton>(window.get(), "Command1_1")->click();
         QCOMPARE(watcher.seen, QStringList{u"frmList"_s});
+        QCOMPARE(OnlyMessage(), u"Soll der Eintrag wirklich gelöscht werden ?"_s);
         QCOMPARE(refreshed.count(), 1);
-        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
         QCOMPARE(Column(list, 1), QStringList{u"50"_s});
-        QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lv"), 2).first(), u"42"_s);
+        // The type's only prescription is gone, and with it its node and its stock.
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 1);
+        QCOMPARE(Column(lv, 2).first(), u"42"_s);
         watcher.Next([&owners](QDialog* dialog) {
             owners.append(dialog->parentWidget());
             Find<QComboBox>(dialog, "cbMeters")->setCurrentIndex(14);  // "Accu-Chek Compact"
@@ -405,21 +410,16 @@ class MainWindowTest : public QObject, public GuiTest {
         QVERIFY(QString::fromStdString(entries[0].text).contains(u"Fehlmessung: 3x"_s));
         // Not a prescription: the list keeps its row.
         QCOMPARE(list->topLevelItemCount(), 1);
-    }
 
-    void deleteRemovesTheSelectedPrescriptionAfterTheLedgersQuestion() {
-        const auto window = StartWithLongNames();
-        QVERIFY(window);
-        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
+        // "&Löschen": nothing selected, nothing asked; then "Nein" keeps, "Ja" deletes.
         auto* remove = Find<QPushButton>(window.get(), "Command1_2");
-        // Nothing selected: nothing asked, nothing deleted.
         list->clearSelection();
         remove->click();
         QVERIFY(MessageBox::TakeRecords().isEmpty());
         list->setCurrentItem(list->topLevelItem(0));
         MessageBox::SetNextAnswers({Button::No});
         remove->click();
-        QCOMPARE(list->topLevelItemCount(), 2);
+        QCOMPARE(list->topLevelItemCount(), 1);
         list->setCurrentItem(list->topLevelItem(0));
         MessageBox::SetNextAnswers({Button::Yes});
         remove->click();
@@ -427,11 +427,11 @@ class MainWindowTest : public QObject, public GuiTest {
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[0].text, u"Soll der Eintrag wirklich gelöscht werden ?"_s);
         QCOMPARE(asked[0].buttons, (QList<Button>{Button::Yes, Button::No}));
-        QCOMPARE(Column(list, 1), QStringList{u"50"_s});
+        QCOMPARE(list->topLevelItemCount(), 0);
         QCOMPARE(FillEntryList(m_ctx).size(), 1u);
-        // The type's only prescription is gone, and with it its node and its stock.
-        QCOMPARE(Find<QTreeWidget>(window.get(), "tvTeststrips")->topLevelItem(0)->childCount(), 1);
-        QCOMPARE(Column(Find<QTreeWidget>(window.get(), "lv"), 2).first(), u"42"_s);
+        // Nothing received any more: no node, and no stock to show.
+        QCOMPARE(tree->topLevelItem(0)->childCount(), 0);
+        QCOMPARE(Column(lv, 2).first(), u"n/a"_s);
     }
 
     // A window that fits its content.
