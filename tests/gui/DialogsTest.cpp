@@ -1,11 +1,4 @@
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-
 #include "GuiFixture.h"
-#include "app/MessageBox.h"
 #include "prescriptions/FaultyMeasurementDialog.h"
 #include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/LedgerStore.h"
@@ -64,7 +57,7 @@ class DialogsTest : public QObject, public GuiTest {
         QCOMPARE(LastMeter(), QString());
     }
 
-    void newPrescriptionStoresTheRowAndCloses() {
+    void entryDialogsStoreTheirRowAndClose() {
         AddStrips();
         m_host->SetLastMeter("1");
         NewPrescriptionDialog dialog(m_ctx);
@@ -88,18 +81,17 @@ class DialogsTest : public QObject, public GuiTest {
         QVERIFY(MessageBox::TakeRecords().isEmpty());
         QCOMPARE(EntryTexts(), QStringList{u"01.02.2010  Bezug: 2x   Compact"_s});
         QCOMPARE(LastMeter(), QStringLiteral("1"));
-    }
-
-    void faultyMeasurementsAreStoredAsANegativeAmount() {
+        // Faulty measurements are stored as a negative amount of the meter's strips.
         m_host->SetLastMeter("14");
-        FaultyMeasurementDialog dialog(m_ctx);
-        auto* meters = Find<QComboBox>(&dialog, "cbMeters");
+        FaultyMeasurementDialog faulty(m_ctx);
+        auto* meters = Find<QComboBox>(&faulty, "cbMeters");
         QCOMPARE(meters->count(), 23);
         QCOMPARE(meters->currentText(), QStringLiteral("Accu-Chek Compact"));
-        dialog.show();
-        Confirm(&dialog, QStringLiteral("3"), QStringLiteral("1.2.2010"));
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(EntryTexts(), QStringList{u"01.02.2010  Fehlmessung: 3x   Accutrend Compact"_s});
+        faulty.show();
+        Confirm(&faulty, QStringLiteral("3"), QStringLiteral("2.2.2010"));
+        QCOMPARE(faulty.result(), int(QDialog::Accepted));
+        QCOMPARE(EntryTexts(), (QStringList{u"02.02.2010  Fehlmessung: 3x   Accutrend Compact"_s,
+                                            u"01.02.2010  Bezug: 2x   Compact"_s}));
         QCOMPARE(LastMeter(), QStringLiteral("14"));
     }
 

@@ -1,22 +1,15 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStyle>
-#include <QTabWidget>
-#include <QTest>
-#include <QTreeWidget>
 #include <QValueAxis>
 
 #include "GuiFixture.h"
-#include "app/MainWindow.h"
-#include "app/MessageBox.h"
 #include "app/Startup.h"
 #include "consumption/ForecastChart.h"
 #include "consumption/ForecastView.h"

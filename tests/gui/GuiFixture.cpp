@@ -1,15 +1,6 @@
 #include "GuiFixture.h"
 
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <QTreeWidget>
-
-#include "app/MainWindow.h"
-#include "app/MessageBox.h"
 #include "app/Startup.h"
-#include "prescriptions/EntryDialog.h"
 #include "prescriptions/LedgerList.h"
 
 namespace stripstock::test {

@@ -1,26 +1,26 @@
 #pragma once
 
+// The widgets the tests look into come with the fixture.
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
-#include <QList>
-#include <QObject>
-#include <QString>
-#include <QStringList>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 #include <memory>
 
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
 #include "host/Context.h"
+#include "prescriptions/EntryDialog.h"
 #include "support/TestHost.h"
-
-class QListWidget;
-class QTreeWidget;
-class QTreeWidgetItem;
-
-namespace stripstock {
-class EntryDialog;
-class MainWindow;
-}  // namespace stripstock
 
 namespace stripstock::test {
 

@@ -1,20 +1,9 @@
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTabWidget>
-#include <QTest>
-#include <QTreeWidget>
 
 #include "GuiFixture.h"
-#include "app/MainWindow.h"
-#include "app/MessageBox.h"
 #include "prescriptions/LedgerList.h"
 #include "prescriptions/LedgerListDialog.h"
 #include "prescriptions/NewPrescriptionDialog.h"

@@ -1,12 +1,8 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QPushButton>
-#include <QTest>
 
 #include "GuiFixture.h"
-#include "app/MainWindow.h"
-#include "app/MessageBox.h"
 #include "prescriptions/LedgerStore.h"
 #include "report/ReportActions.h"
 #include "report/ReportPeriodDialog.h"
