@@ -22,21 +22,17 @@ namespace {
 
 const double kToday = Day(2010, 3, 1);
 
-ForecastRow Row(std::int32_t id, const char* name, std::optional<std::int32_t> stock, double perDay,
-                RunOut runOut, bool warn) {
-    return {id, name, stock, 0, 0, perDay, runOut, warn};
-}
-
-// Four definitions, one of each kind of row: lasting, running low, used up, unused.
+// Four definitions, one of each kind of row: lasting, running low, used up, unused. The rows
+// leave out how many strips were used in how many days.
 Forecast HandMadeForecast() {
     Forecast forecast;
     forecast.today = kToday;
-    forecast.total = Row(-1, "Gesamt", 155, 3.75, {false, kToday + 41}, false);
+    forecast.total = {-1, "Gesamt", 155, 0, 0, 3.75, {false, kToday + 41}, false};
     forecast.strips = {
-        Row(1, "Contour", 120, 2.0, {false, kToday + 60}, false),
-        Row(2, "Compact", 10, 1.26, {false, kToday + 8}, true),
-        Row(3, "Aviva", -5, 0.5, {true, std::nullopt}, true),
-        Row(4, "Freestyle", 30, 0.0, {}, false),
+        {1, "Contour", 120, 0, 0, 2.0, {false, kToday + 60}, false},
+        {2, "Compact", 10, 0, 0, 1.26, {false, kToday + 8}, true},
+        {3, "Aviva", -5, 0, 0, 0.5, {true, std::nullopt}, true},
+        {4, "Freestyle", 30, 0, 0, 0.0, {}, false},
     };
     return forecast;
 }
@@ -87,16 +83,6 @@ class ForecastViewTest : public QObject, public GuiTest {
 
   private:
     std::vector<ListEntry> m_stripList;
-
-    // "Contour" (meter 33) received 50 strips on 1.2.2010 and used 6 on 10.2.2010.
-    void SeedHost() {
-        m_host->OpenDiary();
-        m_host->CreateCompanion();
-        m_host->AddStrip("Contour", "|33|");
-        m_host->AddLedger(Day(2010, 2, 1), 1, 50);
-        m_host->AddReadings(33, Day(2010, 2, 10), 6);
-        m_ctx = m_host->MakeContext();
-    }
 
   private slots:
     void init() { NewHost(); }
@@ -206,7 +192,7 @@ class ForecastViewTest : public QObject, public GuiTest {
 
     void longHistoriesKeepTheDateLabelsApart() {
         Forecast forecast = HandMadeForecast();
-        forecast.strips = {Row(1, "Contour", 900, 1.0, {false, kToday + 900}, false)};
+        forecast.strips = {{1, "Contour", 900, 0, 0, 1.0, {false, kToday + 900}, false}};
         History history;
         history.strips = {
             {1, "Contour", {}, {{Day(2008, 1, 10), 0}, {Day(2008, 1, 10), 1500}, {kToday, 900}}}};
@@ -227,7 +213,13 @@ class ForecastViewTest : public QObject, public GuiTest {
     }
 
     void settingsAreStoredOnlyWhenTheUserChangesThemAndTheMainWindowsTabFollows() {
-        SeedHost();
+        // "Contour" (meter 33) received 50 strips on 1.2.2010 and used 6 on 10.2.2010.
+        m_host->OpenDiary();
+        m_host->CreateCompanion();
+        m_host->AddStrip("Contour", "|33|");
+        m_host->AddLedger(Day(2010, 2, 1), 1, 50);
+        m_host->AddReadings(33, Day(2010, 2, 10), 6);
+        m_ctx = m_host->MakeContext();
         const StartupResult startup = RunStartup(m_ctx, "");
         m_stripList = startup.stripList;
         ForecastView view(m_ctx, m_stripList);

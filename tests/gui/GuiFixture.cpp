@@ -11,21 +11,23 @@ void Confirm(QDialog* dialog, const QString& amount, const QString& date) {
     Find<QPushButton>(dialog, "Command1_0")->click();
 }
 
-QStringList RowTexts(const QTreeWidget* list, int row) {
+namespace {
+
+QStringList Cells(const QTreeWidget* list, const QTreeWidgetItem* item) {
     QStringList cells;
     for (int column = 0; column < list->columnCount(); ++column) {
-        cells.append(list->topLevelItem(row)->text(column));
+        cells.append(item->text(column));
     }
     return cells;
 }
 
-QStringList HeaderTexts(const QTreeWidget* list) {
-    QStringList cells;
-    for (int column = 0; column < list->columnCount(); ++column) {
-        cells.append(list->headerItem()->text(column));
-    }
-    return cells;
+}  // namespace
+
+QStringList RowTexts(const QTreeWidget* list, int row) {
+    return Cells(list, list->topLevelItem(row));
 }
+
+QStringList HeaderTexts(const QTreeWidget* list) { return Cells(list, list->headerItem()); }
 
 QStringList Column(const QTreeWidget* list, int column) {
     QStringList cells;

@@ -139,13 +139,12 @@ class MainWindowTest : public QObject, public GuiTest {
         startingDate->setText(QStringLiteral("before"));
         window->RefreshConsumption();
         QCOMPARE(startingDate->text(), QStringLiteral("before"));
-        QCOMPARE(RowTexts(Find<QTreeWidget>(window.get(), "lv"), 0),
-                 (QStringList{u"Insgesamt"_s, u"0"_s, u"n/a"_s, u""_s}));
+        auto* lv = Find<QTreeWidget>(window.get(), "lv");
+        QCOMPARE(RowTexts(lv, 0), (QStringList{u"Insgesamt"_s, u"0"_s, u"n/a"_s, u""_s}));
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         const QSize designed = window->size();
         ModalWatcher watcher;
-        QString title;
-        QString text;
+        QString title, text;
         watcher.Next([&](QDialog* dialog) {
             title = dialog->windowTitle();
             text = qobject_cast<QMessageBox*>(dialog)->text();
@@ -165,7 +164,6 @@ class MainWindowTest : public QObject, public GuiTest {
         QCOMPARE(hint->text(),
                  u"Legen Sie unter „Teststreifen“ Ihre Teststreifen an und "
                  u"erfassen Sie unter „Verordnungen“ die erhaltenen Packungen."_s);
-        auto* lv = Find<QTreeWidget>(window.get(), "lv");
         QVERIFY(hint->y() > lv->geometry().bottom());
         // "&Löschen" with an empty list asks nothing.
         Find<QPushButton>(window.get(), "Command1_5")->click();
@@ -515,8 +513,7 @@ class MainWindowTest : public QObject, public GuiTest {
 
     void ledgerDialogGrowsEntryDialogsStayFixed() {
         SeedLongNames(*m_host);
-        m_ctx = m_host->MakeContext();
-        m_ctx.StripDbPath = m_host->programDir + "/MEIER.VLT";
+        m_ctx = m_host->ctx;
         LedgerListDialog ledger(m_ctx);
         ledger.show();
         QCOMPARE(ledger.size(), QSize(505, 277));
@@ -555,8 +552,11 @@ class MainWindowTest : public QObject, public GuiTest {
     void newButtonsAreReachedByTabAndAccessKey() {
         const auto window = StartWithLongNames();
         QVERIFY(window);
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const auto activate = [&window] {
+            window->activateWindow();
+            return QTest::qWaitForWindowActive(window.get());
+        };
+        QVERIFY(activate());
         Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(1);
         auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
         tree->setFocus();
@@ -575,14 +575,12 @@ class MainWindowTest : public QObject, public GuiTest {
         // An access key clicks its button a moment later, as a mouse click would look.
         QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
         QTRY_COMPARE(watcher.seen, QStringList{u"frmList"_s});
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(activate());
         QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
         QTRY_COMPARE(watcher.seen, (QStringList{u"frmList"_s, u"frmErrors"_s}));
         auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
         list->setCurrentItem(list->topLevelItem(0));
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(activate());
         QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
         QList<MessageBox::Record> asked;
         QTRY_VERIFY((asked += MessageBox::TakeRecords(), !asked.isEmpty()));
