@@ -1,5 +1,7 @@
 #include <QCategoryAxis>
 #include <QChart>
+#include <QDateEdit>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -13,10 +15,15 @@
 #include "app/Startup.h"
 #include "consumption/ForecastChart.h"
 #include "consumption/ForecastView.h"
+#include "prescriptions/LedgerStore.h"
+#include "report/ReportActions.h"
+#include "report/ReportPeriodDialog.h"
+#include "strips/Catalogue.h"
 
 using namespace stripstock;
 using namespace stripstock::test;
 using namespace Qt::StringLiterals;
+using Button = MessageBox::Button;
 
 namespace {
 
@@ -78,14 +85,48 @@ std::string AddonValue(TestHost& host, const char* name) {
 
 }  // namespace
 
-class ForecastViewTest : public QObject, public GuiTest {
+// The forecast tab: its table, chart and settings, and its report and export buttons.
+class ForecastTabTest : public QObject, public GuiTest {
     Q_OBJECT
 
   private:
+    // Report actions on a host whose diary belongs to Erika Mustermann, today 1.3.2010.
+    void StartActions() {
+        StartHost();
+        AppendLedgerRow(m_ctx, Day(2009, 5, 1), 24, -2);
+        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
+        parent = std::make_unique<QWidget>();
+        actions = new ReportActions(m_ctx, m_stripList, parent.get());
+        actions->SetDocumentsFolder(QString::fromStdString(m_host->Path("Dokumente")));
+        // What the dialogs would have been asked, and the answers they give.
+        asked.clear();
+        actions->SetPeriodChooser([this](QWidget*, const ReportPeriod& proposed) {
+            proposedPeriod = proposed;
+            return period;
+        });
+        actions->SetFileChooser([this](QWidget*, const QString& caption, const QString& suggested,
+                                       const QString& filter) {
+            asked << caption << suggested << filter;
+            return chosen;
+        });
+        opened.clear();
+        actions->SetOpener([this](const QString& path) { opened << path; });
+        MessageBox::TakeRecords();
+    }
+    QString File(const char* name) const { return QString::fromStdString(m_host->Path(name)); }
+
     std::vector<ListEntry> m_stripList;
+    std::unique_ptr<QWidget> parent;
+    ReportActions* actions = nullptr;
+    std::optional<ReportPeriod> period;
+    ReportPeriod proposedPeriod;
+    QString chosen;
+    QStringList asked;
+    QStringList opened;
 
   private slots:
     void init() { NewHost(); }
+    void cleanup() { parent.reset(); }
 
     void tableAndChartShowEachRowAndStockAndMarkWarnings() {
         ForecastView view(m_ctx, m_stripList);
@@ -269,6 +310,13 @@ class ForecastViewTest : public QObject, public GuiTest {
         auto* buttons = window->findChild<QHBoxLayout*>(u"forecastButtons"_s);
         QVERIFY(buttons);
         QCOMPARE(buttons->count(), 2);
+        auto* report = Find<QPushButton>(window.get(), "cmdReport");
+        auto* exporting = Find<QPushButton>(window.get(), "cmdExport");
+        QVERIFY(report && exporting);
+        QCOMPARE(report->text(), u"&Bericht..."_s);
+        QCOMPARE(exporting->text(), u"&Exportieren..."_s);
+        QCOMPARE(buttons->indexOf(report), 0);
+        QCOMPARE(buttons->indexOf(exporting), 1);
         table = Find<QTreeWidget>(window.get(), "lvForecast");
         QCOMPARE(table->topLevelItem(1)->text(1), u"44"_s);
         m_host->AddLedger(Day(2010, 2, 20), 1, 100);
@@ -282,7 +330,76 @@ class ForecastViewTest : public QObject, public GuiTest {
         window->RefreshViews();
         QCOMPARE(Find<QSpinBox>(window.get(), "spnWarnDays")->value(), 30);
     }
+
+    void reportAndExportAskForTheirFileAndWriteIt() {
+        StartActions();
+        period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
+        chosen = File("bericht.pdf");
+        MessageBox::SetNextAnswers({Button::Yes});
+        QVERIFY(actions->Report());
+        QCOMPARE(proposedPeriod.from, Day(2009, 1, 1));  // the four quarters of 2009
+        QCOMPARE(proposedPeriod.to, Day(2009, 12, 31));
+        QCOMPARE(asked.value(0), u"Bericht speichern"_s);
+        QCOMPARE(asked.value(1),
+                 QDir(QString::fromStdString(m_host->Path("Dokumente")))
+                     .filePath(u"Teststreifen-Nachweis-Erika-Mustermann-2010-03-01.pdf"_s));
+        QVERIFY(asked.value(2).contains(u"*.pdf"_s));
+        QCOMPARE(QString::fromStdString(ReadBytes(chosen.toStdString()).substr(0, 5)), u"%PDF-"_s);
+        QVERIFY(OnlyMessage().startsWith(u"Der Bericht wurde gespeichert."_s));
+        QCOMPARE(opened, QStringList{chosen});
+        // "Nein" leaves it closed.
+        MessageBox::SetNextAnswers({Button::No});
+        QVERIFY(actions->Report());
+        QCOMPARE(opened.size(), 1);
+        asked.clear();
+        MessageBox::TakeRecords();
+        chosen = File("verordnungen.csv");
+        QVERIFY(actions->Export());
+        QVERIFY(
+            asked.value(1).endsWith(u"/Teststreifen-Nachweis-Erika-Mustermann-2010-03-01.csv"_s));
+        QCOMPARE(ReadBytes(chosen.toStdString()),
+                 std::string("\xEF\xBB\xBF"
+                             "Datum;Art;Menge;Teststreifen oder Messgerät\r\n"
+                             "01.05.2009;Fehlmessung;2;Accutrend Compact\r\n"));
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void aCancelledQuestionWritesNothingAFailedWriteSaysWhy() {
+        StartActions();
+        period = std::nullopt;
+        chosen = File("bericht.pdf");
+        QVERIFY(!actions->Report());
+        QVERIFY(asked.isEmpty());
+        period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
+        chosen.clear();
+        QVERIFY(!actions->Report());
+        QVERIFY(!actions->Export());
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+        chosen = File("fehlt/bericht.pdf");
+        QVERIFY(!actions->Report());
+        auto records = MessageBox::TakeRecords();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(records[0].text, u"Der Bericht konnte nicht gespeichert werden !\n"_s + chosen +
+                                      u": der Ordner existiert nicht"_s);
+        chosen = File("fehlt/x.csv");
+        QVERIFY(!actions->Export());
+        QVERIFY(
+            OnlyMessage().startsWith(u"Die Verordnungen konnten nicht exportiert werden !\n"_s));
+        QVERIFY(opened.isEmpty());
+    }
+
+    void thePeriodDialogProposesAndReturnsWhatWasTyped() {
+        ReportPeriodDialog dialog({Day(2009, 1, 1), Day(2009, 12, 31)});
+        auto* from = Find<QDateEdit>(&dialog, "dtFrom");
+        auto* to = Find<QDateEdit>(&dialog, "dtTo");
+        QCOMPARE(from->date(), QDate(2009, 1, 1));
+        QCOMPARE(to->date(), QDate(2009, 12, 31));
+        to->setDate(QDate(2010, 2, 28));
+        QCOMPARE(dialog.period().to, Day(2010, 2, 28));
+    }
 };
 
-QTEST_MAIN(ForecastViewTest)
-#include "ForecastViewTest.moc"
+QTEST_MAIN(ForecastTabTest)
+#include "ForecastTabTest.moc"
