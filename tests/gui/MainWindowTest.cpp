@@ -364,6 +364,8 @@ class MainWindowTest : public QObject, public GuiTest {
         auto* lv = Find<QTreeWidget>(window.get(), "lv");
         auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
         auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
+        // Every reading belongs to a definition: nothing shows as not assigned.
+        QCOMPARE(Column(lv, 0), (QStringList{u"Insgesamt"_s, u"davon"_s, kLongName, u"Contour"_s}));
         QWidgetList owners;
         ModalWatcher watcher;
         // In the ledger: delete the newest entry (the prescription of 25), then close.
