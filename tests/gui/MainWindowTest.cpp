@@ -424,7 +424,7 @@ class MainWindowTest : public QObject, public GuiTest {
     }
 
     // A window that fits its content.
-    void windowGrowsAndTheNamesTakeTheSpareWidth() {
+    void windowGrowsTheNamesTakeTheSpareWidthAndTheKeyboardReachesEveryButton() {
         const auto window = StartWithLongNames();
         QVERIFY(window);
         QCOMPARE(window->size(), QSize(650, 360));
@@ -482,38 +482,41 @@ class MainWindowTest : public QObject, public GuiTest {
         QCOMPARE(lv->columnWidth(3), 150);
         QCOMPARE(lv->columnWidth(0), nameNarrowed);
         QCOMPARE(list->columnWidth(0), 110);
+        // The new buttons are reached by Tab and by their access keys.
+        const auto activate = [&window] {
+            window->activateWindow();
+            return QTest::qWaitForWindowActive(window.get());
+        };
+        QVERIFY(activate());
+        tabs->setCurrentIndex(1);
+        tree->setFocus();
+        QStringList chain;
+        for (QWidget* widget = tree; chain.size() < 6; widget = widget->nextInFocusChain()) {
+            if (widget->isVisible() && widget->focusPolicy() & Qt::TabFocus) {
+                chain.append(widget->objectName());
+            }
+        }
+        QCOMPARE(chain, (QStringList{u"tvTeststrips"_s, u"lvPrescriptions"_s, u"Command1_0"_s,
+                                     u"Command1_1"_s, u"Command1_2"_s, u"Command1_6"_s}));
+        // The chart's buttons are out of sight and out of the chain.
+        QCOMPARE(Find<QWidget>(window.get(), "cmdPic_0")->focusPolicy(), Qt::NoFocus);
+        // Alt+B, Alt+F open the dialogs of this tab, not the strip tab's editor.
+        ModalWatcher watcher;
+        // An access key clicks its button a moment later, as a mouse click would look.
+        QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
+        QTRY_COMPARE(watcher.seen, QStringList{u"frmList"_s});
+        QVERIFY(activate());
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
+        QTRY_COMPARE(watcher.seen, (QStringList{u"frmList"_s, u"frmErrors"_s}));
+        list->setCurrentItem(list->topLevelItem(0));
+        QVERIFY(activate());
+        QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
+        QList<MessageBox::Record> asked;
+        QTRY_VERIFY((asked += MessageBox::TakeRecords(), !asked.isEmpty()));
+        QCOMPARE(asked[0].text, u"Soll der Eintrag wirklich gelöscht werden ?"_s);
     }
 
-    void placementIsRememberedAndAStoredOneCorrected() {
-        m_host->OpenDiary();
-        {
-            const auto window = Start();
-            QVERIFY(window);
-            window->setGeometry(40, 50, 720, 420);
-            window->close();
-        }
-        std::string width;
-        m_host->registry->RegReadValue(kHkeyLocalMachine, kPlacementKey, "WindowWidth", width);
-        QCOMPARE(width, std::string("720"));
-        {
-            const auto again = Start();
-            QVERIFY(again);
-            QCOMPARE(again->size(), QSize(720, 420));
-            QCOMPARE(again->geometry().topLeft(), QPoint(40, 50));
-        }
-        // A size below the designed one is raised, a place off the screen ignored.
-        for (const auto& [name, value] :
-             {std::pair{"WindowLeft", "-5000"}, std::pair{"WindowTop", "0"},
-              std::pair{"WindowWidth", "100"}, std::pair{"WindowHeight", "900"}}) {
-            m_host->registry->RegWriteString(kHkeyLocalMachine, kPlacementKey, name, value);
-        }
-        const auto window = Start();
-        QVERIFY(window);
-        QCOMPARE(window->size(), QSize(650, 900));
-        QVERIFY(window->x() > -5000);
-    }
-
-    void ledgerDialogGrowsEntryDialogsStayFixed() {
+    void dialogSizesAndTheRememberedPlacement() {
         SeedLongNames(*m_host);
         m_ctx = m_host->ctx;
         LedgerListDialog ledger(m_ctx);
@@ -548,45 +551,32 @@ class MainWindowTest : public QObject, public GuiTest {
         QVERIFY(Find<QLineEdit>(&properties, "txtManufacturer")->x() > name->geometry().right());
         QVERIFY(pzn->geometry().right() < properties.width());
         CheckNothingCutOff(&properties);
-    }
-
-    // Keyboard and scale.
-    void newButtonsAreReachedByTabAndAccessKey() {
-        const auto window = StartWithLongNames();
-        QVERIFY(window);
-        const auto activate = [&window] {
-            window->activateWindow();
-            return QTest::qWaitForWindowActive(window.get());
-        };
-        QVERIFY(activate());
-        Find<QTabWidget>(window.get(), "vsTab")->setCurrentIndex(1);
-        auto* tree = Find<QTreeWidget>(window.get(), "tvTeststrips");
-        tree->setFocus();
-        QStringList chain;
-        for (QWidget* widget = tree; chain.size() < 6; widget = widget->nextInFocusChain()) {
-            if (widget->isVisible() && widget->focusPolicy() & Qt::TabFocus) {
-                chain.append(widget->objectName());
-            }
+        // The main window's placement is remembered between runs.
+        {
+            const auto window = Start();
+            QVERIFY(window);
+            window->setGeometry(40, 50, 720, 420);
+            window->close();
         }
-        QCOMPARE(chain, (QStringList{u"tvTeststrips"_s, u"lvPrescriptions"_s, u"Command1_0"_s,
-                                     u"Command1_1"_s, u"Command1_2"_s, u"Command1_6"_s}));
-        // The chart's buttons are out of sight and out of the chain.
-        QCOMPARE(Find<QWidget>(window.get(), "cmdPic_0")->focusPolicy(), Qt::NoFocus);
-        // Alt+B, Alt+F open the dialogs of this tab, not the strip tab's editor.
-        ModalWatcher watcher;
-        // An access key clicks its button a moment later, as a mouse click would look.
-        QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
-        QTRY_COMPARE(watcher.seen, QStringList{u"frmList"_s});
-        QVERIFY(activate());
-        QTest::keyClick(window.get(), Qt::Key_F, Qt::AltModifier);
-        QTRY_COMPARE(watcher.seen, (QStringList{u"frmList"_s, u"frmErrors"_s}));
-        auto* list = Find<QTreeWidget>(window.get(), "lvPrescriptions");
-        list->setCurrentItem(list->topLevelItem(0));
-        QVERIFY(activate());
-        QTest::keyClick(window.get(), Qt::Key_L, Qt::AltModifier);
-        QList<MessageBox::Record> asked;
-        QTRY_VERIFY((asked += MessageBox::TakeRecords(), !asked.isEmpty()));
-        QCOMPARE(asked[0].text, u"Soll der Eintrag wirklich gelöscht werden ?"_s);
+        std::string width;
+        m_host->registry->RegReadValue(kHkeyLocalMachine, kPlacementKey, "WindowWidth", width);
+        QCOMPARE(width, std::string("720"));
+        {
+            const auto again = Start();
+            QVERIFY(again);
+            QCOMPARE(again->size(), QSize(720, 420));
+            QCOMPARE(again->geometry().topLeft(), QPoint(40, 50));
+        }
+        // A size below the designed one is raised, a place off the screen ignored.
+        for (const auto& [valueName, value] :
+             {std::pair{"WindowLeft", "-5000"}, std::pair{"WindowTop", "0"},
+              std::pair{"WindowWidth", "100"}, std::pair{"WindowHeight", "900"}}) {
+            m_host->registry->RegWriteString(kHkeyLocalMachine, kPlacementKey, valueName, value);
+        }
+        const auto window = Start();
+        QVERIFY(window);
+        QCOMPARE(window->size(), QSize(650, 900));
+        QVERIFY(window->x() > -5000);
     }
 
     // Run also at QT_SCALE_FACTOR 1.25 and 1.5 (see CMakeLists.txt).

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <sstream>
