@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 
 #include "consumption/ComputeStripStock.h"
 #include "data/Schema.h"
@@ -28,6 +29,10 @@ class ConsumptionFixture : public HostFixture {
         std::int32_t stock = 0;
         std::int32_t used = 0;
         double last = 0.0;
+        bool operator==(const Figures&) const = default;
+        friend void PrintTo(const Figures& f, std::ostream* os) {
+            *os << "{stock " << f.stock << ", used " << f.used << ", last " << f.last << "}";
+        }
     };
 
     // One run for a strip type (or -1 for all strips), against ctx.CalcStartDate.
