@@ -76,14 +76,12 @@ Expected Independently(const Host& h, double fixedStart) {
         e.start == 0.0 ? std::string()
                        : " AND vdate BETWEEN " + Num(ToOleDate({s.year, s.month, s.day, 0, 0, 0})) +
                              " AND " + Num(ToOleDate({n.year, n.month, n.day, 0, 0, 0}));
-
     e.total.received =
         companion.Whole("SELECT sum(Amount) FROM teststrips WHERE 1" + received).value_or(0);
     e.total.used = static_cast<std::int32_t>(
         *diary.Whole("SELECT count(vdate) FROM GLUCOSE WHERE 1" + counted));
     e.total.lastPrescription =
         companion.Real("SELECT max(Date) FROM teststrips WHERE Amount > 0").value_or(0.0);
-
     for (const ListEntry& entry : h.stripList) {
         const std::string id = std::to_string(entry.itemData);
         StockFigures f;
@@ -134,15 +132,12 @@ TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwn) {
         Host h = MakeHost(dir, templates, seed);
         const double fixedStart = h.ctx.CalcStartDate;
         const Expected expected = Independently(h, fixedStart);
-
         const ConsumptionFigures got = ComputeConsumption(h.ctx, h.stripList);
-
         EXPECT_EQ(got.diaryFailure, "");
         EXPECT_EQ(h.ctx.CalcStartDate, expected.start);
         EXPECT_EQ(got.total, expected.total);
         EXPECT_EQ(got.strips, expected.strips);
         EXPECT_EQ(got.owner.DisplayName(), "Erika Mustermann");
-
         // The per-strip path of the same refresh gives the same figures.
         Context perStrip = h.ctx;
         perStrip.CalcStartDate = fixedStart;

@@ -24,7 +24,6 @@ class ConsumptionFixture : public HostFixture {
         OpenDiary();
         CreateCompanion();
     }
-
     struct Figures {
         std::int32_t stock = 0;
         std::int32_t used = 0;
@@ -34,7 +33,6 @@ class ConsumptionFixture : public HostFixture {
             *os << "{stock " << f.stock << ", used " << f.used << ", last " << f.last << "}";
         }
     };
-
     // One run for a strip type (or -1 for all strips), against ctx.CalcStartDate.
     Figures Compute(std::int16_t type) {
         Figures f;

@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +25,7 @@ using ConsumptionTableTest = ConsumptionFixture;
 
 TEST_F(ConsumptionTableTest, noLedgerShowsTotalAsNotAvailableAndAllReadingsUnassigned) {
     AddReadings(12, Day(2024, 2, 1), 8);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     EXPECT_EQ(table.owner, "Erika Mustermann");
     EXPECT_FALSE(table.startingDate.has_value());
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "8", "n/a", ""}, {"Nicht zugeordnet", "8", "", ""}}));
@@ -43,9 +41,7 @@ TEST_F(ConsumptionTableTest, rowsFollowTheStockRules) {
     AddReadings(12, Day(2024, 2, 1), 10);
     AddReadings(7, Day(2024, 2, 1), 5);
     AddReadings(99, Day(2024, 2, 1), 3);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
     const std::string mar5 = FormatShortDate(Day(2024, 3, 5));
     EXPECT_EQ(table.startingDate, jan2);
@@ -60,9 +56,7 @@ TEST_F(ConsumptionTableTest, rowsFollowTheStockRules) {
 TEST_F(ConsumptionTableTest, stripEqualToTotalStockShowsMaxForm) {
     const auto a = AddStrip("Alpha", "|12|");
     AddLedger(Day(2024, 1, 2), a, 25);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     ASSERT_EQ(table.rows.size(), 3u);
     EXPECT_EQ(table.rows[2].stock, "max.25");
 }
@@ -72,9 +66,7 @@ TEST_F(ConsumptionTableTest, totalBelowOneNeverGivesMaxForm) {
     AddLedger(Day(2024, 1, 2), a, 10);
     AddReadings(12, Day(2024, 2, 1), 5);
     AddReadings(99, Day(2024, 2, 1), 20);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "25", "n/a", FormatShortDate(Day(2024, 1, 2))},
                                 {"davon", "", "", ""},
                                 {"Alpha", "5", "5", FormatShortDate(Day(2024, 1, 2))},
@@ -86,9 +78,7 @@ TEST_F(ConsumptionTableTest, sharedMeterLeavesNoNegativeRemainderRow) {
     AddStrip("B", "|12||7|");
     AddReadings(12, Day(2024, 2, 1), 10);
     AddReadings(7, Day(2024, 2, 1), 2);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "12", "n/a", ""},
                                 {"davon", "", "", ""},
                                 {"A", "10", "-", ""},
@@ -97,9 +87,7 @@ TEST_F(ConsumptionTableTest, sharedMeterLeavesNoNegativeRemainderRow) {
 
 TEST_F(ConsumptionTableTest, noStripRowShownMeansNoOfWhichRow) {
     AddStrip("Gamma", "|30|");
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "0", "n/a", ""}}));
 }
 
@@ -107,79 +95,53 @@ TEST_F(ConsumptionTableTest, startDateIsKeptAcrossFills) {
     AddLedger(Day(2024, 3, 1), 1, 10);
     FillConsumptionList(ctx, stripList);
     AddLedger(Day(2024, 1, 1), 1, 10);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     EXPECT_EQ(table.startingDate, FormatShortDate(Day(2024, 3, 1)));
     EXPECT_EQ(table.rows.front().stock, "10");
 }
 
-// How the diary is made unreadable, and the reason the table then gives.
-struct UnreadableDiary {
-    const char* name;
-    std::function<void(const std::string& path, std::vector<std::unique_ptr<Sql>>& holders)> spoil;
-    const char* reason;
-};
-
-class UnreadableDiaryTest : public ConsumptionFixture,
-                            public ::testing::WithParamInterface<UnreadableDiary> {};
-
-TEST_P(UnreadableDiaryTest, leavesDiaryFiguresEmptyAndSaysWhy) {
+TEST_F(ConsumptionTableTest, unreadableDiaryLeavesDiaryFiguresEmptyAndSaysWhy) {
     const auto a = AddStrip("Alpha", "|12|");
     AddStrip("Beta", "|7|");  // nothing in the ledger: nothing to show without the diary
     AddLedger(Day(2024, 1, 2), a, 30);
     AddReadings(12, Day(2024, 2, 1), 5);
-    std::vector<std::unique_ptr<Sql>> holders;
-    GetParam().spoil(ctx.DiaryDbPath, holders);
-
-    const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
+    const std::string intact = Path("intact.vld");
+    std::filesystem::copy_file(diary, intact);
     const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
-    EXPECT_EQ(table.rows,
-              (Rows{{"Insgesamt", "", "", jan2}, {"davon", "", "", ""}, {"Alpha", "", "", jan2}}));
-    EXPECT_EQ(table.diaryFailure.rfind("Das Tagebuch konnte nicht gelesen werden: ", 0), 0u)
-        << table.diaryFailure;
-    EXPECT_NE(table.diaryFailure.find(GetParam().reason), std::string::npos) << table.diaryFailure;
-    EXPECT_EQ(table.diaryFailure.find('\n'), std::string::npos);
+    // How the diary is made unreadable, and the reason the table then gives.
+    const struct {
+        std::function<void(std::optional<Sql>& holder)> spoil;
+        const char* reason;
+    } causes[] = {{[&](auto&) { WriteBytes(diary, "no database"); }, "beschädigt"},
+                  {[&](auto&) { WriteBytes(diary, ""); }, "leer"},
+                  {[&](auto&) { dao::SetDatabasePassword(diary, "anders"); }, "Kennwort"},
+                  {[&](auto& holder) {
+                       holder.emplace(diary);
+                       holder->Exec("BEGIN EXCLUSIVE");
+                   },
+                   "gesperrt"},
+                  {[&](auto&) {
+                       std::filesystem::remove(diary);
+                       std::filesystem::create_directory(diary);
+                   },
+                   "geöffnet"},
+                  {[&](auto&) { Sql(diary).Exec("DROP TABLE GLUCOSE"); }, "GLUCOSE"}};
+    for (const auto& cause : causes) {
+        SCOPED_TRACE(cause.reason);
+        std::filesystem::remove_all(diary);
+        std::filesystem::copy_file(intact, diary);
+        std::optional<Sql> holder;
+        cause.spoil(holder);
+        const ConsumptionTable table = FillConsumptionList(ctx, stripList);
+        EXPECT_EQ(
+            table.rows,
+            (Rows{{"Insgesamt", "", "", jan2}, {"davon", "", "", ""}, {"Alpha", "", "", jan2}}));
+        EXPECT_EQ(table.diaryFailure.rfind("Das Tagebuch konnte nicht gelesen werden: ", 0), 0u)
+            << table.diaryFailure;
+        EXPECT_NE(table.diaryFailure.find(cause.reason), std::string::npos) << table.diaryFailure;
+        EXPECT_EQ(table.diaryFailure.find('\n'), std::string::npos);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Causes, UnreadableDiaryTest,
-    ::testing::Values(UnreadableDiary{"damaged",
-                                      [](const std::string& path, auto&) {
-                                          std::ofstream(path, std::ios::trunc) << "no database";
-                                      },
-                                      "beschädigt"},
-                      UnreadableDiary{"empty",
-                                      [](const std::string& path, auto&) {
-                                          std::ofstream(path, std::ios::trunc).flush();
-                                      },
-                                      "leer"},
-                      UnreadableDiary{"wrongPassword",
-                                      [](const std::string& path, auto&) {
-                                          dao::SetDatabasePassword(path, "anders");
-                                      },
-                                      "Kennwort"},
-                      UnreadableDiary{"lockedByAnotherWriter",
-                                      [](const std::string& path, auto& holders) {
-                                          holders.push_back(std::make_unique<Sql>(path));
-                                          holders.back()->Exec("BEGIN EXCLUSIVE");
-                                      },
-                                      "gesperrt"},
-                      UnreadableDiary{"noFileToRead",
-                                      [](const std::string& path, auto&) {
-                                          std::filesystem::remove(path);
-                                          std::filesystem::create_directory(path);
-                                      },
-                                      "geöffnet"},
-                      UnreadableDiary{"withoutReadings",
-                                      [](const std::string& path, auto& holders) {
-                                          holders.push_back(std::make_unique<Sql>(path));
-                                          holders.back()->Exec("DROP TABLE GLUCOSE");
-                                          holders.clear();
-                                      },
-                                      "GLUCOSE"}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 // Sums beyond 32 bits (rows the entry dialogs could not write, but a foreign tool can) are
 // figures: the net stock is shown when it fits, "n/a" when it does not.
@@ -195,9 +157,7 @@ TEST_F(ConsumptionTableTest, receivedBeyondThirtyTwoBitsIsSummedInSixtyFourBits)
     }
     AddReadings(12, Day(2024, 2, 1), 5);
     AddReadings(7, Day(2024, 2, 1), 1);
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     const std::string jan2 = FormatShortDate(Day(2024, 1, 2));
     EXPECT_EQ(table.rows, (Rows{{"Insgesamt", "6", "n/a", jan2},
                                 {"davon", "", "", ""},
@@ -211,9 +171,7 @@ TEST_F(ConsumptionTableTest, stripIdsBeyondSixteenBitsAreLeftOut) {
     AddLedger(Day(2024, 1, 2), 32767, 50);
     AddLedger(Day(2024, 1, 2), -32768, 20);
     stripList = {{"Huge", 40000}, {"Highest", 32767}, {"Lowest", -32768}, {"Below", -32769}};
-
     const ConsumptionTable table = FillConsumptionList(ctx, stripList);
-
     std::vector<std::string> labels;
     for (const ConsumptionRow& row : table.rows) labels.push_back(row.label);
     EXPECT_EQ(labels, (std::vector<std::string>{"Insgesamt", "davon", "Highest", "Lowest"}));

@@ -82,7 +82,6 @@ class ForecastTest : public ConsumptionFixture {
   protected:
     const double today = Day(2024, 6, 15);
     const ForecastSettings defaults;
-
     Forecast Compute(const ForecastSettings& settings = {}) {
         return ComputeForecast(ctx, stripList, settings);
     }
@@ -99,9 +98,7 @@ TEST_F(ForecastTest, aPeriodShorterThanTheWindowIsTheWindowAndTodayIsNotInIt) {
     AddLedger(Day(2024, 6, 10), 12, -4);  // faulty measurements are used strips
     AddReadings(12, today, 3);            // today's readings lower the stock only
     AddReadings(7, Day(2024, 6, 12), 6);  // another meter: the total's
-
     const Forecast f = Compute();
-
     ASSERT_EQ(f.strips.size(), 1u);
     const ForecastRow& row = f.strips[0];
     EXPECT_EQ(row.name, "A");
@@ -124,9 +121,7 @@ TEST_F(ForecastTest, theWindowIsTheLastRateDaysBeforeToday) {
     AddReadings(12, Day(2024, 6, 7), 100);  // eight days ago: outside a window of 7
     ReadingsEachDay(12, Day(2024, 6, 8), Day(2024, 6, 14), 1);
     AddReadings(12, today, 100);
-
     const ForecastRow row = Compute({7, 14}).strips.at(0);
-
     EXPECT_EQ(row.windowDays, 7);
     EXPECT_EQ(row.usedInWindow, 7);
     EXPECT_EQ(row.stock, 500 - 207);
@@ -137,9 +132,7 @@ TEST_F(ForecastTest, aPrescriptionTodayHasNoRateYetAndWarnsOfNothing) {
     const auto a = AddStrip("A", "|12|");
     AddLedger(Day(2024, 6, 15, 8, 0), a, 50);
     AddReadings(12, today, 4);
-
     const Forecast f = Compute();
-
     const ForecastRow& row = f.strips.at(0);
     EXPECT_EQ(row.windowDays, 0);
     EXPECT_EQ(row.perDay, 0.0);
@@ -160,9 +153,7 @@ TEST_F(ForecastTest, usedUpAndTheBoundaryDayWarnInStripListOrder) {
     AddLedger(Day(2024, 6, 5), boundary, 48);
     AddLedger(Day(2024, 6, 5), dayLater, 50);
     for (int meter : {1, 3, 4}) ReadingsEachDay(meter, Day(2024, 6, 5), Day(2024, 6, 14), 2);
-
     const Forecast f = Compute();
-
     ASSERT_EQ(f.strips.size(), 4u);
     EXPECT_TRUE(f.strips[0].runOut.usedUp);
     EXPECT_EQ(f.strips[0].stock, -10);
@@ -173,7 +164,6 @@ TEST_F(ForecastTest, usedUpAndTheBoundaryDayWarnInStripListOrder) {
                 ElementsAre(Field(&ForecastRow::warn, true), Field(&ForecastRow::warn, false),
                             Field(&ForecastRow::warn, true), Field(&ForecastRow::warn, false)));
     EXPECT_EQ(WarningLine(f), "Neue Verordnung nötig für: Leer, Knapp");
-
     // A shorter warning period: the boundary strip lasts long enough, the line says how long.
     const Forecast shorter = Compute({90, 13});
     EXPECT_FALSE(shorter.strips[2].warn);
@@ -185,9 +175,7 @@ TEST_F(ForecastTest, aDiaryThatCannotBeReadLeavesEveryStockUnknown) {
     AddLedger(Day(2024, 1, 1), a, 5);
     AddLedger(Day(2024, 6, 1), 12, -3);  // no rate from the ledger alone
     WriteBytes(diary, "kein Tagebuch");
-
     const Forecast f = Compute();
-
     EXPECT_THAT(f.diaryFailure, ::testing::StartsWith("Das Tagebuch konnte nicht gelesen werden"));
     EXPECT_EQ(f.total.stock, std::nullopt);
     EXPECT_EQ(f.strips.at(0).stock, std::nullopt);
@@ -229,9 +217,7 @@ TEST_F(HistoryTest, monthsAndQuartersFromThePeriodStartToToday) {
     AddReadings(12, today, 5);
     AddReadings(7, Day(2024, 6, 1), 4);
     AddReadings(99, Day(2024, 6, 2), 1);  // no definition's meter: the total's
-
     const History months = ComputeHistory(ctx, stripList, HistoryStep::Month);
-
     ASSERT_EQ(months.strips.size(), 2u);
     EXPECT_THAT(months.strips[0].rows,
                 ElementsAre(Row("2024-03", 50, 1, 0, 49), Row("2024-04", 0, 30, 0, 19),
@@ -242,11 +228,9 @@ TEST_F(HistoryTest, monthsAndQuartersFromThePeriodStartToToday) {
     EXPECT_EQ(months.strips[0].rows.back().last, today);
     EXPECT_THAT(months.strips[1].rows.back(), Row("2024-06", 0, 4, 0, 21));
     EXPECT_THAT(months.total.rows.back(), Row("2024-06", 0, 10, 0, 50 + 50 + 25 - 2 - 36 - 4 - 1));
-
     const History quarters = ComputeHistory(ctx, stripList, HistoryStep::Quarter);
     EXPECT_THAT(quarters.strips[0].rows,
                 ElementsAre(Row("2024-Q1", 50, 1, 0, 49), Row("2024-Q2", 50, 35, 2, 62)));
-
     // The last stock is the consumption table's.
     const ConsumptionFigures figures = ComputeConsumption(ctx, stripList);
     EXPECT_EQ(months.strips[0].rows.back().stockAtEnd, figures.strips[0]->Stock());
@@ -260,10 +244,8 @@ TEST_F(HistoryTest, theCurveStepsAtEachLedgerDayAndMarksMonthEndsOnly) {
     ReadingsEachDay(12, Day(2024, 4, 21), Day(2024, 5, 20), 1);  // thirty reading days
     AddLedger(Day(2024, 5, 10), a, 50);
     AddReadings(12, Day(2024, 5, 10), 2);  // used on the day of the step, before it
-
     const std::vector<StockPoint> curve =
         ComputeHistory(ctx, stripList, HistoryStep::Quarter).strips.at(0).curve;
-
     auto point = [](double date, std::int64_t stock) {
         return ::testing::AllOf(Field(&StockPoint::date, date), Field(&StockPoint::stock, stock));
     };
@@ -289,7 +271,6 @@ TEST_F(HistoryTest, undatedReadingsAndDamagedAmountsKeepTheConsumptionTablesSums
     EXPECT_EQ(undated.strips.at(0).rows.front().period, "2024-05");
     EXPECT_EQ(undated.strips.at(0).rows.back().stockAtEnd, figures.strips.at(0)->Stock());
     EXPECT_EQ(undated.total.rows.back().stockAtEnd, -6);
-
     AddLedger(Day(2024, 5, 2), 1, 50);
     Sql(ctx.StripDbPath)
         .Exec("INSERT INTO teststrips (Date, Type, Amount) VALUES (" + Num(Day(2024, 5, 3)) +
@@ -310,7 +291,6 @@ TEST(HistoryEquivalenceTest, lastStocksAndSumsAreTheConsumptionTablesOnRandomHos
         const ConsumptionFigures figures = ComputeConsumption(h.ctx, h.stripList);
         const HistoryStep step = seed % 2 != 0 ? HistoryStep::Month : HistoryStep::Quarter;
         const StockOutlook outlook = ComputeStockOutlook(h.ctx, h.stripList, {}, step);
-
         auto expectAgrees = [&](const StripHistory& history, const StockFigures& figure) {
             ASSERT_FALSE(history.rows.empty());
             std::int64_t received = 0, used = 0;

@@ -57,7 +57,6 @@ struct Templates {
 inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned seed) {
     std::mt19937 rng(seed);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-
     Host h;
     h.ctx.engines = std::make_shared<dao::EngineFactory>();
     h.ctx.DbPassword = hostsim::kDemoPassword;
@@ -69,10 +68,8 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
     const CivilDateTime nowCivil = FromOleDate(h.now);
     const double nowMinute =
         ToOleDate({nowCivil.year, nowCivil.month, nowCivil.day, nowCivil.hour, nowCivil.minute, 0});
-
     std::filesystem::copy_file(templates.diary, h.ctx.DiaryDbPath);
     std::filesystem::copy_file(templates.companion, h.ctx.StripDbPath);
-
     const std::vector<int> meters = {3, 7, 12, 15, 22};
     const int definitions = pick(0, 7);
     Sql companion(h.ctx.StripDbPath);
@@ -126,7 +123,6 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
                        std::to_string(type) + ", " + std::to_string(amount) + ")");
     }
     companion.Exec("COMMIT");
-
     Sql diary(h.ctx.DiaryDbPath);
     diary.Exec("PRAGMA synchronous = OFF");
     diary.Exec("BEGIN");
@@ -158,7 +154,6 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
                    ", 0.5, 100, " + method + ")");
     }
     diary.Exec("COMMIT");
-
     h.stripList = LoadStripList(h.ctx, h.ctx.StripDbPath);
     // Entries the table may hold without a definition behind them.
     if (pick(0, 2) == 0) h.stripList.push_back({"Unbekannt", definitions + 5});

@@ -63,7 +63,6 @@ class ReportTableTest : public ConsumptionFixture {
 
 TEST_F(ReportTableTest, quartersOfTheDefaultPeriodWithTheirFiguresAndTotals) {
     const ReportTable table = ComputeReportTable(ctx, stripList, DefaultReportPeriod(now), ledger);
-
     EXPECT_EQ(table.owner, "Erika Mustermann");
     EXPECT_EQ(table.madeOn, Day(2024, 6, 15));
     EXPECT_EQ(table.period, (ReportPeriod{Day(2023, 4, 1), Day(2024, 3, 31)}));
@@ -81,10 +80,8 @@ TEST_F(ReportTableTest, quartersOfTheDefaultPeriodWithTheirFiguresAndTotals) {
                 ElementsAre(Line("A", 200, 0, 0, 287), Line("B", 0, 0, 0, 45)));
     EXPECT_EQ(table.quarters[3].first, Day(2024, 1, 1));
     EXPECT_EQ(table.quarters[3].last, Day(2024, 3, 31));
-
     EXPECT_THAT(table.totals, ElementsAre(Line("A", 200, 0, 3, 287), Line("B", 50, 5, 0, 45)));
     EXPECT_EQ(table.total, Line("Gesamt", 250, 5, 3, 332));
-
     EXPECT_THAT(table.prescriptions, ElementsAre(ReportEntry{Day(2023, 5, 5), 50, "B"},
                                                  ReportEntry{Day(2023, 11, 15), 200, "A"}));
     EXPECT_THAT(table.faulty, ElementsAre(ReportEntry{Day(2023, 8, 20, 9, 15), 3, "Meter 12"}));
@@ -98,7 +95,6 @@ TEST_F(ReportTableTest, quartersOfTheDefaultPeriodWithTheirFiguresAndTotals) {
 TEST_F(ReportTableTest, aPeriodToTodayEndsWithTheConsumptionTablesStock) {
     const ReportTable table =
         ComputeReportTable(ctx, stripList, {Day(2024, 2, 1), Day(2024, 6, 30)}, ledger);
-
     EXPECT_EQ(table.period, (ReportPeriod{Day(2024, 1, 1), Day(2024, 6, 15)}));
     ASSERT_EQ(table.quarters.size(), 2u);
     EXPECT_EQ(table.quarters[1].last, Day(2024, 6, 15));

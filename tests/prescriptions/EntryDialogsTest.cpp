@@ -40,7 +40,6 @@ TEST_P(RefusedEntryTest, staysOpenWithMessageAndWritesNothing) {
     SetLastMeter("2");
     const auto& c = GetParam();
     const bool dateRefused = c.focus == EntryFocus::Date;
-
     const auto form = LoadNewPrescription(ctx);
     const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, c.count, c.date, 1);
     EXPECT_FALSE(prescription.closed);
@@ -48,13 +47,11 @@ TEST_P(RefusedEntryTest, staysOpenWithMessageAndWritesNothing) {
     EXPECT_EQ(prescription.focus, c.focus);
     EXPECT_EQ(prescription.message,
               dateRefused ? kInvalidDateMessage : kNewPrescriptionAmountMessage);
-
     const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, c.count, c.date, 1);
     EXPECT_FALSE(faulty.closed);
     EXPECT_FALSE(faulty.storageFailure);
     EXPECT_EQ(faulty.focus, c.focus);
     EXPECT_EQ(faulty.message, dateRefused ? kInvalidDateMessage : kFaultyCountMessage);
-
     EXPECT_TRUE(LedgerRows().empty());
     EXPECT_EQ(LastMeter(), "2");
 }
@@ -102,11 +99,9 @@ TEST_F(EntryDialogsTest, newPrescriptionStoresRowAndRemembersPosition) {
     const auto form = LoadNewPrescription(ctx);
     ASSERT_EQ(form.strips.size(), 3u);
     EXPECT_EQ(form.selected, 0);
-
     const EntryOutcome outcome = ConfirmNewPrescription(ctx, form, "50", "1.2.2010 14:30", 2);
     EXPECT_TRUE(outcome.closed);
     EXPECT_TRUE(outcome.message.empty());
-
     const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0].date, Day(2010, 2, 1, 14, 30));  // stored with its time
@@ -120,7 +115,6 @@ TEST_F(EntryDialogsTest, emptyCatalogueStoresTypeZeroAndMinusOne) {
     const auto form = LoadNewPrescription(ctx);
     EXPECT_TRUE(form.strips.empty());
     EXPECT_EQ(form.selected, -1);
-
     ASSERT_TRUE(ConfirmNewPrescription(ctx, form, "10", "1.2.2010", form.selected).closed);
     const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
@@ -176,7 +170,6 @@ INSTANTIATE_TEST_SUITE_P(Values, LastMeterTest,
 TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCode) {
     const auto form = LoadFaultyMeasurement(ctx);
     ASSERT_EQ(form.meters.at(14), "Accu-Chek Compact");
-
     const EntryOutcome outcome = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
     EXPECT_TRUE(outcome.closed);
     const auto rows = LedgerRows();
@@ -217,7 +210,6 @@ TEST_P(StorageFailureTest, reportsFailureAndKeepsLastMeter) {
     SetLastMeter("1");
     const auto form = LoadNewPrescription(ctx);
     GetParam().apply(*this, ctx);
-
     const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, "50", "1.2.2010", 2);
     EXPECT_FALSE(prescription.closed);
     EXPECT_TRUE(prescription.storageFailure);
@@ -225,14 +217,12 @@ TEST_P(StorageFailureTest, reportsFailureAndKeepsLastMeter) {
     EXPECT_THAT(prescription.message,
                 ::testing::StartsWith(std::string(kNewPrescriptionStoreFailedMessage) + "\n"));
     EXPECT_THAT(prescription.message, ::testing::HasSubstr(GetParam().cause));
-
     const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
     EXPECT_FALSE(faulty.closed);
     EXPECT_TRUE(faulty.storageFailure);
     EXPECT_THAT(faulty.message,
                 ::testing::StartsWith(std::string(kFaultyStoreFailedMessage) + "\n"));
     EXPECT_THAT(faulty.message, ::testing::HasSubstr(GetParam().cause));
-
     EXPECT_EQ(LastMeter(), "1");
 }
 

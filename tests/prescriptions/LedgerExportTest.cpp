@@ -101,10 +101,8 @@ TEST_F(LedgerExportTest, spreadsheetReadsBackEveryEntryWithAwkwardNames) {
                   static_cast<std::int32_t>(10 * (i + 1)));
     AddLedger(Day(2010, 1, 5, 18, 30), 24, -2);
     const std::string file = Path("Verordnungen.csv");
-
     std::string reason;
     ASSERT_TRUE(ExportLedger(ctx, file, &reason)) << reason;
-
     Rows expected{{"Datum", "Art", "Menge", "Teststreifen oder Messgerät"},
                   {"05.01.2010", "Fehlmessung", "2", "Accutrend Compact"}};
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -136,7 +134,6 @@ TEST_F(LedgerExportTest, unreadableLedgerOrUnwritableFileWritesNothingAndSaysWhy
     EXPECT_FALSE(ExportLedger(ctx, Path("fehlt/x.csv"), &reason));
     EXPECT_EQ(reason, Path("fehlt/x.csv") + ": der Ordner existiert nicht");
     EXPECT_EQ(Listing(), before);
-
     std::filesystem::remove(ctx.StripDbPath);
     EXPECT_FALSE(ExportLedger(ctx, Path("x.csv"), &reason));
     EXPECT_THAT(reason, ::testing::StartsWith(ctx.StripDbPath + ": "));

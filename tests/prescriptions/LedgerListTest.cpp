@@ -29,7 +29,6 @@ TEST_F(LedgerListTest, labelsPrescriptionsWithStripAndFaultyMeasurementsWithMete
     ASSERT_EQ(alpha, 1);
     const auto prescription = AddLedger(Day(2010, 2, 1), alpha, 50);
     const auto faulty = AddLedger(Day(2010, 2, 1), 24, -2);
-
     EXPECT_THAT(
         FillEntryList(ctx),
         UnorderedElementsAre(Entry("01.02.2010  Bezug: 50x   Alpha", prescription),
@@ -43,7 +42,6 @@ TEST_F(LedgerListTest, listsNewestFirstWithDatesOnly) {
     const auto latest = AddLedger(Day(2010, 3, 5, 18, 45), gone, 0);
     const auto middle = AddLedger(Day(2010, 1, 2), 0, 20);
     DeleteStrip(gone);
-
     EXPECT_THAT(FillEntryList(ctx),
                 ElementsAre(Entry("05.03.2010  Bezug: 0x   ", latest),   // definition deleted
                             Entry("02.01.2010  Bezug: 20x   ", middle),  // no strip chosen
@@ -54,13 +52,11 @@ TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatId) {
     const auto first = AddLedger(Day(2010, 1, 1), 1, 10);
     const auto second = AddLedger(Day(2010, 1, 2), 24, -1);
     const auto third = AddLedger(Day(2010, 1, 3), 1, 30);
-
     EXPECT_TRUE(DeleteEntry(ctx, second));
     auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].id, first);
     EXPECT_EQ(rows[1].id, third);
-
     EXPECT_TRUE(DeleteEntry(ctx, 999));  // no such row: nothing removed
     EXPECT_EQ(LedgerRows().size(), 2u);
 }

@@ -44,7 +44,6 @@ TEST_F(PrescriptionTreeTest, nodesOnlyForTypesWithPositiveAmounts) {
     AddLedger(Day(2010, 1, 8), gamma, -3);          // faulty measurement: no node
     AddLedger(Day(2010, 1, 9), 0, 10);              // no strip chosen: would repeat the root key
     AddLedger(Day(2010, 1, 10), std::nullopt, 10);  // Null type forms no key
-
     const auto nodes = FillPrescriptionTree(ctx, stripList);
     EXPECT_THAT(nodes, ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "Alpha")));
 }
@@ -54,7 +53,6 @@ TEST_F(PrescriptionTreeTest, deletedDefinitionGivesEmptyTexts) {
     AddLedger(Day(2010, 1, 5), alpha, 50);
     DeleteStrip(alpha);
     ReloadStripList();
-
     EXPECT_THAT(FillPrescriptionTree(ctx, stripList),
                 ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "")));
     const auto rows = FillPrescriptionList(ctx, stripList, 0);
@@ -71,7 +69,6 @@ TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) 
     const auto midAlpha = AddLedger(Day(2010, 1, 15), alpha, 25);
     AddLedger(Day(2010, 3, 1), alpha, -2);
     AddLedger(Day(2010, 3, 2), beta, 0);
-
     const auto all = FillPrescriptionList(ctx, stripList, 0);
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].key, "K" + std::to_string(newBeta));
@@ -82,7 +79,6 @@ TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) 
     EXPECT_EQ(all[2].key, "K" + std::to_string(oldAlpha));
     EXPECT_EQ(all[2].date, "03.11.2009");
     EXPECT_EQ(all[2].strip, "Alpha");
-
     EXPECT_EQ(FillPrescriptionList(ctx, stripList, -1).size(), 3u);
     const auto onlyAlpha = FillPrescriptionList(ctx, stripList, alpha);
     ASSERT_EQ(onlyAlpha.size(), 2u);
