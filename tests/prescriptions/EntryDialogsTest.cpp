@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <ostream>
 
 #include "LedgerFixture.h"
 #include "prescriptions/FaultyMeasurement.h"
@@ -20,79 +19,59 @@ class EntryDialogsTest : public LedgerFixture {
     std::vector<std::int32_t> m_ids;
 };
 
-// --- refused input: both dialogs, nothing written --------------------------------------------
-
-struct RefusedCase {
-    const char* date;
-    const char* count;
-    EntryFocus focus;
-};
-
-void PrintTo(const RefusedCase& c, std::ostream* os) {
-    *os << "date \"" << c.date << "\", count \"" << c.count << "\"";
-}
-
-class RefusedEntryTest : public EntryDialogsTest,
-                         public ::testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(RefusedEntryTest, staysOpenWithMessageAndWritesNothing) {
+TEST_F(EntryDialogsTest, refusedInputKeepsBothDialogsOpenWithMessageAndWritesNothing) {
     AddThreeStrips();
     SetLastMeter("2");
-    const auto& c = GetParam();
-    const bool dateRefused = c.focus == EntryFocus::Date;
     const auto form = LoadNewPrescription(ctx);
-    const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, c.count, c.date, 1);
-    EXPECT_FALSE(prescription.closed);
-    EXPECT_FALSE(prescription.storageFailure);
-    EXPECT_EQ(prescription.focus, c.focus);
-    EXPECT_EQ(prescription.message,
-              dateRefused ? kInvalidDateMessage : kNewPrescriptionAmountMessage);
-    const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, c.count, c.date, 1);
-    EXPECT_FALSE(faulty.closed);
-    EXPECT_FALSE(faulty.storageFailure);
-    EXPECT_EQ(faulty.focus, c.focus);
-    EXPECT_EQ(faulty.message, dateRefused ? kInvalidDateMessage : kFaultyCountMessage);
-    EXPECT_TRUE(LedgerRows().empty());
-    EXPECT_EQ(LastMeter(), "2");
+    const struct {
+        const char* date;
+        const char* count;
+        EntryFocus focus;
+    } cases[] = {{"30.12.1899", "5", EntryFocus::Date},
+                 {"abc", "5", EntryFocus::Date},
+                 {"", "5", EntryFocus::Date},
+                 {"abc", "abc", EntryFocus::Date},  // the date is checked before the count
+                 {"1.2.2010", "0", EntryFocus::Amount},
+                 {"1.2.2010", "-3", EntryFocus::Amount},
+                 {"1.2.2010", "abc", EntryFocus::Amount},
+                 {"1.2.2010", "", EntryFocus::Amount},
+                 {"1.2.2010", "32768", EntryFocus::Amount}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("date \"") + c.date + "\", count \"" + c.count + "\"");
+        const bool dateRefused = c.focus == EntryFocus::Date;
+        const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, c.count, c.date, 1);
+        EXPECT_FALSE(prescription.closed);
+        EXPECT_FALSE(prescription.storageFailure);
+        EXPECT_EQ(prescription.focus, c.focus);
+        EXPECT_EQ(prescription.message,
+                  dateRefused ? kInvalidDateMessage : kNewPrescriptionAmountMessage);
+        const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, c.count, c.date, 1);
+        EXPECT_FALSE(faulty.closed);
+        EXPECT_FALSE(faulty.storageFailure);
+        EXPECT_EQ(faulty.focus, c.focus);
+        EXPECT_EQ(faulty.message, dateRefused ? kInvalidDateMessage : kFaultyCountMessage);
+        EXPECT_TRUE(LedgerRows().empty());
+        EXPECT_EQ(LastMeter(), "2");
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, RefusedEntryTest,
-                         ::testing::Values(RefusedCase{"30.12.1899", "5", EntryFocus::Date},
-                                           RefusedCase{"abc", "5", EntryFocus::Date},
-                                           RefusedCase{"", "5", EntryFocus::Date},
-                                           // the date is checked before the count
-                                           RefusedCase{"abc", "abc", EntryFocus::Date},
-                                           RefusedCase{"1.2.2010", "0", EntryFocus::Amount},
-                                           RefusedCase{"1.2.2010", "-3", EntryFocus::Amount},
-                                           RefusedCase{"1.2.2010", "abc", EntryFocus::Amount},
-                                           RefusedCase{"1.2.2010", "", EntryFocus::Amount},
-                                           RefusedCase{"1.2.2010", "32768", EntryFocus::Amount}));
-
-// --- new prescription ---------------------------------------------------------------------------
-
-struct AmountCase {
-    const char* text;
-    std::int32_t stored;
-};
-
-void PrintTo(const AmountCase& c, std::ostream* os) { *os << "\"" << c.text << "\""; }
-
-class AcceptedAmountTest : public EntryDialogsTest,
-                           public ::testing::WithParamInterface<AmountCase> {};
-
-TEST_P(AcceptedAmountTest, storesRoundedAmount) {
+TEST_F(EntryDialogsTest, newPrescriptionStoresRoundedAmount) {
     AddThreeStrips();
     const auto form = LoadNewPrescription(ctx);
-    const EntryOutcome outcome = ConfirmNewPrescription(ctx, form, GetParam().text, "1.2.2010", 0);
-    ASSERT_TRUE(outcome.closed) << outcome.message;
-    const auto rows = LedgerRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].amount, GetParam().stored);
+    const struct {
+        const char* text;
+        std::int32_t stored;
+    } cases[] = {{"50", 50}, {"2,5", 2}, {"3,5", 4}, {"32767", 32767}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].text);
+        const EntryOutcome outcome =
+            ConfirmNewPrescription(ctx, form, cases[i].text, "1.2.2010", 0);
+        ASSERT_TRUE(outcome.closed) << outcome.message;
+        const auto rows = LedgerRows();
+        ASSERT_EQ(rows.size(), i + 1);
+        EXPECT_EQ(rows.back().amount, cases[i].stored);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Amounts, AcceptedAmountTest,
-                         ::testing::Values(AmountCase{"50", 50}, AmountCase{"2,5", 2},
-                                           AmountCase{"3,5", 4}, AmountCase{"32767", 32767}));
 
 TEST_F(EntryDialogsTest, newPrescriptionStoresRowAndRemembersPosition) {
     AddThreeStrips();
@@ -135,37 +114,23 @@ TEST_F(EntryDialogsTest, stripIdBeyondTypeFieldIsNotStored) {
     EXPECT_EQ(LastMeter(), "1");
 }
 
-// --- remembered position ------------------------------------------------------------------------
-
-struct LastMeterCase {
-    const char* stored;  // nullptr: never written
-    int stripPosition;   // in a list of three strip definitions
-    int meterPosition;   // in the 23 meters of the faulty measurement dialog
-};
-
-void PrintTo(const LastMeterCase& c, std::ostream* os) {
-    *os << "LastMeter " << (c.stored ? c.stored : "<none>");
-}
-
-class LastMeterTest : public EntryDialogsTest,
-                      public ::testing::WithParamInterface<LastMeterCase> {};
-
-TEST_P(LastMeterTest, appliesPositionOnlyWhenTheListHasIt) {
+TEST_F(EntryDialogsTest, rememberedPositionAppliesOnlyWhenTheListHasIt) {
     AddThreeStrips();
-    if (GetParam().stored) SetLastMeter(GetParam().stored);
-    EXPECT_EQ(LoadNewPrescription(ctx).selected, GetParam().stripPosition);
-    const auto faulty = LoadFaultyMeasurement(ctx);
-    EXPECT_EQ(faulty.meters.size(), 23u);
-    EXPECT_EQ(faulty.selected, GetParam().meterPosition);
+    const struct {
+        const char* stored;  // nullptr: never written
+        int stripPosition;   // in the list of three strip definitions
+        int meterPosition;   // in the 23 meters of the faulty measurement dialog
+    } cases[] = {{nullptr, 0, 0}, {"1", 1, 1},   {" 2 ", 2, 2}, {"14", 0, 14},
+                 {"22", 0, 22},   {"23", 0, -1}, {"-1", 0, -1}, {"x", 0, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "<none>");
+        if (c.stored) SetLastMeter(c.stored);
+        EXPECT_EQ(LoadNewPrescription(ctx).selected, c.stripPosition);
+        const auto faulty = LoadFaultyMeasurement(ctx);
+        EXPECT_EQ(faulty.meters.size(), 23u);
+        EXPECT_EQ(faulty.selected, c.meterPosition);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, LastMeterTest,
-                         ::testing::Values(LastMeterCase{nullptr, 0, 0}, LastMeterCase{"1", 1, 1},
-                                           LastMeterCase{" 2 ", 2, 2}, LastMeterCase{"14", 0, 14},
-                                           LastMeterCase{"22", 0, 22}, LastMeterCase{"23", 0, -1},
-                                           LastMeterCase{"-1", 0, -1}, LastMeterCase{"x", 0, -1}));
-
-// --- faulty measurements ------------------------------------------------------------------------
 
 TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCode) {
     const auto form = LoadFaultyMeasurement(ctx);
@@ -180,7 +145,9 @@ TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCode) {
     EXPECT_EQ(LastMeter(), "14");
 }
 
+// Only the newer engine is installed: the dialog falls back to it.
 TEST_F(EntryDialogsTest, faultyMeasurementWithoutMeterStoresTypeZero) {
+    ctx.engines->Withdraw("DAO.DBEngine.35");
     SetLastMeter("30");
     const auto form = LoadFaultyMeasurement(ctx);
     ASSERT_EQ(form.selected, -1);
@@ -192,82 +159,55 @@ TEST_F(EntryDialogsTest, faultyMeasurementWithoutMeterStoresTypeZero) {
     EXPECT_EQ(LastMeter(), "-1");
 }
 
-// --- storage failures: the dialog stays open and says so ----------------------------------------
-
-struct Breakage {
-    const char* name;
-    std::function<void(LedgerFixture&, Context&)> apply;
-    const char* cause;  // named on the message's second line
-};
-
-void PrintTo(const Breakage& b, std::ostream* os) { *os << b.name; }
-
-class StorageFailureTest : public EntryDialogsTest,
-                           public ::testing::WithParamInterface<Breakage> {};
-
-TEST_P(StorageFailureTest, reportsFailureAndKeepsLastMeter) {
+TEST_F(EntryDialogsTest, storageFailureKeepsTheDialogsOpenSaysWhyAndKeepsLastMeter) {
     AddThreeStrips();
     SetLastMeter("1");
     const auto form = LoadNewPrescription(ctx);
-    GetParam().apply(*this, ctx);
-    const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, "50", "1.2.2010", 2);
-    EXPECT_FALSE(prescription.closed);
-    EXPECT_TRUE(prescription.storageFailure);
-    EXPECT_EQ(prescription.focus, EntryFocus::None);
-    EXPECT_THAT(prescription.message,
-                ::testing::StartsWith(std::string(kNewPrescriptionStoreFailedMessage) + "\n"));
-    EXPECT_THAT(prescription.message, ::testing::HasSubstr(GetParam().cause));
-    const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
-    EXPECT_FALSE(faulty.closed);
-    EXPECT_TRUE(faulty.storageFailure);
-    EXPECT_THAT(faulty.message,
-                ::testing::StartsWith(std::string(kFaultyStoreFailedMessage) + "\n"));
-    EXPECT_THAT(faulty.message, ::testing::HasSubstr(GetParam().cause));
-    EXPECT_EQ(LastMeter(), "1");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Breakages, StorageFailureTest,
-    ::testing::Values(Breakage{"missingCompanion",
-                               [](LedgerFixture&, Context& c) {
-                                   std::filesystem::remove(c.StripDbPath);
-                               },
-                               "die Datei fehlt"},
-                      Breakage{"notADatabase",
-                               [](LedgerFixture&, Context& c) {
-                                   std::ofstream(c.StripDbPath, std::ios::trunc)
-                                       << "no database here";
-                               },
-                               "keine Datenbank"},
-                      Breakage{"noLedgerTable",
-                               [](LedgerFixture&, Context& c) {
-                                   std::filesystem::remove(c.StripDbPath);
-                                   auto engine = c.engines->Create("DAO.DBEngine.36");
-                                   auto db = engine->CreateDatabase(
-                                       c.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
-                                   AppendStripsTable(*db);
-                                   db->Close();
-                               },
-                               "teststrips"},
-                      Breakage{"noEngine",
-                               [](LedgerFixture&, Context& c) {
-                                   c.engines->Withdraw("DAO.DBEngine.35");
-                                   c.engines->Withdraw("DAO.DBEngine.36");
-                               },
-                               "keine Datenbank-Engine"}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(EntryDialogsTest, missingCompanionIsNotCreatedByTheDialogs) {
-    std::filesystem::remove(ctx.StripDbPath);
-    ConfirmNewPrescription(ctx, NewPrescriptionForm{}, "5", "1.2.2010", -1);
-    ConfirmFaultyMeasurement(ctx, "5", "1.2.2010", 0);
+    const std::string intact = Path("intact.vlt");
+    std::filesystem::copy_file(ctx.StripDbPath, intact);
+    const struct {
+        std::function<void()> apply;
+        const char* cause;  // named on the message's second line
+    } breakages[] = {
+        {[&] { std::ofstream(ctx.StripDbPath, std::ios::trunc) << "no database here"; },
+         "keine Datenbank"},
+        {[&] {
+             std::filesystem::remove(ctx.StripDbPath);
+             auto db = ctx.engines->Create("DAO.DBEngine.36")
+                           ->CreateDatabase(ctx.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
+             AppendStripsTable(*db);
+             db->Close();
+         },
+         "teststrips"},
+        {[&] {
+             ctx.engines->Withdraw("DAO.DBEngine.35");
+             ctx.engines->Withdraw("DAO.DBEngine.36");
+         },
+         "keine Datenbank-Engine"},
+        // Last: the dialogs must not create the missing file.
+        {[&] { std::filesystem::remove(ctx.StripDbPath); }, "die Datei fehlt"}};
+    for (const auto& b : breakages) {
+        SCOPED_TRACE(b.cause);
+        ctx.engines = std::make_shared<dao::EngineFactory>();
+        std::filesystem::copy_file(intact, ctx.StripDbPath,
+                                   std::filesystem::copy_options::overwrite_existing);
+        b.apply();
+        const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, "50", "1.2.2010", 2);
+        EXPECT_FALSE(prescription.closed);
+        EXPECT_TRUE(prescription.storageFailure);
+        EXPECT_EQ(prescription.focus, EntryFocus::None);
+        EXPECT_THAT(prescription.message,
+                    ::testing::StartsWith(std::string(kNewPrescriptionStoreFailedMessage) + "\n"));
+        EXPECT_THAT(prescription.message, ::testing::HasSubstr(b.cause));
+        const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
+        EXPECT_FALSE(faulty.closed);
+        EXPECT_TRUE(faulty.storageFailure);
+        EXPECT_THAT(faulty.message,
+                    ::testing::StartsWith(std::string(kFaultyStoreFailedMessage) + "\n"));
+        EXPECT_THAT(faulty.message, ::testing::HasSubstr(b.cause));
+        EXPECT_EQ(LastMeter(), "1");
+    }
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
-}
-
-TEST_F(EntryDialogsTest, olderEngineMissingFallsBackToNewer) {
-    ctx.engines->Withdraw("DAO.DBEngine.35");
-    EXPECT_TRUE(ConfirmFaultyMeasurement(ctx, "1", "1.2.2010", 0).closed);
-    EXPECT_EQ(LedgerRows().size(), 1u);
 }
 
 }  // namespace
