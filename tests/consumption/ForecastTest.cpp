@@ -20,9 +20,7 @@ using ::testing::ElementsAre;
 using ::testing::Field;
 using ::testing::Optional;
 
-// --- The rules on plain figures --------------------------------------------------------------
-
-TEST(ForecastRulesTest, runOutIsRoundedDownAndNeedsAKnownPositiveStockAndARate) {
+TEST(ForecastRulesTest, runOutIsRoundedDownAndNeedsAKnownPositiveStockAndARateAndWarns) {
     const double today = Day(2024, 6, 15);
     EXPECT_EQ(RunOutDate(today, 10, 3.0).date, today + 3);  // 3.33 days
     EXPECT_EQ(RunOutDate(today, 10, 0.0), RunOut{});
@@ -32,31 +30,30 @@ TEST(ForecastRulesTest, runOutIsRoundedDownAndNeedsAKnownPositiveStockAndARate) 
     // Lasting past the calendar's end is lasting, not a date.
     EXPECT_EQ(RunOutDate(today, std::numeric_limits<std::int32_t>::max(), 1.0 / 3650), RunOut{});
     EXPECT_EQ(RatePerDay(12, 0), 0.0);
-}
-
-TEST(ForecastRulesTest, theWarningPeriodIncludesItsLastDay) {
-    const double today = Day(2024, 6, 15);
+    // The warning period includes its last day.
     EXPECT_TRUE(NeedsPrescription({false, today + 14}, today, 14));
     EXPECT_FALSE(NeedsPrescription({false, today + 15}, today, 14));
     EXPECT_TRUE(NeedsPrescription({true, std::nullopt}, today, 14));
     EXPECT_FALSE(NeedsPrescription({}, today, 14));
+    // The warning line names the warning period in use.
+    Forecast f;
+    f.settings.warnDays = 30;
+    EXPECT_EQ(WarningLine(f), "Alle Teststreifen reichen länger als 30 Tage.");
+    f.settings.warnDays = 1;
+    EXPECT_EQ(WarningLine(f), "Alle Teststreifen reichen länger als 1 Tag.");
 }
 
-// --- Settings ---------------------------------------------------------------------------------
+using ForecastSettingsTest = HostFixture;
 
-class ForecastSettingsTest : public HostFixture {
-  protected:
-    void Store(const std::string& name, const std::string& value) {
+TEST_F(ForecastSettingsTest, unusableValuesKeepTheDefaultsAndValuesAreWrittenAsDecimalText) {
+    auto Store = [&](const char* name, const char* value) {
         ASSERT_TRUE(registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, name, value));
-    }
-    std::string Stored(const std::string& name) {
+    };
+    auto Stored = [&](const char* name) {
         std::string value = "<none>";
         registry->RegReadValue(kHkeyLocalMachine, ctx.AddonRegKey, name, value);
         return value;
-    }
-};
-
-TEST_F(ForecastSettingsTest, missingOrUnusableValuesKeepTheDefaultsAndReadingWritesNothing) {
+    };
     EXPECT_EQ(ReadForecastSettings(ctx), (ForecastSettings{90, 14}));
     EXPECT_EQ(Stored("RateDays"), "<none>");
     for (const char* garbage : {"abc", "0", "-3", "3651", "12x", "1.5", "99999999999"}) {
@@ -67,21 +64,15 @@ TEST_F(ForecastSettingsTest, missingOrUnusableValuesKeepTheDefaultsAndReadingWri
     Store("RateDays", " 30 ");
     Store("WarnDays", "3650");
     EXPECT_EQ(ReadForecastSettings(ctx), (ForecastSettings{30, 3650}));
-}
-
-TEST_F(ForecastSettingsTest, writtenAsDecimalTextAndReadBack) {
     ASSERT_TRUE(WriteForecastSettings(ctx, {45, 7}));
     EXPECT_EQ(Stored("RateDays"), "45");
     EXPECT_EQ(Stored("WarnDays"), "7");
     EXPECT_EQ(ReadForecastSettings(ctx), (ForecastSettings{45, 7}));
 }
 
-// --- The forecast on a host (today is 15.06.2024) ----------------------------------------------
-
 class ForecastTest : public ConsumptionFixture {
   protected:
     const double today = Day(2024, 6, 15);
-    const ForecastSettings defaults;
     Forecast Compute(const ForecastSettings& settings = {}) {
         return ComputeForecast(ctx, stripList, settings);
     }
@@ -183,16 +174,6 @@ TEST_F(ForecastTest, aDiaryThatCannotBeReadLeavesEveryStockUnknown) {
     EXPECT_FALSE(f.strips.at(0).warn);
     EXPECT_EQ(WarningLine(f), f.diaryFailure);
 }
-
-TEST(ForecastWarningLineTest, namesTheWarningPeriodInUse) {
-    Forecast f;
-    f.settings.warnDays = 30;
-    EXPECT_EQ(WarningLine(f), "Alle Teststreifen reichen länger als 30 Tage.");
-    f.settings.warnDays = 1;
-    EXPECT_EQ(WarningLine(f), "Alle Teststreifen reichen länger als 1 Tag.");
-}
-
-// --- History ----------------------------------------------------------------------------------
 
 using HistoryTest = ForecastTest;
 
