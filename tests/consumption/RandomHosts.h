@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -14,13 +14,8 @@
 
 #include "ConsumptionFixture.h"
 #include "data/Dao.h"
-#include "data/Schema.h"
 #include "host/Context.h"
-#include "strips/Catalogue.h"
-#include "support/TempDir.h"
 #include "text/ListEntry.h"
-#include "text/OleDate.h"
-#include "tools/HostSim.h"
 
 namespace stripstock::test {
 
@@ -34,6 +29,7 @@ struct Host {
     Context ctx;
     double now = 0.0;
     std::vector<ListEntry> stripList;
+    std::map<std::int32_t, std::string> appliesTo;  // by definition ID
 };
 
 // A host drawn from seed: meters shared between definitions, definitions without meters or
@@ -90,8 +86,9 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
                 for (int k = pick(1, 3); k > 0; --k)
                     appliesTo += "|" + std::to_string(meters[pick(0, 4)]) + "|";
         }
-        companion.Exec("INSERT INTO strips (Desc, AppliesTo) VALUES ('S" + std::to_string(s) +
-                       "', '" + appliesTo + "')");
+        h.appliesTo[s + 1] = appliesTo;
+        companion.Exec("INSERT INTO strips (ID, Desc, AppliesTo) VALUES (" + std::to_string(s + 1) +
+                       ", 'S" + std::to_string(s) + "', '" + appliesTo + "')");
     }
     // Some hosts have no ledger at all.
     const int ledgerRows = pick(0, 4) == 0 ? 0 : pick(1, 30);
@@ -161,6 +158,20 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
     // A later refresh: the start was fixed by an earlier one.
     if (ledgerRows > 0 && pick(0, 3) == 0) h.ctx.CalcStartDate = std::floor(earliest) + pick(0, 10);
     return h;
+}
+
+// Runs check on the hosts of the seeds 1..count, each in files of its own, until one fails.
+template <typename Check>
+void ForEachHost(unsigned count, Check check) {
+    const TempDir dir;
+    const Templates templates(dir);
+    for (unsigned seed = 1; seed <= count && !::testing::Test::HasFailure(); ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Host h = MakeHost(dir, templates, seed);
+        check(h, seed);
+        std::filesystem::remove(h.ctx.DiaryDbPath);
+        std::filesystem::remove(h.ctx.StripDbPath);
+    }
 }
 
 }  // namespace stripstock::test
