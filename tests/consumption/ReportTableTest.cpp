@@ -11,7 +11,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::Field;
 
-TEST(ReportPeriodTest, defaultIsTheFourCompleteQuartersBeforeToday) {
+TEST(ReportPeriodTest, defaultIsTheFourCompleteQuartersBeforeTodayChosenOnesAreWhole) {
     EXPECT_EQ(DefaultReportPeriod(Day(2024, 6, 15, 12, 30)),
               (ReportPeriod{Day(2023, 4, 1), Day(2024, 3, 31)}));
     // On a quarter's first day that quarter has not been completed yet.
@@ -19,9 +19,7 @@ TEST(ReportPeriodTest, defaultIsTheFourCompleteQuartersBeforeToday) {
               (ReportPeriod{Day(2023, 1, 1), Day(2023, 12, 31)}));
     EXPECT_EQ(DefaultReportPeriod(Day(2024, 12, 31)),
               (ReportPeriod{Day(2023, 10, 1), Day(2024, 9, 30)}));
-}
-
-TEST(ReportPeriodTest, widenedToWholeQuartersEndingTodayAtTheLatest) {
+    // Chosen periods are widened to whole quarters ending today at the latest.
     const double today = Day(2024, 6, 15);
     EXPECT_EQ(WholeQuarters({Day(2023, 2, 14), Day(2023, 8, 1)}, today),
               (ReportPeriod{Day(2023, 1, 1), Day(2023, 9, 30)}));
@@ -92,7 +90,7 @@ TEST_F(ReportTableTest, quartersOfTheDefaultPeriodWithTheirFiguresAndTotals) {
     EXPECT_LT(table.curve.back().date, Day(2024, 4, 1));
 }
 
-TEST_F(ReportTableTest, aPeriodToTodayEndsWithTheConsumptionTablesStock) {
+TEST_F(ReportTableTest, aPeriodToTodayEndsWithTheConsumptionTablesStockOneBeforeTheLedgerIsEmpty) {
     const ReportTable table =
         ComputeReportTable(ctx, stripList, {Day(2024, 2, 1), Day(2024, 6, 30)}, ledger);
     EXPECT_EQ(table.period, (ReportPeriod{Day(2024, 1, 1), Day(2024, 6, 15)}));
@@ -105,15 +103,13 @@ TEST_F(ReportTableTest, aPeriodToTodayEndsWithTheConsumptionTablesStock) {
     EXPECT_EQ(table.totals[1].figures.stockAtEnd, figures.strips[1]->Stock());
     EXPECT_TRUE(table.prescriptions.empty());
     EXPECT_TRUE(table.faulty.empty());
-}
-
-TEST_F(ReportTableTest, aPeriodBeforeTheLedgerHasNoQuartersButItsOwner) {
-    const ReportTable table =
+    // A period before the ledger has no quarters but its owner.
+    const ReportTable before =
         ComputeReportTable(ctx, stripList, {Day(2020, 1, 1), Day(2020, 12, 31)}, ledger);
-    EXPECT_TRUE(table.quarters.empty());
-    EXPECT_TRUE(table.totals.empty());
-    EXPECT_EQ(table.total, Line("Gesamt", 0, 0, 0, 0));
-    EXPECT_EQ(table.owner, "Erika Mustermann");
+    EXPECT_TRUE(before.quarters.empty());
+    EXPECT_TRUE(before.totals.empty());
+    EXPECT_EQ(before.total, Line("Gesamt", 0, 0, 0, 0));
+    EXPECT_EQ(before.owner, "Erika Mustermann");
 }
 
 }  // namespace

@@ -55,25 +55,7 @@ TEST_F(EntryDialogsTest, refusedInputKeepsBothDialogsOpenWithMessageAndWritesNot
     }
 }
 
-TEST_F(EntryDialogsTest, newPrescriptionStoresRoundedAmount) {
-    AddThreeStrips();
-    const auto form = LoadNewPrescription(ctx);
-    const struct {
-        const char* text;
-        std::int32_t stored;
-    } cases[] = {{"50", 50}, {"2,5", 2}, {"3,5", 4}, {"32767", 32767}};
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(cases[i].text);
-        const EntryOutcome outcome =
-            ConfirmNewPrescription(ctx, form, cases[i].text, "1.2.2010", 0);
-        ASSERT_TRUE(outcome.closed) << outcome.message;
-        const auto rows = LedgerRows();
-        ASSERT_EQ(rows.size(), i + 1);
-        EXPECT_EQ(rows.back().amount, cases[i].stored);
-    }
-}
-
-TEST_F(EntryDialogsTest, newPrescriptionStoresRowAndRemembersPosition) {
+TEST_F(EntryDialogsTest, newPrescriptionStoresRowRoundedAndRemembersPosition) {
     AddThreeStrips();
     const auto form = LoadNewPrescription(ctx);
     ASSERT_EQ(form.strips.size(), 3u);
@@ -88,6 +70,16 @@ TEST_F(EntryDialogsTest, newPrescriptionStoresRowAndRemembersPosition) {
     EXPECT_EQ(rows[0].amount, 50);
     EXPECT_EQ(LastMeter(), "2");
     EXPECT_EQ(LoadNewPrescription(ctx).selected, 2);
+    const struct {
+        const char* text;
+        std::int32_t stored;
+    } cases[] = {{"50", 50}, {"2,5", 2}, {"3,5", 4}, {"32767", 32767}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].text);
+        EXPECT_TRUE(ConfirmNewPrescription(ctx, form, cases[i].text, "1.2.2010", 0).closed);
+        ASSERT_EQ(LedgerRows().size(), i + 2);
+        EXPECT_EQ(LedgerRows().back().amount, cases[i].stored);
+    }
 }
 
 TEST_F(EntryDialogsTest, emptyCatalogueStoresTypeZeroAndMinusOne) {
@@ -132,7 +124,7 @@ TEST_F(EntryDialogsTest, rememberedPositionAppliesOnlyWhenTheListHasIt) {
     }
 }
 
-TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCode) {
+TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCodeOrZero) {
     const auto form = LoadFaultyMeasurement(ctx);
     ASSERT_EQ(form.meters.at(14), "Accu-Chek Compact");
     const EntryOutcome outcome = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
@@ -143,19 +135,14 @@ TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCode) {
     EXPECT_EQ(dao::ToLong(rows[0].type), 24);
     EXPECT_EQ(rows[0].amount, -3);
     EXPECT_EQ(LastMeter(), "14");
-}
-
-// Only the newer engine is installed: the dialog falls back to it.
-TEST_F(EntryDialogsTest, faultyMeasurementWithoutMeterStoresTypeZero) {
+    // Without a meter: type 0. Only the newer engine is installed: the dialog falls back to it.
     ctx.engines->Withdraw("DAO.DBEngine.35");
     SetLastMeter("30");
-    const auto form = LoadFaultyMeasurement(ctx);
-    ASSERT_EQ(form.selected, -1);
-    ASSERT_TRUE(ConfirmFaultyMeasurement(ctx, "2", "1.2.2010", form.selected).closed);
-    const auto rows = LedgerRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(dao::ToLong(rows[0].type), 0);
-    EXPECT_EQ(rows[0].amount, -2);
+    ASSERT_EQ(LoadFaultyMeasurement(ctx).selected, -1);
+    ASSERT_TRUE(ConfirmFaultyMeasurement(ctx, "2", "1.2.2010", -1).closed);
+    ASSERT_EQ(LedgerRows().size(), 2u);
+    EXPECT_EQ(dao::ToLong(LedgerRows()[1].type), 0);
+    EXPECT_EQ(LedgerRows()[1].amount, -2);
     EXPECT_EQ(LastMeter(), "-1");
 }
 
