@@ -1,4 +1,3 @@
-#include <fstream>
 #include <string>
 
 #include "ConsumptionFixture.h"
@@ -110,7 +109,7 @@ TEST_F(ComputeStripStockTest, unreadableDiaryCountsNoReadingsButKeepsTheLedger) 
     const auto a = AddStrip("A", "|12|");
     AddLedger(Day(2024, 1, 1), a, 30);
     AddReadings(12, Day(2024, 2, 1), 5);
-    std::ofstream(ctx.DiaryDbPath, std::ios::trunc) << "no database";
+    WriteBytes(diary, "no database");
     EXPECT_EQ(Compute(kAll), (Figures{30, 0, Day(2024, 1, 1)}));
     EXPECT_EQ(Compute(a), (Figures{30, 0, Day(2024, 1, 1)}));
 }

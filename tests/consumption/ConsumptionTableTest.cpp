@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>

@@ -72,20 +72,15 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
     companion.Exec("PRAGMA synchronous = OFF");
     companion.Exec("BEGIN");
     for (int s = 0; s < definitions; ++s) {
-        std::string appliesTo;
-        switch (pick(0, 5)) {
-            case 0:
-                break;  // no meters
-            case 1:
-                appliesTo = "|999|";  // a code no reading carries
-                break;
-            case 2:
-                appliesTo = "|" + std::to_string(meters[pick(0, 4)]) + "||x|";  // not a list
-                break;
-            default:
-                for (int k = pick(1, 3); k > 0; --k)
-                    appliesTo += "|" + std::to_string(meters[pick(0, 4)]) + "|";
-        }
+        std::string appliesTo;  // kind 0: no meters
+        const int kind = pick(0, 5);
+        if (kind == 1)
+            appliesTo = "|999|";  // a code no reading carries
+        else if (kind == 2)
+            appliesTo = "|" + std::to_string(meters[pick(0, 4)]) + "||x|";  // not a list
+        else if (kind > 2)
+            for (int k = pick(1, 3); k > 0; --k)
+                appliesTo += "|" + std::to_string(meters[pick(0, 4)]) + "|";
         h.appliesTo[s + 1] = appliesTo;
         companion.Exec("INSERT INTO strips (ID, Desc, AppliesTo) VALUES (" + std::to_string(s + 1) +
                        ", 'S" + std::to_string(s) + "', '" + appliesTo + "')");
@@ -96,22 +91,15 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
     double earliest = 1e9;
     for (int i = 0; i < ledgerRows; ++i) {
         double date = first + pick(0, static_cast<int>(today - first));
-        switch (pick(0, 7)) {
-            case 0:
-                date = nowMinute;  // the end of the received period, included
-                break;
-            case 1:
-                date = nowMinute + 30.0 / 86400.0;  // later in the current minute
-                break;
-            case 2:
-                date = today + pick(1, 40);  // the future
-                break;
-            case 3:
-                date = first + pick(0, 86399) / 86400.0;  // the first day, with a time
-                break;
-            default:
-                break;
-        }
+        const int kind = pick(0, 7);
+        if (kind == 0)
+            date = nowMinute;  // the end of the received period, included
+        else if (kind == 1)
+            date = nowMinute + 30.0 / 86400.0;  // later in the current minute
+        else if (kind == 2)
+            date = today + pick(1, 40);  // the future
+        else if (kind == 3)
+            date = first + pick(0, 86399) / 86400.0;  // the first day, with a time
         earliest = std::min(earliest, date);
         const bool faulty = pick(0, 3) == 0;
         const int type = faulty ? meters[pick(0, 4)] : pick(0, definitions + 1);
@@ -127,25 +115,17 @@ inline Host MakeHost(const TempDir& dir, const Templates& templates, unsigned se
     for (int i = pick(0, 300); i > 0; --i) {
         double day = readingsFrom + pick(0, static_cast<int>(today - readingsFrom) + 3);
         std::string method = std::to_string(meters[pick(0, 4)]);
-        switch (pick(0, 9)) {
-            case 0: {
-                // No meter, or a value that is no meter code: a fraction, a text.
-                const char* const odd[] = {"NULL", "NULL", "3.5", "'x'", "7.0"};
-                method = odd[pick(0, 4)];
-                break;
-            }
-            case 1:
-                day += pick(1, 86399) / 86400.0;  // a time part the host does not write
-                break;
-            case 2:
-                day = ledgerRows > 0 ? std::floor(earliest) : today;  // the boundary days
-                break;
-            case 3:
-                day = today;
-                break;
-            default:
-                break;
-        }
+        const int kind = pick(0, 9);
+        // No meter, or a value that is no meter code: a fraction, a text.
+        const char* const odd[] = {"NULL", "NULL", "3.5", "'x'", "7.0"};
+        if (kind == 0)
+            method = odd[pick(0, 4)];
+        else if (kind == 1)
+            day += pick(1, 86399) / 86400.0;  // a time part the host does not write
+        else if (kind == 2)
+            day = ledgerRows > 0 ? std::floor(earliest) : today;  // the boundary days
+        else if (kind == 3)
+            day = today;
         const std::string vdate = pick(0, 40) == 0 ? "NULL" : Num(day);
         diary.Exec("INSERT INTO GLUCOSE (vdate, vtime, value, method) VALUES (" + vdate +
                    ", 0.5, 100, " + method + ")");

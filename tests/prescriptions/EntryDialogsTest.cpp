@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "LedgerFixture.h"
@@ -155,24 +154,23 @@ TEST_F(EntryDialogsTest, storageFailureKeepsTheDialogsOpenSaysWhyAndKeepsLastMet
     const struct {
         std::function<void()> apply;
         const char* cause;  // named on the message's second line
-    } breakages[] = {
-        {[&] { std::ofstream(ctx.StripDbPath, std::ios::trunc) << "no database here"; },
-         "keine Datenbank"},
-        {[&] {
-             std::filesystem::remove(ctx.StripDbPath);
-             auto db = ctx.engines->Create("DAO.DBEngine.36")
-                           ->CreateDatabase(ctx.StripDbPath, dao::dbLangGeneral, dao::dbVersion30);
-             AppendStripsTable(*db);
-             db->Close();
-         },
-         "teststrips"},
-        {[&] {
-             ctx.engines->Withdraw("DAO.DBEngine.35");
-             ctx.engines->Withdraw("DAO.DBEngine.36");
-         },
-         "keine Datenbank-Engine"},
-        // Last: the dialogs must not create the missing file.
-        {[&] { std::filesystem::remove(ctx.StripDbPath); }, "die Datei fehlt"}};
+    } breakages[] = {{[&] { WriteBytes(ctx.StripDbPath, "no database here"); }, "keine Datenbank"},
+                     {[&] {
+                          std::filesystem::remove(ctx.StripDbPath);
+                          auto db = ctx.engines->Create("DAO.DBEngine.36")
+                                        ->CreateDatabase(ctx.StripDbPath, dao::dbLangGeneral,
+                                                         dao::dbVersion30);
+                          AppendStripsTable(*db);
+                          db->Close();
+                      },
+                      "teststrips"},
+                     {[&] {
+                          ctx.engines->Withdraw("DAO.DBEngine.35");
+                          ctx.engines->Withdraw("DAO.DBEngine.36");
+                      },
+                      "keine Datenbank-Engine"},
+                     // Last: the dialogs must not create the missing file.
+                     {[&] { std::filesystem::remove(ctx.StripDbPath); }, "die Datei fehlt"}};
     for (const auto& b : breakages) {
         SCOPED_TRACE(b.cause);
         ctx.engines = std::make_shared<dao::EngineFactory>();

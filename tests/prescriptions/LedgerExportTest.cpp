@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -14,7 +13,6 @@
 namespace stripstock::test {
 namespace {
 
-using ::testing::ElementsAre;
 using Rows = std::vector<std::vector<std::string>>;
 
 // In "=\"x\";y" and "\rA" the apostrophe comes first, then the quoting of what it guards.
