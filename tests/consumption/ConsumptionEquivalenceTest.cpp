@@ -1,8 +1,9 @@
 // The one-pass refresh against the figures each definition gives when asked on its own, with
-// plain SQL written here, on many random hosts.
+// plain SQL written here, and against the history's sums, on many random hosts.
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 #include "RandomHosts.h"
 #include "consumption/ComputeConsumption.h"
 #include "consumption/ComputeStripStock.h"
+#include "consumption/ConsumptionTable.h"
+#include "consumption/Forecast.h"
 
 namespace stripstock {
 
@@ -90,9 +93,10 @@ Expected Independently(const Host& h, double fixedStart) {
     return e;
 }
 
-TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwn) {
+TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwnAndTheHistorysSums) {
     int stripsCompared = 0;
-    ForEachHost(kHosts, [&](Host& h, unsigned) {
+    std::size_t historiesCompared = 0;
+    ForEachHost(kHosts, [&](Host& h, unsigned seed) {
         const double fixedStart = h.ctx.CalcStartDate;
         const Expected expected = Independently(h, fixedStart);
         const ConsumptionFigures got = ComputeConsumption(h.ctx, h.stripList);
@@ -121,9 +125,39 @@ TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwn) {
             EXPECT_EQ(stock, got.strips[i]->Stock());
             ++stripsCompared;
         }
+        // The history's sums and last stocks, and the forecast's stocks, are the table's.
+        const HistoryStep step = seed % 2 != 0 ? HistoryStep::Month : HistoryStep::Quarter;
+        const StockOutlook outlook = ComputeStockOutlook(h.ctx, h.stripList, {}, step);
+        auto expectAgrees = [&](const StripHistory& history, const StockFigures& figure) {
+            ASSERT_FALSE(history.rows.empty());
+            std::int64_t received = 0, used = 0;
+            for (const HistoryRow& row : history.rows) {
+                received += row.received - row.faulty;
+                used += row.readings;
+            }
+            EXPECT_EQ(received, figure.received);
+            EXPECT_EQ(used, figure.used);
+            EXPECT_EQ(history.rows.back().stockAtEnd, figure.Stock());
+            EXPECT_EQ(history.curve.back().stock, figure.Stock());
+            EXPECT_EQ(history.rows.back().last, std::floor(h.now));
+        };
+        expectAgrees(outlook.history.total, got.total);
+        EXPECT_EQ(outlook.forecast.total.stock, got.total.Stock());
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < got.strips.size(); ++i) {
+            if (!got.strips[i]) continue;
+            ASSERT_LT(k, outlook.history.strips.size());
+            expectAgrees(outlook.history.strips[k], *got.strips[i]);
+            EXPECT_EQ(outlook.forecast.strips[k].stock, got.strips[i]->Stock());
+            ++k;
+        }
+        historiesCompared += k;
+        EXPECT_EQ(outlook.consumption.rows.size(),
+                  ConsumptionTableOf(h.ctx.CalcStartDate, h.stripList, got).rows.size());
     });
     // The hosts must reach the cases that matter.
     EXPECT_GT(stripsCompared, 3 * kHosts / 2);
+    EXPECT_GT(historiesCompared, std::size_t{kHosts});
 }
 
 }  // namespace
