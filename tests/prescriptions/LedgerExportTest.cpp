@@ -75,16 +75,7 @@ Rows ReadBackWithPython(const std::string& path) {
     return rows;
 }
 
-class LedgerExportTest : public LedgerFixture {
-  protected:
-    std::vector<std::string> Listing() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
-            names.push_back(e.path().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
+using LedgerExportTest = LedgerFixture;
 
 TEST_F(LedgerExportTest, spreadsheetReadsBackEveryEntryWithAwkwardNames) {
     const std::vector<std::string> names = {
@@ -118,6 +109,13 @@ TEST_F(LedgerExportTest, emptyLedgerGivesTheHeaderOnlyAndFailuresWriteNothingAnd
               "Datum;Art;Menge;Teststreifen oder Messgerät\r\n");
     AddLedger(Day(2010, 1, 5), 1, 10);
     std::string reason;
+    auto Listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+            names.push_back(e.path().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
     // The target is a folder: the written temporary file must not be left beside it.
     const std::string folder = Path("Ordner.csv");
     std::filesystem::create_directory(folder);

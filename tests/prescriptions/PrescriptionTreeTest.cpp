@@ -44,16 +44,11 @@ TEST_F(PrescriptionTreeTest, nodesOnlyForTypesWithPositiveAmounts) {
     EXPECT_THAT(nodes, ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "Alpha")));
 }
 
-TEST_F(PrescriptionTreeTest, deletedDefinitionGivesEmptyTexts) {
-    const auto alpha = AddStrip("Alpha");
-    AddLedger(Day(2010, 1, 5), alpha, 50);
-    DeleteStrip(alpha);
-    ReloadStripList();
-    EXPECT_THAT(FillPrescriptionTree(ctx, stripList),
-                ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "")));
-    const auto rows = FillPrescriptionList(ctx, stripList, 0);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].strip, "");
+auto Row(std::int32_t id, const std::string& date, const std::string& amount,
+         const std::string& strip) {
+    return AllOf(Field(&PrescriptionRow::key, "K" + std::to_string(id)),
+                 Field(&PrescriptionRow::date, date), Field(&PrescriptionRow::amount, amount),
+                 Field(&PrescriptionRow::strip, strip));
 }
 
 TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) {
@@ -65,22 +60,24 @@ TEST_F(PrescriptionTreeTest, listShowsPrescriptionsNewestFirstAndFiltersByType) 
     const auto midAlpha = AddLedger(Day(2010, 1, 15), alpha, 25);
     AddLedger(Day(2010, 3, 1), alpha, -2);
     AddLedger(Day(2010, 3, 2), beta, 0);
-    const auto all = FillPrescriptionList(ctx, stripList, 0);
-    ASSERT_EQ(all.size(), 3u);
-    EXPECT_EQ(all[0].key, "K" + std::to_string(newBeta));
-    EXPECT_EQ(all[0].date, "01.02.2010");  // the time of day is not shown
-    EXPECT_EQ(all[0].amount, "100");
-    EXPECT_EQ(all[0].strip, "Beta");
-    EXPECT_EQ(all[1].key, "K" + std::to_string(midAlpha));
-    EXPECT_EQ(all[2].key, "K" + std::to_string(oldAlpha));
-    EXPECT_EQ(all[2].date, "03.11.2009");
-    EXPECT_EQ(all[2].strip, "Alpha");
+    // The time of day is not shown.
+    EXPECT_THAT(FillPrescriptionList(ctx, stripList, 0),
+                ElementsAre(Row(newBeta, "01.02.2010", "100", "Beta"),
+                            Row(midAlpha, "15.01.2010", "25", "Alpha"),
+                            Row(oldAlpha, "03.11.2009", "50", "Alpha")));
     EXPECT_EQ(FillPrescriptionList(ctx, stripList, -1).size(), 3u);
-    const auto onlyAlpha = FillPrescriptionList(ctx, stripList, alpha);
-    ASSERT_EQ(onlyAlpha.size(), 2u);
-    EXPECT_EQ(onlyAlpha[0].key, "K" + std::to_string(midAlpha));
-    EXPECT_EQ(onlyAlpha[1].key, "K" + std::to_string(oldAlpha));
+    EXPECT_THAT(FillPrescriptionList(ctx, stripList, alpha),
+                ElementsAre(Row(midAlpha, "15.01.2010", "25", "Alpha"),
+                            Row(oldAlpha, "03.11.2009", "50", "Alpha")));
     EXPECT_TRUE(FillPrescriptionList(ctx, stripList, 999).empty());
+    // A deleted definition leaves empty texts.
+    DeleteStrip(beta);
+    ReloadStripList();
+    EXPECT_THAT(FillPrescriptionTree(ctx, stripList),
+                ElementsAre(Node("K0", "Alle"), Node("K" + std::to_string(alpha), "Alpha"),
+                            Node("K" + std::to_string(beta), "")));
+    EXPECT_THAT(FillPrescriptionList(ctx, stripList, beta),
+                ElementsAre(Row(newBeta, "01.02.2010", "100", "")));
 }
 
 TEST(PrescriptionListSql, keepsTheDoubleBlanks) {
