@@ -11,6 +11,9 @@
 namespace stripstock::test {
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
 class EntryDialogsTest : public LedgerFixture {
   protected:
     // Three definitions, so that the positions 0..2 exist in the strip list.
@@ -38,17 +41,15 @@ TEST_F(EntryDialogsTest, refusedInputKeepsBothDialogsOpenWithMessageAndWritesNot
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("date \"") + c.date + "\", count \"" + c.count + "\"");
         const bool dateRefused = c.focus == EntryFocus::Date;
-        const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, c.count, c.date, 1);
-        EXPECT_FALSE(prescription.closed);
-        EXPECT_FALSE(prescription.storageFailure);
-        EXPECT_EQ(prescription.focus, c.focus);
-        EXPECT_EQ(prescription.message,
-                  dateRefused ? kInvalidDateMessage : kNewPrescriptionAmountMessage);
-        const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, c.count, c.date, 1);
-        EXPECT_FALSE(faulty.closed);
-        EXPECT_FALSE(faulty.storageFailure);
-        EXPECT_EQ(faulty.focus, c.focus);
-        EXPECT_EQ(faulty.message, dateRefused ? kInvalidDateMessage : kFaultyCountMessage);
+        auto expectRefused = [&](const EntryOutcome& outcome, const char* amountMessage) {
+            EXPECT_FALSE(outcome.closed);
+            EXPECT_FALSE(outcome.storageFailure);
+            EXPECT_EQ(outcome.focus, c.focus);
+            EXPECT_EQ(outcome.message, dateRefused ? kInvalidDateMessage : amountMessage);
+        };
+        expectRefused(ConfirmNewPrescription(ctx, form, c.count, c.date, 1),
+                      kNewPrescriptionAmountMessage);
+        expectRefused(ConfirmFaultyMeasurement(ctx, c.count, c.date, 1), kFaultyCountMessage);
         EXPECT_TRUE(LedgerRows().empty());
         EXPECT_EQ(LastMeter(), "2");
     }
@@ -177,19 +178,16 @@ TEST_F(EntryDialogsTest, storageFailureKeepsTheDialogsOpenSaysWhyAndKeepsLastMet
         std::filesystem::copy_file(intact, ctx.StripDbPath,
                                    std::filesystem::copy_options::overwrite_existing);
         b.apply();
-        const EntryOutcome prescription = ConfirmNewPrescription(ctx, form, "50", "1.2.2010", 2);
-        EXPECT_FALSE(prescription.closed);
-        EXPECT_TRUE(prescription.storageFailure);
-        EXPECT_EQ(prescription.focus, EntryFocus::None);
-        EXPECT_THAT(prescription.message,
-                    ::testing::StartsWith(std::string(kNewPrescriptionStoreFailedMessage) + "\n"));
-        EXPECT_THAT(prescription.message, ::testing::HasSubstr(b.cause));
-        const EntryOutcome faulty = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
-        EXPECT_FALSE(faulty.closed);
-        EXPECT_TRUE(faulty.storageFailure);
-        EXPECT_THAT(faulty.message,
-                    ::testing::StartsWith(std::string(kFaultyStoreFailedMessage) + "\n"));
-        EXPECT_THAT(faulty.message, ::testing::HasSubstr(b.cause));
+        auto expectFailure = [&](const EntryOutcome& outcome, const std::string& headline) {
+            EXPECT_FALSE(outcome.closed);
+            EXPECT_TRUE(outcome.storageFailure);
+            EXPECT_EQ(outcome.focus, EntryFocus::None);
+            EXPECT_THAT(outcome.message, AllOf(StartsWith(headline + "\n"), HasSubstr(b.cause)));
+        };
+        expectFailure(ConfirmNewPrescription(ctx, form, "50", "1.2.2010", 2),
+                      kNewPrescriptionStoreFailedMessage);
+        expectFailure(ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14),
+                      kFaultyStoreFailedMessage);
         EXPECT_EQ(LastMeter(), "1");
     }
     EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
