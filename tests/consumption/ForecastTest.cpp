@@ -16,7 +16,6 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::Field;
-using ::testing::Optional;
 
 TEST(ForecastRulesTest, runOutIsRoundedDownAndNeedsAKnownPositiveStockAndARateAndWarns) {
     const double today = Day(2024, 6, 15);
@@ -68,6 +67,17 @@ TEST_F(ForecastSettingsTest, unusableValuesKeepTheDefaultsAndValuesAreWrittenAsD
     EXPECT_EQ(ReadForecastSettings(ctx), (ForecastSettings{45, 7}));
 }
 
+// A forecast row's figures; the run-out date, when given, is today + lasts days.
+auto RowIs(const std::string& name, std::optional<std::int32_t> stock, std::int64_t used,
+           int windowDays, double perDay, std::optional<int> lasts, bool warn) {
+    return AllOf(
+        Field(&ForecastRow::name, name), Field(&ForecastRow::stock, stock),
+        Field(&ForecastRow::usedInWindow, used), Field(&ForecastRow::windowDays, windowDays),
+        Field(&ForecastRow::perDay, ::testing::DoubleEq(perDay)),
+        Field(&ForecastRow::runOut, lasts ? RunOut{false, Day(2024, 6, 15) + *lasts} : RunOut{}),
+        Field(&ForecastRow::warn, warn));
+}
+
 class ForecastTest : public ConsumptionFixture {
   protected:
     const double today = Day(2024, 6, 15);
@@ -88,15 +98,8 @@ TEST_F(ForecastTest, aPeriodShorterThanTheWindowIsTheWindowAndTodayIsNotInIt) {
     AddReadings(12, today, 3);            // today's readings lower the stock only
     AddReadings(7, Day(2024, 6, 12), 6);  // another meter: the total's
     const Forecast f = Compute();
-    ASSERT_EQ(f.strips.size(), 1u);
-    const ForecastRow& row = f.strips[0];
-    EXPECT_EQ(row.name, "A");
-    EXPECT_EQ(row.windowDays, 10);
-    EXPECT_EQ(row.usedInWindow, 24);
-    EXPECT_DOUBLE_EQ(row.perDay, 2.4);
-    EXPECT_EQ(row.stock, 100 - 4 - 20 - 3);
-    EXPECT_THAT(row.runOut.date, Optional(today + 30));  // 73 / 2.4 = 30.4
-    EXPECT_FALSE(row.warn);
+    // 73 / 2.4 = 30.4 days
+    EXPECT_THAT(f.strips, ElementsAre(RowIs("A", 100 - 4 - 20 - 3, 24, 10, 2.4, 30, false)));
     EXPECT_EQ(f.total.id, -1);
     EXPECT_EQ(f.total.usedInWindow, 30);
     EXPECT_EQ(f.total.stock, 100 - 4 - 20 - 3 - 6);
@@ -110,11 +113,7 @@ TEST_F(ForecastTest, theWindowIsTheLastRateDaysBeforeToday) {
     AddReadings(12, Day(2024, 6, 7), 100);  // eight days ago: outside a window of 7
     ReadingsEachDay(12, Day(2024, 6, 8), Day(2024, 6, 14), 1);
     AddReadings(12, today, 100);
-    const ForecastRow row = Compute({7, 14}).strips.at(0);
-    EXPECT_EQ(row.windowDays, 7);
-    EXPECT_EQ(row.usedInWindow, 7);
-    EXPECT_EQ(row.stock, 500 - 207);
-    EXPECT_THAT(row.runOut.date, Optional(today + 293));
+    EXPECT_THAT(Compute({7, 14}).strips, ElementsAre(RowIs("A", 500 - 207, 7, 7, 1.0, 293, false)));
 }
 
 TEST_F(ForecastTest, aPrescriptionTodayHasNoRateYetAndWarnsOfNothing) {
@@ -122,12 +121,7 @@ TEST_F(ForecastTest, aPrescriptionTodayHasNoRateYetAndWarnsOfNothing) {
     AddLedger(Day(2024, 6, 15, 8, 0), a, 50);
     AddReadings(12, today, 4);
     const Forecast f = Compute();
-    const ForecastRow& row = f.strips.at(0);
-    EXPECT_EQ(row.windowDays, 0);
-    EXPECT_EQ(row.perDay, 0.0);
-    EXPECT_EQ(row.stock, 46);
-    EXPECT_EQ(row.runOut, RunOut{});
-    EXPECT_FALSE(row.warn);
+    EXPECT_THAT(f.strips, ElementsAre(RowIs("A", 46, 0, 0, 0.0, std::nullopt, false)));
     EXPECT_EQ(WarningLine(f), "Alle Teststreifen reichen länger als 14 Tage.");
 }
 
@@ -144,14 +138,12 @@ TEST_F(ForecastTest, usedUpAndTheBoundaryDayWarnInStripListOrder) {
     for (int meter : {1, 3, 4}) ReadingsEachDay(meter, Day(2024, 6, 5), Day(2024, 6, 14), 2);
     const Forecast f = Compute();
     ASSERT_EQ(f.strips.size(), 4u);
-    EXPECT_TRUE(f.strips[0].runOut.usedUp);
-    EXPECT_EQ(f.strips[0].stock, -10);
-    EXPECT_EQ(f.strips[1].runOut, RunOut{});  // no use: it lasts
-    EXPECT_THAT(f.strips[2].runOut.date, Optional(today + 14));
-    EXPECT_THAT(f.strips[3].runOut.date, Optional(today + 15));
-    EXPECT_THAT(f.strips,
-                ElementsAre(Field(&ForecastRow::warn, true), Field(&ForecastRow::warn, false),
-                            Field(&ForecastRow::warn, true), Field(&ForecastRow::warn, false)));
+    EXPECT_EQ(f.strips[0].runOut, (RunOut{true, std::nullopt}));
+    EXPECT_THAT(f.strips[0], Field(&ForecastRow::stock, -10));
+    EXPECT_THAT(f.strips[1], RowIs("Unbenutzt", 100, 0, 10, 0.0, std::nullopt, false));  // lasts
+    EXPECT_THAT(f.strips[2], RowIs("Knapp", 28, 20, 10, 2.0, 14, true));
+    EXPECT_THAT(f.strips[3], RowIs("Reicht", 30, 20, 10, 2.0, 15, false));
+    EXPECT_TRUE(f.strips[0].warn);
     EXPECT_EQ(WarningLine(f), "Neue Verordnung nötig für: Leer, Knapp");
     // A shorter warning period: the boundary strip lasts long enough, the line says how long.
     const Forecast shorter = Compute({90, 13});
@@ -167,9 +159,7 @@ TEST_F(ForecastTest, aDiaryThatCannotBeReadLeavesEveryStockUnknown) {
     const Forecast f = Compute();
     EXPECT_THAT(f.diaryFailure, ::testing::StartsWith("Das Tagebuch konnte nicht gelesen werden"));
     EXPECT_EQ(f.total.stock, std::nullopt);
-    EXPECT_EQ(f.strips.at(0).stock, std::nullopt);
-    EXPECT_EQ(f.strips.at(0).perDay, 0.0);
-    EXPECT_FALSE(f.strips.at(0).warn);
+    EXPECT_THAT(f.strips, ElementsAre(RowIs("A", std::nullopt, 0, 90, 0.0, std::nullopt, false)));
     EXPECT_EQ(WarningLine(f), f.diaryFailure);
 }
 

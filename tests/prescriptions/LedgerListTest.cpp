@@ -10,6 +10,7 @@ namespace stripstock::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::Field;
 using ::testing::UnorderedElementsAre;
 
 class LedgerListTest : public LedgerFixture {};
@@ -52,10 +53,8 @@ TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatId) {
     const auto second = AddLedger(Day(2010, 1, 2), 24, -1);
     const auto third = AddLedger(Day(2010, 1, 3), 1, 30);
     EXPECT_TRUE(DeleteEntry(ctx, second));
-    auto rows = LedgerRows();
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].id, first);
-    EXPECT_EQ(rows[1].id, third);
+    EXPECT_THAT(LedgerRows(),
+                ElementsAre(Field(&LedgerRow::id, first), Field(&LedgerRow::id, third)));
     EXPECT_TRUE(DeleteEntry(ctx, 999));  // no such row: nothing removed
     EXPECT_EQ(LedgerRows().size(), 2u);
 }
