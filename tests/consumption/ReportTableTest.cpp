@@ -34,32 +34,26 @@ auto Line(const std::string& strip, std::int64_t received, std::int64_t used, st
     return ReportLine{strip, {received, used, faulty, stock}};
 }
 
+using ReportTableTest = ConsumptionFixture;
+
 // Today is 15.06.2024. Strip A fits meter 12, B meter 7, C has no figures at all; the ledger
 // starts on 10.01.2023.
-class ReportTableTest : public ConsumptionFixture {
-  protected:
-    ReportTableTest() {
-        a = AddStrip("A", "|12|");
-        b = AddStrip("B", "|7|");
-        AddStrip("C ohne Zahlen", "|3|");
-        AddLedger(Day(2023, 1, 10), a, 100);
-        AddLedger(Day(2023, 5, 5), b, 50);
-        AddLedger(Day(2023, 8, 20, 9, 15), 12, -3);
-        AddLedger(Day(2023, 11, 15), a, 200);
-        AddReadings(12, Day(2023, 2, 1), 10);
-        AddReadings(7, Day(2023, 6, 1), 5);
-        AddReadings(12, Day(2024, 4, 1), 20);
-    }
+TEST_F(ReportTableTest, quartersOfAPeriodWithTheirFiguresTotalsAndStocks) {
+    const auto a = AddStrip("A", "|12|");
+    const auto b = AddStrip("B", "|7|");
+    AddStrip("C ohne Zahlen", "|3|");
+    AddLedger(Day(2023, 1, 10), a, 100);
+    AddLedger(Day(2023, 5, 5), b, 50);
+    AddLedger(Day(2023, 8, 20, 9, 15), 12, -3);
+    AddLedger(Day(2023, 11, 15), a, 200);
+    AddReadings(12, Day(2023, 2, 1), 10);
+    AddReadings(7, Day(2023, 6, 1), 5);
+    AddReadings(12, Day(2024, 4, 1), 20);
     // The ledger rows as the report takes them: faulty measurements counted negative.
     const std::vector<ReportEntry> ledger{{Day(2023, 1, 10), 100, "A"},
                                           {Day(2023, 5, 5), 50, "B"},
                                           {Day(2023, 8, 20, 9, 15), -3, "Meter 12"},
                                           {Day(2023, 11, 15), 200, "A"}};
-    std::int32_t a = 0;
-    std::int32_t b = 0;
-};
-
-TEST_F(ReportTableTest, quartersOfTheDefaultPeriodWithTheirFiguresAndTotals) {
     const ReportTable table = ComputeReportTable(ctx, stripList, DefaultReportPeriod(now), ledger);
     EXPECT_EQ(table.owner, "Erika Mustermann");
     EXPECT_EQ(table.madeOn, Day(2024, 6, 15));
@@ -88,21 +82,19 @@ TEST_F(ReportTableTest, quartersOfTheDefaultPeriodWithTheirFiguresAndTotals) {
     EXPECT_EQ(table.curve.front().date, Day(2023, 4, 1));
     EXPECT_EQ(table.curve.front().stock, 90);
     EXPECT_LT(table.curve.back().date, Day(2024, 4, 1));
-}
-
-TEST_F(ReportTableTest, aPeriodToTodayEndsWithTheConsumptionTablesStockOneBeforeTheLedgerIsEmpty) {
-    const ReportTable table =
+    // A period to today ends with the consumption table's stock.
+    const ReportTable toToday =
         ComputeReportTable(ctx, stripList, {Day(2024, 2, 1), Day(2024, 6, 30)}, ledger);
-    EXPECT_EQ(table.period, (ReportPeriod{Day(2024, 1, 1), Day(2024, 6, 15)}));
-    ASSERT_EQ(table.quarters.size(), 2u);
-    EXPECT_EQ(table.quarters[1].last, Day(2024, 6, 15));
+    EXPECT_EQ(toToday.period, (ReportPeriod{Day(2024, 1, 1), Day(2024, 6, 15)}));
+    ASSERT_EQ(toToday.quarters.size(), 2u);
+    EXPECT_EQ(toToday.quarters[1].last, Day(2024, 6, 15));
     const ConsumptionFigures figures = ComputeConsumption(ctx, stripList);
-    EXPECT_EQ(table.total.figures.stockAtEnd, figures.total.Stock());
-    ASSERT_EQ(table.totals.size(), 2u);
-    EXPECT_EQ(table.totals[0].figures.stockAtEnd, figures.strips[0]->Stock());
-    EXPECT_EQ(table.totals[1].figures.stockAtEnd, figures.strips[1]->Stock());
-    EXPECT_TRUE(table.prescriptions.empty());
-    EXPECT_TRUE(table.faulty.empty());
+    EXPECT_EQ(toToday.total.figures.stockAtEnd, figures.total.Stock());
+    ASSERT_EQ(toToday.totals.size(), 2u);
+    EXPECT_EQ(toToday.totals[0].figures.stockAtEnd, figures.strips[0]->Stock());
+    EXPECT_EQ(toToday.totals[1].figures.stockAtEnd, figures.strips[1]->Stock());
+    EXPECT_TRUE(toToday.prescriptions.empty());
+    EXPECT_TRUE(toToday.faulty.empty());
     // A period before the ledger has no quarters but its owner.
     const ReportTable before =
         ComputeReportTable(ctx, stripList, {Day(2020, 1, 1), Day(2020, 12, 31)}, ledger);
