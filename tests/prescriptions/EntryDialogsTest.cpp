@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "LedgerFixture.h"
+#include "data/Schema.h"
 #include "prescriptions/FaultyMeasurement.h"
 #include "prescriptions/NewPrescription.h"
+#include "support/HostFixture.h"
 
 namespace stripstock::test {
 namespace {
@@ -14,7 +15,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
-class EntryDialogsTest : public LedgerFixture {
+class EntryDialogsTest : public CompanionFixture {
   protected:
     // Three definitions, so that the positions 0..2 exist in the strip list.
     void AddThreeStrips() { m_ids = {AddStrip("Alpha"), AddStrip("Beta"), AddStrip("Gamma")}; }

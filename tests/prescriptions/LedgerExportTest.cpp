@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <sstream>
 
-#include "LedgerFixture.h"
 #include "prescriptions/LedgerExport.h"
 #include "prescriptions/LedgerList.h"
+#include "support/HostFixture.h"
 #include "text/Regional.h"
 
 namespace stripstock::test {
@@ -75,7 +75,7 @@ Rows ReadBackWithPython(const std::string& path) {
     return rows;
 }
 
-using LedgerExportTest = LedgerFixture;
+using LedgerExportTest = CompanionFixture;
 
 TEST_F(LedgerExportTest, spreadsheetReadsBackEveryEntryWithAwkwardNames) {
     const std::vector<std::string> names = {

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "LedgerFixture.h"
 #include "prescriptions/LedgerList.h"
+#include "support/HostFixture.h"
 
 namespace stripstock::test {
 namespace {
@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::Field;
 using ::testing::UnorderedElementsAre;
 
-class LedgerListTest : public LedgerFixture {};
+using LedgerListTest = CompanionFixture;
 
 TEST_F(LedgerListTest, emptyTableOrUnreadableDatabaseGivesEmptyListAndDeletesNothing) {
     EXPECT_TRUE(FillEntryList(ctx).empty());

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "LedgerFixture.h"
 #include "prescriptions/PrescriptionTree.h"
+#include "support/HostFixture.h"
 
 namespace stripstock::test {
 namespace {
@@ -16,7 +16,7 @@ auto Node(const std::string& key, const std::string& text) {
     return AllOf(Field(&TreeNode::key, key), Field(&TreeNode::text, text));
 }
 
-class PrescriptionTreeTest : public LedgerFixture {};
+using PrescriptionTreeTest = CompanionFixture;
 
 TEST_F(PrescriptionTreeTest, emptyTableOrUnreadableDatabaseGivesOnlyTheAllNodeAndNoRows) {
     ReloadStripList();
