@@ -15,14 +15,6 @@ using ::testing::UnorderedElementsAre;
 
 using LedgerListTest = CompanionFixture;
 
-TEST_F(LedgerListTest, emptyTableOrUnreadableDatabaseGivesEmptyListAndDeletesNothing) {
-    EXPECT_TRUE(FillEntryList(ctx).empty());
-    std::filesystem::remove(ctx.StripDbPath);
-    EXPECT_TRUE(FillEntryList(ctx).empty());
-    EXPECT_FALSE(DeleteEntry(ctx, 1));
-    EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
-}
-
 TEST_F(LedgerListTest, labelsPrescriptionsWithStripAndFaultyMeasurementsWithMeter) {
     const auto alpha = AddStrip("Alpha");
     // The prescription's Type is a strip ID; 1 would name a meter if looked up as one.
@@ -48,7 +40,8 @@ TEST_F(LedgerListTest, listsNewestFirstWithDatesOnly) {
                             Entry("24.12.2009  Bezug: 100x   Alpha", old)));
 }
 
-TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatId) {
+TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatIdAndNothingWithoutTheDatabase) {
+    EXPECT_TRUE(FillEntryList(ctx).empty());
     const auto first = AddLedger(Day(2010, 1, 1), 1, 10);
     const auto second = AddLedger(Day(2010, 1, 2), 24, -1);
     const auto third = AddLedger(Day(2010, 1, 3), 1, 30);
@@ -57,6 +50,10 @@ TEST_F(LedgerListTest, deleteRemovesExactlyTheRowWithThatId) {
                 ElementsAre(Field(&LedgerRow::id, first), Field(&LedgerRow::id, third)));
     EXPECT_TRUE(DeleteEntry(ctx, 999));  // no such row: nothing removed
     EXPECT_EQ(LedgerRows().size(), 2u);
+    std::filesystem::remove(ctx.StripDbPath);
+    EXPECT_TRUE(FillEntryList(ctx).empty());
+    EXPECT_FALSE(DeleteEntry(ctx, first));
+    EXPECT_FALSE(std::filesystem::exists(ctx.StripDbPath));
 }
 
 TEST_F(LedgerListTest, selectionGivesTheEntryIdOrNothing) {
