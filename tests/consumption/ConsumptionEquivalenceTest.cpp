@@ -81,8 +81,7 @@ Host MakeHost(const TempDir& dir, const Templates& templates, unsigned seed) {
     const std::vector<int> meters = {3, 7, 12, 15, 22};
     const int definitions = pick(0, 7);
     Sql companion(h.ctx.StripDbPath);
-    companion.Exec("PRAGMA synchronous = OFF");
-    companion.Exec("BEGIN");
+    companion.Exec("PRAGMA synchronous = OFF; BEGIN");
     for (int s = 0; s < definitions; ++s) {
         std::string appliesTo;  // kind 0: no meters
         const int kind = pick(0, 5);
@@ -121,8 +120,7 @@ Host MakeHost(const TempDir& dir, const Templates& templates, unsigned seed) {
     }
     companion.Exec("COMMIT");
     Sql diary(h.ctx.DiaryDbPath);
-    diary.Exec("PRAGMA synchronous = OFF");
-    diary.Exec("BEGIN");
+    diary.Exec("PRAGMA synchronous = OFF; BEGIN");
     const double readingsFrom = first - pick(0, 60);
     for (int i = pick(0, 300); i > 0; --i) {
         double day = readingsFrom + pick(0, static_cast<int>(today - readingsFrom) + 3);

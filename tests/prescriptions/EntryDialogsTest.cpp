@@ -56,8 +56,23 @@ TEST_F(EntryDialogsTest, refusedInputKeepsBothDialogsOpenWithMessageAndWritesNot
     }
 }
 
+// The remembered position applies only when the list has it.
 TEST_F(EntryDialogsTest, newPrescriptionStoresRowRoundedAndRemembersPosition) {
     AddThreeStrips();
+    const struct {
+        const char* stored;  // nullptr: never written
+        int stripPosition;   // in the list of three strip definitions
+        int meterPosition;   // in the 23 meters of the faulty measurement dialog
+    } positions[] = {{nullptr, 0, 0}, {"1", 1, 1},   {" 2 ", 2, 2}, {"14", 0, 14},
+                     {"22", 0, 22},   {"23", 0, -1}, {"-1", 0, -1}, {"x", 0, -1}};
+    for (const auto& c : positions) {
+        SCOPED_TRACE(c.stored ? c.stored : "<none>");
+        if (c.stored) SetLastMeter(c.stored);
+        EXPECT_EQ(LoadNewPrescription(ctx).selected, c.stripPosition);
+        const auto faulty = LoadFaultyMeasurement(ctx);
+        EXPECT_EQ(faulty.meters.size(), 23u);
+        EXPECT_EQ(faulty.selected, c.meterPosition);
+    }
     const auto form = LoadNewPrescription(ctx);
     ASSERT_EQ(form.strips.size(), 3u);
     EXPECT_EQ(form.selected, 0);
@@ -105,24 +120,6 @@ TEST_F(EntryDialogsTest, stripIdBeyondTypeFieldIsNotStored) {
     EXPECT_TRUE(outcome.storageFailure);
     EXPECT_TRUE(LedgerRows().empty());
     EXPECT_EQ(LastMeter(), "1");
-}
-
-TEST_F(EntryDialogsTest, rememberedPositionAppliesOnlyWhenTheListHasIt) {
-    AddThreeStrips();
-    const struct {
-        const char* stored;  // nullptr: never written
-        int stripPosition;   // in the list of three strip definitions
-        int meterPosition;   // in the 23 meters of the faulty measurement dialog
-    } cases[] = {{nullptr, 0, 0}, {"1", 1, 1},   {" 2 ", 2, 2}, {"14", 0, 14},
-                 {"22", 0, 22},   {"23", 0, -1}, {"-1", 0, -1}, {"x", 0, -1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored ? c.stored : "<none>");
-        if (c.stored) SetLastMeter(c.stored);
-        EXPECT_EQ(LoadNewPrescription(ctx).selected, c.stripPosition);
-        const auto faulty = LoadFaultyMeasurement(ctx);
-        EXPECT_EQ(faulty.meters.size(), 23u);
-        EXPECT_EQ(faulty.selected, c.meterPosition);
-    }
 }
 
 TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCodeOrZero) {

@@ -64,12 +64,10 @@ Rows ReadBackWithPython(const std::string& path) {
         std::istringstream words(line);
         for (std::string hex; words >> hex;) {
             std::string field;
-            for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+            for (std::size_t i = 1; i + 1 < hex.size(); i += 2)
                 field += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
             fields.push_back(field);
         }
-        // An empty last field prints no word.
-        while (fields.size() < 4) fields.emplace_back();
         rows.push_back(fields);
     }
     return rows;

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Reads a ledger CSV the way a spreadsheet import does (csv module, ';', UTF-8 with BOM) and
-prints each row as its fields hex-encoded (UTF-8), separated by blanks, one row a line, so the
-C++ test compares exact values without a parser of its own. Exits 1 when the file lacks the
-byte-order mark or has a line end other than CRLF outside quotes."""
+prints each row as its fields hex-encoded (UTF-8) behind an "x", so that an empty field is a word
+too, separated by blanks, one row a line, so the C++ test compares exact values without a parser
+of its own. Exits 1 when the file lacks the byte-order mark or has a line end other than CRLF
+outside quotes."""
 import csv
 import sys
 
@@ -16,4 +17,4 @@ with open(path, encoding="utf-8-sig", newline="") as f:
 if raw.count(b"\r\n") < len(rows):
     sys.exit("rows not ended by CRLF")
 for row in rows:
-    print(" ".join(field.encode("utf-8").hex() for field in row))
+    print(" ".join("x" + field.encode("utf-8").hex() for field in row))
