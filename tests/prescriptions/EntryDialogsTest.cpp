@@ -98,35 +98,30 @@ TEST_F(EntryDialogsTest, newPrescriptionStoresRowRoundedAndRemembersPosition) {
     }
 }
 
-TEST_F(EntryDialogsTest, emptyCatalogueStoresTypeZeroAndMinusOne) {
-    const auto form = LoadNewPrescription(ctx);
-    EXPECT_TRUE(form.strips.empty());
-    EXPECT_EQ(form.selected, -1);
-    ASSERT_TRUE(ConfirmNewPrescription(ctx, form, "10", "1.2.2010", form.selected).closed);
-    const auto rows = LedgerRows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(dao::ToLong(rows[0].type), 0);
-    EXPECT_EQ(LastMeter(), "-1");
-}
-
 // A strip ID the 16-bit Type field cannot hold must not be stored as some other type.
-TEST_F(EntryDialogsTest, stripIdBeyondTypeFieldIsNotStored) {
-    NewPrescriptionForm form;
-    form.strips = {{"Huge", 40000}};
-    form.selected = 0;
+TEST_F(EntryDialogsTest, hugeStripIdIsNotStoredAndAnEmptyCatalogueStoresTypeZeroAndMinusOne) {
+    NewPrescriptionForm huge;
+    huge.strips = {{"Huge", 40000}};
+    huge.selected = 0;
     SetLastMeter("1");
-    const EntryOutcome outcome = ConfirmNewPrescription(ctx, form, "5", "1.2.2010", 0);
+    const EntryOutcome outcome = ConfirmNewPrescription(ctx, huge, "5", "1.2.2010", 0);
     EXPECT_FALSE(outcome.closed);
     EXPECT_TRUE(outcome.storageFailure);
     EXPECT_TRUE(LedgerRows().empty());
     EXPECT_EQ(LastMeter(), "1");
+    const auto form = LoadNewPrescription(ctx);
+    EXPECT_TRUE(form.strips.empty());
+    EXPECT_EQ(form.selected, -1);
+    ASSERT_TRUE(ConfirmNewPrescription(ctx, form, "10", "1.2.2010", form.selected).closed);
+    ASSERT_EQ(LedgerRows().size(), 1u);
+    EXPECT_EQ(dao::ToLong(LedgerRows()[0].type), 0);
+    EXPECT_EQ(LastMeter(), "-1");
 }
 
 TEST_F(EntryDialogsTest, faultyMeasurementStoresNegatedCountAndMeterCodeOrZero) {
     const auto form = LoadFaultyMeasurement(ctx);
     ASSERT_EQ(form.meters.at(14), "Accu-Chek Compact");
-    const EntryOutcome outcome = ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14);
-    EXPECT_TRUE(outcome.closed);
+    EXPECT_TRUE(ConfirmFaultyMeasurement(ctx, "3", "1.2.2010", 14).closed);
     const auto rows = LedgerRows();
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_DOUBLE_EQ(rows[0].date, Day(2010, 2, 1));
