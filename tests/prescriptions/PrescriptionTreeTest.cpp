@@ -84,21 +84,18 @@ TEST(PrescriptionListSql, keepsTheDoubleBlanks) {
               "Select * FROM teststrips WHERE amount > 0  AND type=12 ORDER by date DESC");
 }
 
-TEST(TypeFromNodeKeyTest, convertsKeyWithoutK) {
+// A node key gives its type without any K; a row key only a positive ID after one K.
+TEST(PrescriptionKeysTest, nodeKeysGiveTypesRowKeysLedgerIds) {
     const struct {
         const char* key;
         std::int32_t type;
     } cases[] = {{"K0", 0}, {"K12", 12}, {"KK7", 7}, {"K", 0},
                  {"", 0},   {"Kx", 0},   {"K1x", 0}, {"K99999999999", 0}};
     for (const auto& c : cases) EXPECT_EQ(TypeFromNodeKey(c.key), c.type) << c.key;
-}
-
-TEST(LedgerIdFromRowKeyTest, readsOnlyAPositiveIdAfterOneK) {
     EXPECT_EQ(LedgerIdFromRowKey("K12"), 12);
     EXPECT_EQ(LedgerIdFromRowKey("K2147483647"), 2147483647);
-    for (const char* key : {"K0", "K-3", "K", "", "12", "KK7", "K1x", "K2147483648"}) {
+    for (const char* key : {"K0", "K-3", "K", "", "12", "KK7", "K1x", "K2147483648"})
         EXPECT_EQ(LedgerIdFromRowKey(key), std::nullopt) << key;
-    }
 }
 
 }  // namespace
