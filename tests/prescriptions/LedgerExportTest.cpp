@@ -79,23 +79,19 @@ TEST_F(LedgerExportTest, spreadsheetReadsBackEveryEntryWithAwkwardNames) {
     const std::vector<std::string> names = {
         "Streifen; mit Semikolon", "Der \"gute\" Streifen",    "Größe Ü – Maß",
         "zwei\r\nZeilen",          "=HYPERLINK(\"http://x\")", "-5 Rabatt"};
-    std::vector<std::int32_t> ids;
-    for (const auto& name : names) ids.push_back(AddStrip(name));
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        AddLedger(Day(2010, 1, 10 + static_cast<int>(i)), ids[i],
-                  static_cast<std::int32_t>(10 * (i + 1)));
+    Rows expected{{"Datum", "Art", "Menge", "Teststreifen oder Messgerät"},
+                  {"05.01.2010", "Fehlmessung", "2", "Accutrend Compact"}};
+    for (int i = 0; i < std::ssize(names); ++i) {
+        AddLedger(Day(2010, 1, 10 + i), AddStrip(names[i]), 10 * (i + 1));
+        // A formula-like name keeps its text behind the apostrophe that defuses it.
+        const bool defused = names[i][0] == '=' || names[i][0] == '-';
+        expected.push_back({FormatShortDate(Day(2010, 1, 10 + i)), "Bezug",
+                            std::to_string(10 * (i + 1)), (defused ? "'" : "") + names[i]});
+    }
     AddLedger(Day(2010, 1, 5, 18, 30), 24, -2);
     const std::string file = Path("Verordnungen.csv");
     std::string reason;
     ASSERT_TRUE(ExportLedger(ctx, file, &reason)) << reason;
-    Rows expected{{"Datum", "Art", "Menge", "Teststreifen oder Messgerät"},
-                  {"05.01.2010", "Fehlmessung", "2", "Accutrend Compact"}};
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        // A formula-like name keeps its text behind the apostrophe that defuses it.
-        const bool defused = names[i][0] == '=' || names[i][0] == '-';
-        expected.push_back({FormatShortDate(Day(2010, 1, 10 + static_cast<int>(i))), "Bezug",
-                            std::to_string(10 * (i + 1)), (defused ? "'" : "") + names[i]});
-    }
     EXPECT_EQ(ReadBackWithPython(file), expected);
 }
 
