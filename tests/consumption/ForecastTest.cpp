@@ -67,15 +67,18 @@ TEST_F(ForecastSettingsTest, unusableValuesKeepTheDefaultsAndValuesAreWrittenAsD
     EXPECT_EQ(ReadForecastSettings(ctx), (ForecastSettings{45, 7}));
 }
 
-// A forecast row's figures; the run-out date, when given, is today + lasts days.
+// A forecast row's figures; the run-out date, when given, is today + lasts days, and a negative
+// lasts means used up.
 auto RowIs(const std::string& name, std::optional<std::int32_t> stock, std::int64_t used,
            int windowDays, double perDay, std::optional<int> lasts, bool warn) {
-    return AllOf(
-        Field(&ForecastRow::name, name), Field(&ForecastRow::stock, stock),
-        Field(&ForecastRow::usedInWindow, used), Field(&ForecastRow::windowDays, windowDays),
-        Field(&ForecastRow::perDay, ::testing::DoubleEq(perDay)),
-        Field(&ForecastRow::runOut, lasts ? RunOut{false, Day(2024, 6, 15) + *lasts} : RunOut{}),
-        Field(&ForecastRow::warn, warn));
+    const RunOut runOut = !lasts       ? RunOut{}
+                          : *lasts < 0 ? RunOut{true, std::nullopt}
+                                       : RunOut{false, Day(2024, 6, 15) + *lasts};
+    return AllOf(Field(&ForecastRow::name, name), Field(&ForecastRow::stock, stock),
+                 Field(&ForecastRow::usedInWindow, used),
+                 Field(&ForecastRow::windowDays, windowDays),
+                 Field(&ForecastRow::perDay, ::testing::DoubleEq(perDay)),
+                 Field(&ForecastRow::runOut, runOut), Field(&ForecastRow::warn, warn));
 }
 
 class ForecastTest : public ConsumptionFixture {
@@ -136,13 +139,10 @@ TEST_F(ForecastTest, usedUpAndTheBoundaryDayWarnInStripListOrder) {
     AddLedger(Day(2024, 6, 5), dayLater, 50);
     for (int meter : {1, 3, 4}) ReadingsEachDay(meter, Day(2024, 6, 5), Day(2024, 6, 14), 2);
     const Forecast f = Compute();
-    ASSERT_EQ(f.strips.size(), 4u);
-    EXPECT_EQ(f.strips[0].runOut, (RunOut{true, std::nullopt}));
-    EXPECT_THAT(f.strips[0], Field(&ForecastRow::stock, -10));
-    EXPECT_THAT(f.strips[1], RowIs("Unbenutzt", 100, 0, 10, 0.0, std::nullopt, false));  // lasts
-    EXPECT_THAT(f.strips[2], RowIs("Knapp", 28, 20, 10, 2.0, 14, true));
-    EXPECT_THAT(f.strips[3], RowIs("Reicht", 30, 20, 10, 2.0, 15, false));
-    EXPECT_TRUE(f.strips[0].warn);
+    EXPECT_THAT(f.strips, ElementsAre(RowIs("Leer", -10, 20, 10, 2.0, -1, true),
+                                      RowIs("Unbenutzt", 100, 0, 10, 0.0, std::nullopt, false),
+                                      RowIs("Knapp", 28, 20, 10, 2.0, 14, true),
+                                      RowIs("Reicht", 30, 20, 10, 2.0, 15, false)));
     EXPECT_EQ(WarningLine(f), "Neue Verordnung nötig für: Leer, Knapp");
     // A shorter warning period: the boundary strip lasts long enough, the line says how long.
     const Forecast shorter = Compute({90, 13});
