@@ -1,5 +1,3 @@
-#include <string>
-
 #include "ConsumptionFixture.h"
 #include "consumption/ComputeStripStock.h"
 #include "data/Session.h"

@@ -13,6 +13,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ConsumptionFixture.h"
@@ -164,28 +165,23 @@ std::string InList(std::string appliesTo) {
 
 // Each definition asked on its own, as the rules say: the period starts at the earliest ledger
 // date (unless already fixed), received counts to the current minute, readings to the start
-// of the current day, both ends included.
-struct Expected {
-    double start = 0.0;
-    StockFigures total;
-    std::vector<std::optional<StockFigures>> strips;
-};
-
-Expected Independently(const Host& h, double fixedStart) {
+// of the current day, both ends included. Gives the start and the figures.
+std::pair<double, ConsumptionFigures> Independently(const Host& h, double fixedStart) {
     Sql companion(h.ctx.StripDbPath);
     Sql diary(h.ctx.DiaryDbPath);
-    Expected e;
-    e.start = fixedStart != 0.0 ? fixedStart
-                                : companion.Real("SELECT min(Date) FROM teststrips").value_or(0.0);
-    const CivilDateTime s = FromOleDate(e.start);
+    ConsumptionFigures e;
+    const double start = fixedStart != 0.0
+                             ? fixedStart
+                             : companion.Real("SELECT min(Date) FROM teststrips").value_or(0.0);
+    const CivilDateTime s = FromOleDate(start);
     const CivilDateTime n = FromOleDate(h.now);
     const std::string fromMinute = Num(ToOleDate({s.year, s.month, s.day, s.hour, s.minute, 0}));
     const std::string toMinute = Num(ToOleDate({n.year, n.month, n.day, n.hour, n.minute, 0}));
     const std::string received = " AND Date BETWEEN " + fromMinute + " AND " + toMinute;
     const std::string counted =
-        e.start == 0.0 ? std::string()
-                       : " AND vdate BETWEEN " + Num(ToOleDate({s.year, s.month, s.day, 0, 0, 0})) +
-                             " AND " + Num(ToOleDate({n.year, n.month, n.day, 0, 0, 0}));
+        start == 0.0 ? std::string()
+                     : " AND vdate BETWEEN " + Num(ToOleDate({s.year, s.month, s.day, 0, 0, 0})) +
+                           " AND " + Num(ToOleDate({n.year, n.month, n.day, 0, 0, 0}));
     e.total.received =
         companion.Whole("SELECT sum(Amount) FROM teststrips WHERE 1" + received).value_or(0);
     e.total.used = static_cast<std::int32_t>(
@@ -215,7 +211,7 @@ Expected Independently(const Host& h, double fixedStart) {
         }
         e.strips.emplace_back(f);
     }
-    return e;
+    return {start, e};
 }
 
 TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwnAndTheHistorysSums) {
@@ -227,10 +223,10 @@ TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwnAndTheH
         SCOPED_TRACE("seed " + std::to_string(seed));
         Host h = MakeHost(dir, templates, seed);
         const double fixedStart = h.ctx.CalcStartDate;
-        const Expected expected = Independently(h, fixedStart);
+        const auto [start, expected] = Independently(h, fixedStart);
         const ConsumptionFigures got = ComputeConsumption(h.ctx, h.stripList);
         EXPECT_EQ(got.diaryFailure, "");
-        EXPECT_EQ(h.ctx.CalcStartDate, expected.start);
+        EXPECT_EQ(h.ctx.CalcStartDate, start);
         EXPECT_EQ(got.total, expected.total);
         EXPECT_EQ(got.strips, expected.strips);
         EXPECT_EQ(got.owner.DisplayName(), "Erika Mustermann");
