@@ -48,29 +48,16 @@ struct Host {
 // A host drawn from seed: meters shared between definitions, definitions without meters or
 // with codes no reading has, prescriptions and faulty measurements (some on the first and
 // last day of the period, at the current minute or just after it, some in the future),
-// readings with a Null meter, with a time part or without a date.
-// Empty databases made once through the engine, copied for every host: a host is then built
-// without a single sync to disk.
-struct Templates {
-    explicit Templates(const TempDir& dir)
-        : diary(dir / "template.vld"), companion(dir / "template.vlt") {
-        Context ctx;
-        ctx.engines = std::make_shared<dao::EngineFactory>();
-        hostsim::CreateDiary(diary, "Erika", "Mustermann", hostsim::kDemoPassword);
-        CreateCompanionDatabase(ctx, companion);
-    }
-    std::string diary;
-    std::string companion;
-};
-
-Host MakeHost(const TempDir& dir, const Templates& templates, unsigned seed) {
+// readings with a Null meter, with a time part or without a date. The empty databases are
+// copied from the template's.
+Host MakeHost(const TestHost& templates, unsigned seed) {
     std::mt19937 rng(seed);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     Host h;
     h.ctx.engines = std::make_shared<dao::EngineFactory>();
     h.ctx.DbPassword = hostsim::kDemoPassword;
-    h.ctx.DiaryDbPath = dir / ("h" + std::to_string(seed) + ".vld");
-    h.ctx.StripDbPath = dir / ("h" + std::to_string(seed) + ".vlt");
+    h.ctx.DiaryDbPath = templates.Path("h" + std::to_string(seed) + ".vld");
+    h.ctx.StripDbPath = templates.Path("h" + std::to_string(seed) + ".vlt");
     const double today = ToOleDate({2024, pick(1, 12), pick(1, 28), 0, 0, 0});
     h.now = today + (pick(0, 86399) / 86400.0);
     h.ctx.clock = [now = h.now] { return now; };
@@ -78,7 +65,7 @@ Host MakeHost(const TempDir& dir, const Templates& templates, unsigned seed) {
     const double nowMinute =
         ToOleDate({nowCivil.year, nowCivil.month, nowCivil.day, nowCivil.hour, nowCivil.minute, 0});
     std::filesystem::copy_file(templates.diary, h.ctx.DiaryDbPath);
-    std::filesystem::copy_file(templates.companion, h.ctx.StripDbPath);
+    std::filesystem::copy_file(templates.ctx.StripDbPath, h.ctx.StripDbPath);
     const std::vector<int> meters = {3, 7, 12, 15, 22};
     const int definitions = pick(0, 7);
     Sql companion(h.ctx.StripDbPath);
@@ -217,11 +204,14 @@ std::pair<double, ConsumptionFigures> Independently(const Host& h, double fixedS
 TEST(ConsumptionEquivalenceTest, onePassEqualsEachDefinitionAskedOnItsOwnAndTheHistorysSums) {
     unsigned stripsCompared = 0;
     std::size_t historiesCompared = 0;
-    const TempDir dir;
-    const Templates templates(dir);
+    // Empty databases made once through the engine and copied for every host: a host is then
+    // built without a single sync to disk.
+    TestHost templates;
+    templates.OpenDiary();
+    templates.CreateCompanion();
     for (unsigned seed = 1; seed <= kHosts && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        Host h = MakeHost(dir, templates, seed);
+        Host h = MakeHost(templates, seed);
         const double fixedStart = h.ctx.CalcStartDate;
         const auto [start, expected] = Independently(h, fixedStart);
         const ConsumptionFigures got = ComputeConsumption(h.ctx, h.stripList);
