@@ -343,23 +343,14 @@ TEST_F(ProgramSqlTest, countsEndWithTheEndDaysMidnightSumsAndExtremesAreNullOver
 
     // Up to #2/1/2010#: 1 Jan 00:00, 15 Jan, 31 Jan 23:59 and 1 Feb 00:00; not 1 Feb 00:01, not
     // 31 Dec.
-    struct Case {
-        const char* sql;
-        long count;
-    };
-    for (const Case& c :
-         {Case{"SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (99) AND vdate between "
-               "#1/1/2010# AND #2/1/2010#",
-               0},
-          Case{" SELECT count(vdate) as inum FROM GLUCOSE  WHERE vdate between #1/1/2010# AND "
-               "#2/1/2010#",
-               4},
-          Case{"SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (12,15) AND vdate "
-               "between #1/1/2010# AND #2/1/2010#",
-               3},
-          Case{" SELECT count(vdate) as inum FROM GLUCOSE ", 6},
-          Case{"SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (7)", 1}})
-        EXPECT_EQ(ToLong(test::FirstValue(*diary, c.sql, "inum")), c.count) << c.sql;
+    const std::string count = "SELECT count(vdate) as inum FROM GLUCOSE";
+    const std::string january = " vdate between #1/1/2010# AND #2/1/2010#";
+    for (const auto& [sql, n] : {std::pair{count + " WHERE method IN (99) AND" + january, 0L},
+                                 {" " + count + "  WHERE" + january, 4L},
+                                 {count + " WHERE method IN (12,15) AND" + january, 3L},
+                                 {" " + count + " ", 6L},
+                                 {count + " WHERE method IN (7)", 1L}})
+        EXPECT_EQ(ToLong(test::FirstValue(*diary, sql, "inum")), n) << sql;
 
     // What was received ends at the current minute.
     test::AddLedgerRow(*companion, Day(2010, 1, 1), 3, 50);
