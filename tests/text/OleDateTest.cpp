@@ -72,19 +72,18 @@ TEST(OleDateTest, rangeTakesAllOfTheFirstAndLastDayAndDateOnlyDropsTheTime) {
 }
 
 TEST(IsValidDateTest, checksCalendarAndYearRange) {
-    EXPECT_TRUE(IsValidDate(2024, 2, 29));
-    EXPECT_FALSE(IsValidDate(2023, 2, 29));
-    EXPECT_FALSE(IsValidDate(1900, 2, 29));
-    EXPECT_TRUE(IsValidDate(2000, 2, 29));
-    EXPECT_FALSE(IsValidDate(2010, 2, 31));
-    EXPECT_FALSE(IsValidDate(2010, 4, 31));
-    EXPECT_FALSE(IsValidDate(2010, 13, 1));
-    EXPECT_FALSE(IsValidDate(2010, 0, 1));
-    EXPECT_FALSE(IsValidDate(2010, 1, 0));
-    EXPECT_TRUE(IsValidDate(100, 1, 1));
-    EXPECT_FALSE(IsValidDate(99, 12, 31));
-    EXPECT_TRUE(IsValidDate(9999, 12, 31));
-    EXPECT_FALSE(IsValidDate(10000, 1, 1));
+    struct Case {
+        int year, month, day;
+        bool valid;
+    };
+    for (const Case& c :
+         {Case{2024, 2, 29, true}, Case{2023, 2, 29, false}, Case{1900, 2, 29, false},
+          Case{2000, 2, 29, true}, Case{2010, 2, 31, false}, Case{2010, 4, 31, false},
+          Case{2010, 13, 1, false}, Case{2010, 0, 1, false}, Case{2010, 1, 0, false},
+          Case{100, 1, 1, true}, Case{99, 12, 31, false}, Case{9999, 12, 31, true},
+          Case{10000, 1, 1, false}})
+        EXPECT_EQ(IsValidDate(c.year, c.month, c.day), c.valid)
+            << c.year << "-" << c.month << "-" << c.day;
 }
 
 }  // namespace
