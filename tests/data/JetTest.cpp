@@ -116,32 +116,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(JetDiaryTest, ownerAndCountsPerYearAndMeterAgreeWithTheFixturesTable) {
     const std::string path = Copy(GetParam().file);
     auto db = Open(path);
-    auto owner = db->OpenRecordset("SELECT * FROM patdat", dbOpenSnapshot);
-    EXPECT_EQ(ToText(owner->GetField("firstname")), "Erika");
-    EXPECT_EQ(ToText(owner->GetField("name")), "Müller");
-    EXPECT_EQ(std::get<double>(owner->GetField("birthday")), test::Day(1961, 5, 17));
-    EXPECT_TRUE(IsNull(owner->GetField("cpeptid")));
+    const std::string count = "SELECT count(vdate) as inum FROM GLUCOSE";
     long all = 0;
     for (const auto& [year, perMethod] : GetParam().counts) {
         const std::string range = " vdate between #1/1/" + std::to_string(year) + "# AND #12/31/" +
                                   std::to_string(year) + "#";
-        long yearTotal = 0;
-        for (const auto& [method, count] : perMethod) {
-            yearTotal += count;
-            if (method == 0) continue;
-            EXPECT_EQ(Count(*db, "SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN (" +
-                                     std::to_string(method) + ") AND" + range),
-                      count)
-                << year << " method " << method;
-        }
-        EXPECT_EQ(Count(*db, " SELECT count(vdate) as inum FROM GLUCOSE  WHERE" + range),
-                  yearTotal);
-        EXPECT_EQ(Count(*db,
-                        "SELECT count(vdate) as inum FROM GLUCOSE WHERE method IN "
-                        "(24,25,73) AND" +
-                            range),
-                  yearTotal - perMethod.at(0));
-        // The grouped read: one row per method, Null first, each counted as count(vdate) does.
+        // The grouped read: one row per method, Null as 0, each counted as count(vdate) does.
         auto rs = db->OpenRecordset(
             "SELECT method, count(vdate) as inum FROM GLUCOSE WHERE" + range + " GROUP BY method",
             dbOpenDynaset);
@@ -151,9 +131,15 @@ TEST_P(JetDiaryTest, ownerAndCountsPerYearAndMeterAgreeWithTheFixturesTable) {
             grouped[IsNull(method) ? 0 : ToInteger(method)] = ToLong(rs->GetField("inum"));
         }
         EXPECT_EQ(grouped, perMethod) << year;
+        long yearTotal = 0;
+        for (const auto& [method, n] : perMethod) yearTotal += n;
+        // The counts the program asks for: all readings, and those of a list of meters.
+        EXPECT_EQ(Count(*db, " " + count + "  WHERE" + range), yearTotal);
+        EXPECT_EQ(Count(*db, count + " WHERE method IN (24,25,73) AND" + range),
+                  yearTotal - perMethod.at(0));
         all += yearTotal;
     }
-    EXPECT_EQ(Count(*db, " SELECT count(vdate) as inum FROM GLUCOSE "), all);
+    EXPECT_EQ(Count(*db, " " + count + " "), all);
     db->Close();
 
     // The program's own reading, through the shared session: this patdat has only four
@@ -282,9 +268,6 @@ TEST_F(JetTest, passwordMustMatchExactlyWhenTheFileHasOne) {
 TEST_F(JetTest, missingTablesAndColumnsRaiseTheEnginesErrors) {
     auto db = Open(Copy("diary-jet4.mdb"));
     EXPECT_EQ(db->TableNames(), (std::vector<std::string>{"patdat", "GLUCOSE"}));
-    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("SELECT * FROM strips", dbOpenDynaset); }),
-              kErrInputTableNotFound);
-    EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("strips", dbOpenDynaset); }), kErrInputTableNotFound);
     // The system catalog is no table of the diary.
     EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("MSysObjects", dbOpenDynaset); }),
               kErrInputTableNotFound);
