@@ -41,9 +41,6 @@ class HostSettingsTest : public ::testing::Test {
     }
 
     Registry& reg() { return *m_ctx.registry; }
-    void RegisterHostDiary(const std::string& path) {
-        reg().RegWriteString(kHkeyCurrentUser, kHostKey, "DataBaseName", path);
-    }
 
     TempDir m_dir;
     std::shared_ptr<RegistryBackend> m_backend;
@@ -131,11 +128,7 @@ TEST_F(HostSettingsTest, userValueWinsOverMachineValueUnlessEmpty) {
     }
 }
 
-TEST_F(HostSettingsTest, trimsTheDiaryPathAndFindsOnlyNormalFiles) {
-    StoreValue(*m_backend, kHkeyLocalMachine, kHostKey, "DataBaseName", kRegSz,
-               " \t" + m_diary + " \r\n\0"s);
-    EXPECT_TRUE(LoadHostSettings(m_ctx, "").diaryOpen);
-    EXPECT_EQ(m_ctx.DiaryDbPath, m_diary);
+TEST_F(HostSettingsTest, findsOnlyNormalFiles) {
     const std::string hidden = m_dir.file(".hidden.VLD");
     std::ofstream(hidden) << "x";
 #ifdef _WIN32
@@ -213,15 +206,15 @@ TEST_F(DiaryFileTest, userDataFolderFollowsXdgDataHomeElseHome) {
 }
 #endif
 
-TEST_F(DiaryFileTest, diaryFileReplacesTheHostsDiaryAndKeepsTheRest) {
+TEST_F(DiaryFileTest, diaryFileReplacesTheHostsDiaryAndKeepsTheRestOrIsRefused) {
     // Without a diary file a missing host diary is refused without a reason.
     const HostSettingsResult hostRefusal = LoadHostSettings(m_ctx, "");
     EXPECT_FALSE(hostRefusal.diaryOpen);
     EXPECT_TRUE(hostRefusal.refusalReason.empty());
     const std::string hostDiary = m_dir.file("host.vld");
     std::ofstream(hostDiary) << "diary";
-    RegisterHostDiary(hostDiary);
-    reg().RegWriteString(kHkeyLocalMachine, kHostKey + "\\bonus\\TestStrip", "LastMeter", "3");
+    reg().RegWriteString(kHkeyCurrentUser, kHostKey, "DataBaseName", hostDiary);
+    reg().RegWriteString(kHkeyLocalMachine, kAddonKey, "LastMeter", "3");
     m_ctx.diaryFile = m_diary;
     const HostSettingsResult result = LoadHostSettings(m_ctx, "ABC|x");
     EXPECT_TRUE(result.diaryOpen);
@@ -235,17 +228,12 @@ TEST_F(DiaryFileTest, diaryFileReplacesTheHostsDiaryAndKeepsTheRest) {
     EXPECT_TRUE(withDefaultHost.diaryOpen);
     EXPECT_EQ(m_ctx.DiaryDbPath, m_ctx.diaryFile);
     EXPECT_EQ(withDefaultHost.lastMeterPosition, 3);
-}
-
-TEST_F(DiaryFileTest, unusableDiaryFileRefusesEvenWithAHostDiary) {
-    RegisterHostDiary(m_diary);
+    // An unusable diary file is refused even with a host diary.
     m_ctx.diaryFile = m_dir.file("fehlt.vld");
-    const HostSettingsResult result = LoadHostSettings(m_ctx, "");
-    EXPECT_FALSE(result.diaryOpen);
-    EXPECT_EQ(result.refusalReason, "Die Datei ist nicht vorhanden: " + m_ctx.diaryFile);
+    const HostSettingsResult refused = LoadHostSettings(m_ctx, "");
+    EXPECT_FALSE(refused.diaryOpen);
+    EXPECT_EQ(refused.refusalReason, "Die Datei ist nicht vorhanden: " + m_ctx.diaryFile);
     EXPECT_TRUE(m_ctx.DiaryDbPath.empty());
-    // The host's keys are created as on every start.
-    EXPECT_TRUE(reg().RegKeyExists(kHkeyLocalMachine, kHostKey + "\\bonus\\TestStrip"));
 }
 
 }  // namespace

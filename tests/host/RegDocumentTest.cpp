@@ -141,22 +141,10 @@ TEST(RegDocumentTest, keysIgnoreCaseAndKeepTheirSpelling) {
     EXPECT_THAT(doc.SubKeys(kHklm, "SOFTWARE"), ElementsAre("MixedCase"));
 }
 
-TEST(RegDocumentTest, enumeratesKeysThatOnlyLieOnTheWay) {
-    const RegDocument doc =
-        Doc("[HKEY_LOCAL_MACHINE\\A\\zeta\\deep]\n"
-            "[HKEY_LOCAL_MACHINE\\A\\Beta]\n"
-            "[HKEY_LOCAL_MACHINE\\a\\ZETA]\n"
-            "[HKEY_LOCAL_MACHINE\\A\\beta2]\n"
-            "[HKEY_CURRENT_USER\\A\\user]\n");
-    EXPECT_THAT(doc.SubKeys(kHklm, "a"), ElementsAre("Beta", "beta2", "zeta"));
-    EXPECT_THAT(doc.SubKeys(kHklm, ""), ElementsAre("A"));
-    EXPECT_TRUE(doc.KeyExists(kHklm, "A\\ZETA\\Deep"));
-    EXPECT_FALSE(doc.KeyExists(kHklm, "A\\user"));
-}
-
 // Keys are looked up in an index sorted by folded path, where "A!" sorts between "A" and
-// "A\B": a prefix of another name is neither its parent nor hides its subkeys.
-TEST(RegDocumentTest, namesSharingABeginningStayApart) {
+// "A\B": a prefix of another name is neither its parent nor hides its subkeys. Keys that only
+// lie on the way to another are listed, spelled as first met.
+TEST(RegDocumentTest, namesSharingABeginningStayApartAndKeysOnTheWayAreListed) {
     const RegDocument doc =
         Doc("[HKEY_LOCAL_MACHINE\\A!]\n"
             "[HKEY_LOCAL_MACHINE\\A\\b\\X]\n"
@@ -165,7 +153,8 @@ TEST(RegDocumentTest, namesSharingABeginningStayApart) {
             "[HKEY_LOCAL_MACHINE\\A\\C]\n"
             "\"v\"=\"c\"\n"
             "[HKEY_LOCAL_MACHINE\\a\\B]\n"
-            "\"v\"=\"b\"\n");
+            "\"v\"=\"b\"\n"
+            "[HKEY_CURRENT_USER\\A\\D]\n");  // the other hive's
     EXPECT_TRUE(doc.KeyExists(kHklm, "A"));
     EXPECT_TRUE(doc.KeyExists(kHklm, "a\\B"));
     EXPECT_FALSE(doc.KeyExists(kHklm, "A\\B!\\X"));

@@ -61,7 +61,7 @@ std::string Collapsed(std::string path, char separator) {
     return path;
 }
 
-TEST(TextHelpersTest, removeSlashesCollapsesSeparatorsAndKeepsSharePrefix) {
+TEST(TextHelpersTest, pathsCollapseSeparatorsSplitIntoPartsAndJoin) {
     EXPECT_EQ(Collapsed("C:\\\\data\\\\\\\\x.ini", '\\'), "C:\\data\\x.ini");
     EXPECT_EQ(Collapsed("\\\\server\\\\share\\f", '\\'), "\\\\server\\share\\f");
     EXPECT_EQ(Collapsed("\\dir\\f", '\\'), "\\\\dir\\f");
@@ -70,9 +70,7 @@ TEST(TextHelpersTest, removeSlashesCollapsesSeparatorsAndKeepsSharePrefix) {
     EXPECT_EQ(Collapsed("a//b\\c", '\\'), "a//b\\c");  // '/' is no separator here
     EXPECT_EQ(Collapsed("/usr//local////x", '/'), "//usr/local/x");
     EXPECT_EQ(Collapsed("a\\\\b//c", '/'), "a\\\\b/c");
-}
-
-TEST(TextHelpersTest, extractFromPathReturnsRequestedPart) {
+    // Drive or folder, folder with its separator, or file name.
     EXPECT_EQ(ExtractFromPath("C:\\Diary\\owner.VLD", 0, '\\'), "C:\\");
     EXPECT_EQ(ExtractFromPath("C:\\Diary\\owner.VLD", 1, '\\'), "C:\\Diary\\");
     EXPECT_EQ(ExtractFromPath("C:\\Diary\\owner.VLD", 2, '\\'), "owner.VLD");
@@ -93,6 +91,11 @@ TEST(TextHelpersTest, extractFromPathReturnsRequestedPart) {
     EXPECT_EQ(ExtractFromPath("/home/u/owner.VLD", 2, '/'), "owner.VLD");
     EXPECT_EQ(ExtractFromPath("C:\\x\\owner.VLD", 2, '/'), "C:\\x\\owner.VLD");
     EXPECT_EQ(ExtractFromPath("//srv/d", 0, '/'), "//");
+    // A separator is added only when missing.
+    EXPECT_EQ(JoinPath("C:\\app", "x.VLT", '\\'), "C:\\app\\x.VLT");
+    EXPECT_EQ(JoinPath("C:\\app\\", "x.VLT", '\\'), "C:\\app\\x.VLT");
+    EXPECT_EQ(JoinPath("/opt/app", "x.VLT", '/'), "/opt/app/x.VLT");
+    EXPECT_EQ(JoinPath("", "x.VLT", '/'), "x.VLT");
 }
 
 TEST(TextHelpersTest, fileExistsForAnyFileButNotForFoldersOrMissingOnes) {
@@ -119,13 +122,6 @@ TEST(TextHelpersTest, utf8LengthCountsCharactersNotBytes) {
     EXPECT_EQ(Utf8Length(""), 0u);
     EXPECT_EQ(Utf8Length("abc"), 3u);
     EXPECT_EQ(Utf8Length("äöü€"), 4u);
-}
-
-TEST(TextHelpersTest, joinPathAddsSeparatorOnlyWhenMissing) {
-    EXPECT_EQ(JoinPath("C:\\app", "x.VLT", '\\'), "C:\\app\\x.VLT");
-    EXPECT_EQ(JoinPath("C:\\app\\", "x.VLT", '\\'), "C:\\app\\x.VLT");
-    EXPECT_EQ(JoinPath("/opt/app", "x.VLT", '/'), "/opt/app/x.VLT");
-    EXPECT_EQ(JoinPath("", "x.VLT", '/'), "x.VLT");
 }
 
 TEST(TextHelpersTest, caseFoldingCoversAsciiAndLatin1Letters) {
