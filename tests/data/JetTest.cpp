@@ -1,11 +1,9 @@
 // Diary files in the Jet engine's own format, read through the engine layer: the fixtures in
 // tests/data/jet (see its README for how they were made and what they hold).
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <ctime>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -18,14 +16,12 @@
 #include "data/Session.h"
 #include "text/Cp1252.h"
 #include "text/OleDate.h"
-#include "tools/HostSim.h"
 
 namespace stripstock::dao {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ErrorOf;
-using ::testing::HasSubstr;
 
 const std::string kData = STRIPSTOCK_JET_DATA;
 constexpr const char* kConnect = "MS Access;pwd=quomba";
@@ -44,23 +40,6 @@ class JetTest : public test::HostFixture {
     static long Count(Database& db, const std::string& sql) {
         return ToLong(test::FirstValue(db, sql, "inum"));
     }
-
-#ifdef STRIPSTOCK_CLI
-    // The host has a copy of the fixture open as its diary, named as the host names them.
-    std::string UseDiary(const std::string& fixture) {
-        fs::create_directory(Path("host"));
-        return hostsim::UseDiary(*registry, Copy(fixture, "host/MUELLER.VLD"));
-    }
-    // What the program prints; "failed" when it ends with an error. No argument holds a quote.
-    std::string Cli(const std::vector<std::string>& args) {
-        std::string command = "STRIPSTOCK_REGISTRY='" + Path("registry.reg") +
-                              "' STRIPSTOCK_DEBUG=1 '" STRIPSTOCK_CLI "' --program-dir '" +
-                              programDir + "'";
-        for (const std::string& arg : args) command += " '" + arg + "'";
-        return test::CommandOutput(command + " 2>'" + Path("cli.err") + "'").value_or("failed");
-    }
-    std::string Err() const { return test::ReadBytes(Path("cli.err")); }
-#endif
 
     EngineFactory engines;
 };
@@ -443,23 +422,6 @@ TEST_F(JetTest, datesOutsideTheExportsRangeAreTheStoredValues) {
     EXPECT_EQ(ToText(at(2, "LongTextCol")), "Year 9999");
     EXPECT_EQ(ToText(at(6, "LongTextCol")), "New line\r\nin field");
 }
-
-// The whole program on a host whose open diary is a Jet file: the built stripstock-cli, run as
-// the host would have it, with the registry store naming a copy of a fixture.
-#ifdef STRIPSTOCK_CLI
-TEST_P(JetDiaryTest, theProgramShowsTheDiarysOwnerAndCounts) {
-    // The count ends at today's date: the fixture's last readings must lie behind it.
-    if (std::time(nullptr) < 1767312000) GTEST_SKIP() << "the clock is before 2.1.2026";
-    const std::string path = UseDiary(GetParam().file);
-    const test::FileState before = test::StateOf(path);
-    EXPECT_THAT(Cli({"status"}), HasSubstr("DiaryDbPath=" + path + "\n")) << Err();
-    std::string out = Cli({"consumption"});
-    EXPECT_THAT(out, HasSubstr("Tagebuchinhaber:\tErika Müller\n")) << Err();
-    EXPECT_THAT(out, HasSubstr("Insgesamt\t2000\tn/a\t\n"));
-
-    EXPECT_EQ(test::StateOf(path), before);
-}
-#endif
 
 }  // namespace
 }  // namespace stripstock::dao

@@ -266,8 +266,6 @@ TEST_F(ScopedDatabaseTest, changesInATransactionCountOnlyWhenCommittedAndFailure
     EXPECT_FALSE(missing.error().empty());
     EXPECT_EQ(missing.OpenRecordset("teststrips", dao::dbOpenDynaset), nullptr);
     EXPECT_NE(missing.lastError(), 0);
-    auto noPassword = ScopedDatabase::WithOwnEngine(ctx, diaryPath, true, "test");
-    EXPECT_EQ(noPassword.status(), dao::kErrNotValidPassword);
     auto noFile = ScopedDatabase::ThroughSession(ctx, "", true, "test");
     EXPECT_EQ(noFile.status(), kStatusEmptyPath);
     ctx.engines.reset();

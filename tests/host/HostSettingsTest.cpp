@@ -104,7 +104,6 @@ TEST_F(HostSettingsTest, userValueWinsOverMachineValueUnlessEmpty) {
     } cases[] = {
         {"both set", "#", "@", true},
         {"user empty", "@", ""s, true},
-        {"user blank", "@", " "s, true},
         {"user only", std::nullopt, "@", true},
         {"machine only", "@", std::nullopt, true},
         {"neither", std::nullopt, std::nullopt, false},
