@@ -112,7 +112,6 @@ TEST_F(HostSettingsTest, userValueWinsOverMachineValueUnlessEmpty) {
         {"user only", std::nullopt, "@", true},
         {"machine only", "@", std::nullopt, true},
         {"neither", std::nullopt, std::nullopt, false},
-        {"both empty", ""s, ""s, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
