@@ -3,6 +3,7 @@
 set -euo pipefail
 host=$1
 cli=$2
+jet=$3  # the folder of the Jet diary fixtures
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 export STRIPSTOCK_REGISTRY="$dir/registry.reg"
@@ -59,4 +60,19 @@ set +e
 status=$?
 set -e
 [ "$status" -eq 3 ] || { echo "expected refusal after forget, got $status"; exit 1; }
+# The host's real Jet 3 and Jet 4 diaries, opened read-only: the owner and all 2000 readings
+# show, and the file stays as it was.
+for fixture in diary-jet3.mdb diary-jet4.mdb; do
+  mkdir -p "$dir/jet"
+  cp "$jet/$fixture" "$dir/jet/MUELLER.VLD"
+  before=$(sha256sum <"$dir/jet/MUELLER.VLD")
+  "$host" use-diary "$dir/jet/MUELLER.VLD" >/dev/null
+  "$cli" --program-dir "$dir/jet" status > "$dir/out"
+  grep -qx "DiaryDbPath=$dir/jet/MUELLER.VLD" "$dir/out"
+  "$cli" --program-dir "$dir/jet" consumption > "$dir/out"
+  grep -qx "Tagebuchinhaber:	Erika Müller" "$dir/out" || { echo "$fixture: no owner"; exit 1; }
+  grep -qx "Insgesamt	2000	n/a	" "$dir/out" || { echo "$fixture: wrong count"; exit 1; }
+  [ "$(sha256sum <"$dir/jet/MUELLER.VLD")" = "$before" ] || { echo "$fixture changed"; exit 1; }
+  rm -rf "$dir/jet"
+done
 echo "e2e: 1 passed, 0 failed"
