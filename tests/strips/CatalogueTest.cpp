@@ -70,10 +70,9 @@ TEST_F(EnsureStripsTableTest, addsEmptyTableWithFiveColumnsOnceAndLeavesForeignF
     EnsureStripsTable(ctx);  // a second start changes nothing
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].desc, "Alpha");
-    EXPECT_EQ(rows[0].manufacturer, "Maker");
-    EXPECT_EQ(rows[0].pzn, "123");
-    EXPECT_EQ(rows[0].appliesTo, "|7|");
+    EXPECT_EQ(
+        rows[0].desc + ";" + rows[0].manufacturer + ";" + rows[0].pzn + ";" + rows[0].appliesTo,
+        "Alpha;Maker;123;|7|");
     WriteBytes(ctx.StripDbPath, "this is no database\n");
     EnsureStripsTable(ctx);
     EXPECT_EQ(ReadBytes(ctx.StripDbPath), "this is no database\n");

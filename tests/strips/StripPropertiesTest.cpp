@@ -21,6 +21,14 @@ class StripPropertiesTest : public CompanionFixture {
     }
 };
 
+// A stored row's or a loaded form's texts, to compare in one go.
+std::string Texts(const StripRow& row) {
+    return row.desc + ";" + row.manufacturer + ";" + row.pzn + ";" + row.appliesTo;
+}
+std::string Texts(const StripForm& form) {
+    return form.name + ";" + form.manufacturer + ";" + form.pzn;
+}
+
 TEST_F(StripPropertiesTest, offersModulesOfKindZeroWithPositiveCodeInEnumerationOrder) {
     EXPECT_THAT(LoadMeterList(ctx), IsEmpty());
     ctx.registry->RegAddKey(kHkeyLocalMachine, ctx.HostRegKey + "\\MODULES", "");
@@ -51,12 +59,10 @@ TEST_F(StripPropertiesTest, storesCodesInListOrderAndMatchesThemBetweenBars) {
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].appliesTo, "|12||15|");
     EXPECT_EQ(rows[1].appliesTo, "|15||12|");
-    EXPECT_EQ(rows[2].desc + rows[2].manufacturer + rows[2].pzn + rows[2].appliesTo, "");
+    EXPECT_EQ(Texts(rows[2]), ";;;");
     const StripForm form = LoadStrip(ctx, rows[1].id, Meters({3, 12, 15}));
     EXPECT_TRUE(form.found);
-    EXPECT_EQ(form.name, "Strip");
-    EXPECT_EQ(form.manufacturer, "Maker");
-    EXPECT_EQ(form.pzn, "42");
+    EXPECT_EQ(Texts(form), "Strip;Maker;42");
     EXPECT_THAT(form.selected, ElementsAre(false, true, true));
     // Codes are matched between bars.
     const auto id30 = AddStrip("S", "|30|");
@@ -80,16 +86,10 @@ TEST_F(StripPropertiesTest, editKeepsTextsAsTypedAndTouchesOnlyItsRow) {
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].id, other);
-    EXPECT_EQ(rows[0].desc, "Other");
+    EXPECT_EQ(Texts(rows[0]), "Other;;;|7|");
     EXPECT_EQ(rows[1].id, id);
-    EXPECT_EQ(rows[1].desc, "  New  ");
-    EXPECT_EQ(rows[1].manufacturer, " M ");
-    EXPECT_EQ(rows[1].pzn, "P ");
-    EXPECT_EQ(rows[1].appliesTo, "|9|");
-    const StripForm form = LoadStrip(ctx, id, {});
-    EXPECT_EQ(form.name, "New");
-    EXPECT_EQ(form.manufacturer, "M");
-    EXPECT_EQ(form.pzn, "P");
+    EXPECT_EQ(Texts(rows[1]), "  New  ; M ;P ;|9|");
+    EXPECT_EQ(Texts(LoadStrip(ctx, id, {})), "New;M;P");
 }
 
 TEST_F(StripPropertiesTest, vanishedDefinitionOrDatabaseLoadsEmptyAndSaveChangesNothing) {
@@ -138,9 +138,7 @@ TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWhollyAndFullLengthIsKe
     EXPECT_FALSE(Save(id, many, std::vector<bool>(many.size(), true)).saved);
     const auto rows = Strips();
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].desc, "Keep");
-    EXPECT_EQ(rows[0].manufacturer, "Maker");
-    EXPECT_EQ(rows[0].appliesTo, "|7|");
+    EXPECT_EQ(Texts(rows[0]), "Keep;Maker;1;|7|");
 
     // Full-length texts are counted in characters.
     std::string umlauts;
@@ -191,22 +189,15 @@ TEST_F(StripPropertiesTest, givenFieldsReplaceTheStoredOnesAndTheOthersStay) {
     const auto id = AddStrip("Old", "|7|", "Maker", "0123");
     const auto meters = Meters({7, 9});
     ASSERT_TRUE(SaveStripChanges(ctx, id, Changes("New"), meters).saved);
-    auto row = Strips().at(0);
-    EXPECT_EQ(row.desc, "New");
-    EXPECT_EQ(row.manufacturer, "Maker");
-    EXPECT_EQ(row.pzn, "0123");
-    EXPECT_EQ(row.appliesTo, "|7|");
+    EXPECT_EQ(Texts(Strips().at(0)), "New;Maker;0123;|7|");
     // Meters given as none clear the assignment; the texts stay.
     ASSERT_TRUE(
         SaveStripChanges(ctx, id, Changes({}, {}, std::vector<bool>{false, false}), meters).saved);
-    row = Strips().at(0);
-    EXPECT_EQ(row.desc, "New");
-    EXPECT_EQ(row.appliesTo, "");
+    EXPECT_EQ(Texts(Strips().at(0)), "New;Maker;0123;");
     // A new definition starts empty.
     ASSERT_TRUE(SaveStripChanges(ctx, 0, Changes({}, "9"), meters).saved);
-    row = Strips().at(1);
-    EXPECT_EQ(row.desc + row.manufacturer + row.appliesTo, "");
-    EXPECT_EQ(row.pzn, "9");
+    const StripRow row = Strips().at(1);
+    EXPECT_EQ(Texts(row), ";;9;");
 
     // A definition that cannot be loaded is neither blanked nor added.
     const SaveOutcome outcome = SaveStripChanges(ctx, row.id + 1, Changes("X"), Meters({7}));
