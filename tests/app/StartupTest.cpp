@@ -2,12 +2,12 @@
 
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "app/GuiCommandLine.h"
 #include "app/ProgramInfo.h"
 #include "app/Startup.h"
 #include "support/HostFixture.h"
-#include "text/TextHelpers.h"
 #include "tools/HostSim.h"
 
 namespace fs = std::filesystem;
@@ -15,27 +15,14 @@ using namespace stripstock;
 
 namespace {
 
-TEST(CompanionPath, namesTheCompanionAfterTheDiaryInTheProgramFolder) {
-    struct Case {
-        std::string diary;
-        char separator;
-        std::string folder;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"C:\\Daten\\meier.vld", '\\', "C:\\Programme\\Streifen",
-         "C:\\Programme\\Streifen\\MEIER.VLT"},
-        {"C:\\Daten\\meier.vld", '\\', "D:\\", "D:\\MEIER.VLT"},
-        {"C:\\Daten\\meier.mdb", '\\', "C:\\P", "C:\\P\\MEIER.MDB"},
-        {"C:\\Daten\\A.VLD.VLD", '\\', "C:\\P", "C:\\P\\A.VLT.VLT"},
-        {"C:\\Daten\\Müller.Vld", '\\', "C:\\P", "C:\\P\\MÜLLER.VLT"},
-        {"/home/erika/meier.vld", '/', "/opt/streifen", "/opt/streifen/MEIER.VLT"},
-        {"/home/erika/meier.vld", '/', "/", "/MEIER.VLT"},
-        {"/home/erika/a.vld.vld", '/', "/opt/", "/opt/A.VLT.VLT"}};
-    for (const Case& c : cases)
-        EXPECT_EQ(JoinPath(c.folder, CompanionFileName(c.diary, c.separator), c.separator),
-                  c.expected)
-            << c.diary;
+// The name alone: joining it to the folder is JoinPath's business.
+TEST(CompanionPath, namesTheCompanionAfterTheDiary) {
+    const std::tuple<const char*, char, const char*> cases[] = {
+        {"C:\\Daten\\meier.vld", '\\', "MEIER.VLT"}, {"C:\\Daten\\meier.mdb", '\\', "MEIER.MDB"},
+        {"C:\\Daten\\A.VLD.VLD", '\\', "A.VLT.VLT"}, {"C:\\Daten\\Müller.Vld", '\\', "MÜLLER.VLT"},
+        {"/home/erika/meier.vld", '/', "MEIER.VLT"}, {"/home/erika/a.vld.vld", '/', "A.VLT.VLT"}};
+    for (const auto& [diary, separator, expected] : cases)
+        EXPECT_EQ(CompanionFileName(diary, separator), expected) << diary;
 }
 
 // The program starts in its folder below a fresh host.
@@ -52,9 +39,6 @@ TEST_F(StartupTest, createsTheCompanionInTheProgramFolderAndFillsTheViews) {
     EXPECT_EQ(result.meterSelection, 0);
     ASSERT_FALSE(result.prescriptionTree.empty());
     EXPECT_EQ(result.prescriptionTree.front().key, "K0");
-    EXPECT_EQ(result.prescriptionTree.front().text, "Alle");
-    ASSERT_FALSE(result.consumption.rows.empty());
-    EXPECT_EQ(result.consumption.rows.front().label, "Insgesamt");
     EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
 }
 
@@ -82,15 +66,13 @@ TEST_F(StartupTest, restoresTheMeterListPosition) {
 TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     // Without ".VLD" and in the program folder, the diary's upper-cased name is the
     // companion's: the same file on a case-insensitive file system, and here literally.
-    hostsim::InitOptions options;
-    options.diaryPath = programDir + "/MEIER.MDB";
-    hostsim::InitHost(*registry, options);
+    const std::string own =
+        hostsim::InitHost(*registry, {.diaryPath = programDir + "/MEIER.MDB", .password = ""});
     const StartupResult result = RunStartup(ctx, "");
     ASSERT_FALSE(result.refused);
-    EXPECT_EQ(ctx.StripDbPath, options.diaryPath);
+    EXPECT_EQ(ctx.StripDbPath, own);
     EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
-    auto opened =
-        ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(options.diaryPath, false, true);
+    auto opened = ctx.engines->Create("DAO.DBEngine.36")->OpenDatabase(own, false, true);
     EXPECT_EQ(test::ErrorOf([&] { opened->OpenRecordset("strips", dao::dbOpenDynaset); }),
               dao::kErrInputTableNotFound)
         << "a strips table was added to the diary";
@@ -115,8 +97,6 @@ TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolder) {
     EXPECT_TRUE(fs::is_regular_file(ctx.StripDbPath));
     EXPECT_TRUE(fs::is_empty(programDir));
     EXPECT_EQ(result.consumption.owner, "Erika Meier");
-    ASSERT_FALSE(result.consumption.rows.empty());
-    EXPECT_EQ(result.consumption.rows.front().label, "Insgesamt");
 }
 
 TEST_F(DiaryStartupTest, aHostDiaryKeepsItsCompanionBesideTheProgram) {
