@@ -32,10 +32,8 @@ class HostileInputTest : public CliFixture {
 TEST_F(HostileInputTest, neverWritesIntoADiaryThatWouldBeItsOwnCompanion) {
     // A diary called MEIER.VLT in the program folder is its own companion; its tables happen
     // to exist, so nothing but the refusal keeps the writes out.
-    const std::string own = Companion();
-    hostsim::InitOptions options;
-    options.diaryPath = own;
-    hostsim::InitHost(*registry, options);
+    const std::string own =
+        hostsim::InitHost(*registry, {.diaryPath = Companion(), .password = ""});
     Sql(own).Exec(
         "CREATE TABLE teststrips (ID INTEGER PRIMARY KEY AUTOINCREMENT, Date DATETIME_REAL NOT "
         "NULL, Type SHORT DEFAULT 0, Amount SHORT DEFAULT 0, Compatibility VARCHAR(30), "

@@ -64,11 +64,7 @@ class HostSimTest : public ::testing::Test {
         return value;
     }
     std::string Init(const std::string& password = kDemoPassword) {
-        InitOptions opt;
-        opt.diaryPath = m_tmp / "diary/meier.vld";
-        opt.password = password;
-        InitHost(m_reg, opt);
-        return opt.diaryPath;
+        return InitHost(m_reg, {.diaryPath = m_tmp / "diary/meier.vld", .password = password});
     }
 
     // The host's command line as is, and on the store of this test.
@@ -116,13 +112,12 @@ TEST_F(HostSimTest, initRegistersAReadableDiaryInTheHiveAndHostKeyGiven) {
     EXPECT_TRUE(Readings(diary, "secret").empty());
     EXPECT_EQ(test::ErrorOf([&] { OpenDiary(diary, "wrong"); }), dao::kErrNotValidPassword);
     // Another host key in the current user's hive leaves this one alone.
-    InitOptions opt;
-    opt.diaryPath = m_tmp / "cu.vld";
-    opt.hive = kHkeyCurrentUser;
-    opt.hostKey = "OTHERHOST";
-    InitHost(m_reg, opt);
+    const std::string other = InitHost(m_reg, {.diaryPath = m_tmp / "cu.vld",
+                                               .hostKey = "OTHERHOST",
+                                               .hive = kHkeyCurrentUser,
+                                               .password = ""});
     const std::string key = HostRegKeyFor("OTHERHOST");
-    EXPECT_EQ(Read(kHkeyCurrentUser, key, "DataBaseName"), opt.diaryPath);
+    EXPECT_EQ(Read(kHkeyCurrentUser, key, "DataBaseName"), other);
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "DataBaseName"), "");
     EXPECT_EQ(Read(kHkeyLocalMachine, key, "path"), m_tmp.path().string());
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
@@ -369,9 +364,6 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
     const std::string parameter =
         Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\OneTouch Ultra", "parameter");
     EXPECT_EQ(parameter.substr(parameter.rfind('|') + 1), "25");
-    const std::string ini = test::ReadBytes(demo + "/import.ini");
-    EXPECT_NE(ini.find("[BG]\r\n"), std::string::npos);
-    EXPECT_NE(ini.find("[BP]\r\n"), std::string::npos);
 
     // The store named by the environment, as the program itself finds it.
     EXPECT_EQ(RunExecutable("forget", "STRIPSTOCK_REGISTRY='" + m_registryFile + "'"), 0);
