@@ -80,7 +80,7 @@ class CliForecastTest : public test::CliFixture {
     }
 };
 
-TEST_F(CliForecastTest, forecastPrintsTheTotalFirstThenEachDefinition) {
+TEST_F(CliForecastTest, forecastAndHistoryPrintTheirRowsOrSayWhyTheStocksAreUnknown) {
     EXPECT_EQ(Output({"forecast"}),
               "-1\tGesamt\t82\t3.1\t27.03.2010\t\n"
               "1\tUltra\t10\t2.1\t05.03.2010\twarn\n"
@@ -90,18 +90,14 @@ TEST_F(CliForecastTest, forecastPrintsTheTotalFirstThenEachDefinition) {
     registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "WarnDays", "3");
     registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "RateDays", "nie");
     EXPECT_THAT(Output({"forecast"}), HasSubstr("1\tUltra\t10\t2.1\t05.03.2010\t\n"));
-}
-
-TEST_F(CliForecastTest, historyByMonthOrQuarterForAllOrOneDefinition) {
+    // History by month or quarter, for all or one definition.
     EXPECT_EQ(Output({"history"}), "2010-02\t170\t88\t82\n2010-03\t0\t0\t82\n");
     EXPECT_EQ(Output({"history", "--strip", "1"}), "2010-02\t70\t60\t10\n2010-03\t0\t0\t10\n");
     EXPECT_EQ(Output({"history", "--by", "quarter", "--strip", "2"}), "2010-Q1\t100\t28\t72\n");
     EXPECT_EQ(Run({"history", "--strip", "9"}), kExitInputRefused);
     EXPECT_EQ(err.str(), "stripstock-cli: strip definition 9 not found\n");
     EXPECT_EQ(Run({"history", "--by", "week"}), kExitUsage);
-}
-
-TEST_F(CliForecastTest, anUnreadableDiaryLeavesTheStocksEmptyAndSaysWhy) {
+    // An unreadable diary leaves the stocks empty and says why.
     dao::SetDatabasePassword(diary, "anders");
     EXPECT_EQ(Run({"forecast"}), kExitStorageFailure);
     EXPECT_THAT(err.str(), HasSubstr("Das Tagebuch konnte nicht gelesen werden: das Kennwort"));
