@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 #include <tuple>
 
 #include "app/GuiCommandLine.h"
@@ -28,7 +27,7 @@ TEST(CompanionPath, namesTheCompanionAfterTheDiary) {
 // The program starts in its folder below a fresh host.
 using StartupTest = test::HostFixture;
 
-TEST_F(StartupTest, createsTheCompanionInTheProgramFolderAndFillsTheViews) {
+TEST_F(StartupTest, createsTheCompanionInTheProgramFolderFillsTheViewsAndRestoresTheMeter) {
     OpenDiary();
     const StartupResult result = RunStartup(ctx, "VELLIND4|x");
     ASSERT_FALSE(result.refused);
@@ -36,10 +35,15 @@ TEST_F(StartupTest, createsTheCompanionInTheProgramFolderAndFillsTheViews) {
     EXPECT_EQ(ctx.StripDbPath, programDir + "/MEIER.VLT");
     EXPECT_TRUE(fs::is_regular_file(ctx.StripDbPath));
     ASSERT_EQ(result.meterList.size(), 27u);
-    EXPECT_EQ(result.meterSelection, 0);
+    EXPECT_EQ(result.meterSelection, 0);  // none stored
     ASSERT_FALSE(result.prescriptionTree.empty());
     EXPECT_EQ(result.prescriptionTree.front().key, "K0");
     EXPECT_EQ(result.consumption.owner, "Erika Mustermann");
+    const std::pair<std::string, int> cases[] = {{" 26 ", 26}, {"27", -1}, {"-1", -1}, {"x", -1}};
+    for (const auto& [stored, selection] : cases) {
+        SetLastMeter(stored);
+        EXPECT_EQ(RunStartup(ctx, "").meterSelection, selection) << stored;
+    }
 }
 
 TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
@@ -50,17 +54,6 @@ TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
     EXPECT_FALSE(result.refused);
     EXPECT_EQ(test::ReadBytes(companion), "not a database");
     EXPECT_TRUE(result.stripList.empty());
-}
-
-TEST_F(StartupTest, restoresTheMeterListPosition) {
-    OpenDiary();
-    // The case without a stored value comes first: nothing removes it again.
-    const std::pair<std::optional<std::string>, int> cases[] = {
-        {std::nullopt, 0}, {" 26 ", 26}, {"27", -1}, {"-1", -1}, {"x", -1}};
-    for (const auto& [stored, selection] : cases) {
-        if (stored) SetLastMeter(*stored);
-        EXPECT_EQ(RunStartup(ctx, "").meterSelection, selection) << stored.value_or("<none>");
-    }
 }
 
 TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
@@ -88,7 +81,7 @@ class DiaryStartupTest : public test::HostFixture {
     }
 };
 
-TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolder) {
+TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolderAndNeverMakesItTheDiary) {
     ctx.diaryFile = diary;
     const StartupResult result = RunStartup(ctx, "");
     ASSERT_FALSE(result.refused);
@@ -97,6 +90,14 @@ TEST_F(DiaryStartupTest, keepsTheCompanionInTheUserDataFolder) {
     EXPECT_TRUE(fs::is_regular_file(ctx.StripDbPath));
     EXPECT_TRUE(fs::is_empty(programDir));
     EXPECT_EQ(result.consumption.owner, "Erika Meier");
+    // Pointed at the companion, the program reads it, but adds no table to it.
+    const std::string companion = ctx.userDataDir + "/X.MDB";
+    hostsim::CreateDiary(companion, "Erika", "Meier", hostsim::kDemoPassword);
+    const auto sizeBefore = fs::file_size(companion);
+    ctx.diaryFile = companion;
+    ASSERT_FALSE(RunStartup(ctx, "").refused);
+    EXPECT_EQ(ctx.StripDbPath, companion);
+    EXPECT_EQ(fs::file_size(companion), sizeBefore);
 }
 
 TEST_F(DiaryStartupTest, aHostDiaryKeepsItsCompanionBesideTheProgram) {
@@ -129,18 +130,6 @@ TEST_F(DiaryStartupTest, refusesWithTheReasonOrAHintAndCreatesNothing) {
     EXPECT_FALSE(fs::exists(ctx.userDataDir));
     EXPECT_EQ(RefusalText(result, "stripstock --diary DATEI"),
               refusal + "Die Datei ist nicht vorhanden: " + ctx.diaryFile);
-}
-
-TEST_F(DiaryStartupTest, theCompanionInTheDataFolderIsNeverTheDiaryItself) {
-    // The user points --diary at the companion: it is read, but no table is added to it.
-    fs::create_directories(ctx.userDataDir);
-    const std::string companion = ctx.userDataDir + "/X.MDB";
-    hostsim::CreateDiary(companion, "Erika", "Meier", hostsim::kDemoPassword);
-    const auto sizeBefore = fs::file_size(companion);
-    ctx.diaryFile = companion;
-    ASSERT_FALSE(RunStartup(ctx, "").refused);
-    EXPECT_EQ(ctx.StripDbPath, companion);
-    EXPECT_EQ(fs::file_size(companion), sizeBefore);
 }
 
 using Action = GuiCommandLine::Action;
