@@ -134,7 +134,16 @@ TEST(ImportDescWithoutRegistry, fallsBackToTheNameOnly) {
     EXPECT_EQ(GetImportDesc(ctx, 0, 25, false), "");
 }
 
-TEST(MeterTables, positionsMapToCodesAndBothListsAgreeOnTheFirstElevenOnly) {
+int NamedIds(std::int16_t family) {
+    int named = 0;
+    for (int id = -5; id <= 200; ++id)
+        named += BuiltInDeviceName(family, static_cast<std::int16_t>(id)).has_value() ? 1 : 0;
+    return named;
+}
+
+// Positions map to codes, both lists agree on the first eleven only; glucose names cover 1 to
+// 114, pressure names fourteen of 1 to 35.
+TEST(MeterTables, positionsCodesAndBuiltInNames) {
     const std::pair<std::int16_t, std::int16_t> cases[] = {
         {0, 1}, {10, 23}, {13, 26}, {14, 24}, {22, 39}, {-1, 0}, {23, 0}, {-32768, 0}, {32767, 0}};
     for (const auto& [position, code] : cases) EXPECT_EQ(MeterCodeAt(position), code) << position;
@@ -143,16 +152,6 @@ TEST(MeterTables, positionsMapToCodesAndBothListsAgreeOnTheFirstElevenOnly) {
     for (std::int16_t pos = 0; pos <= 10; ++pos)
         EXPECT_EQ(MainMeterList()[static_cast<std::size_t>(pos)].itemData, MeterCodeAt(pos)) << pos;
     EXPECT_NE(MainMeterList()[11].itemData, MeterCodeAt(11));
-}
-
-int NamedIds(std::int16_t family) {
-    int named = 0;
-    for (int id = -5; id <= 200; ++id)
-        named += BuiltInDeviceName(family, static_cast<std::int16_t>(id)).has_value() ? 1 : 0;
-    return named;
-}
-
-TEST(BuiltInDeviceName, glucoseCoversOneTo114AndPressureNamesFourteenOfThirtyFive) {
     EXPECT_EQ(NamedIds(0), 114);
     EXPECT_TRUE(BuiltInDeviceName(0, 1) && BuiltInDeviceName(0, 114));
     EXPECT_EQ(BuiltInDeviceName(6, 24), BuiltInDeviceName(0, 24));

@@ -24,7 +24,7 @@ std::string Utf16(const std::string& text, bool bigEndian) {
     return out;
 }
 
-TEST(PrivateProfile, findsTheValueAsWindowsDoes) {
+TEST(PrivateProfile, findsTheValueAsWindowsDoesAndCutsItToTheBuffer) {
     const ProfileCase cases[] = {
         {"plain", "[BG]\r\n25=Meter\r\n", "BG", "25", "Meter"},
         {"lfOnly", "[BG]\n25=Meter\n", "BG", "25", "Meter"},
@@ -66,11 +66,8 @@ TEST(PrivateProfile, findsTheValueAsWindowsDoes) {
         WriteBytes(path, c.file);
         EXPECT_EQ(GetPrivateProfileString(c.section, c.key, "dflt", 255, path), c.expected);
     }
-}
 
-TEST(PrivateProfile, valueAndDefaultAreCutToOneLessThanTheBufferAndLoseTrailingBlanks) {
-    test::TempDir tmp;
-    const std::string path = tmp / "test.ini";
+    // Value and default are cut to one less than the buffer and lose trailing blanks.
     WriteBytes(path, "[BG]\r\n25=" + std::string(300, 'v') + "\r\n");
     EXPECT_EQ(GetPrivateProfileString("BG", "25", "", 255, path), std::string(254, 'v'));
     EXPECT_EQ(GetPrivateProfileString("BG", "25", "", 4, path), "vvv");

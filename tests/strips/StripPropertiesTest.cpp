@@ -148,7 +148,7 @@ TEST_F(StripPropertiesTest, textLongerThanColumnIsRefusedWhollyAndFullLengthIsKe
     EXPECT_EQ(Strips().at(1).desc, umlauts);
 }
 
-TEST(StripSelection, editTargetIsTheSelectedPositiveId) {
+TEST_F(StripPropertiesTest, editsTheSelectedPositiveIdAndDeletesOnlyItNotItsLedgerRows) {
     const std::vector<ListEntry> list{{"A", 4}, {"B", 0}};
     EXPECT_EQ(EditTargetId(list, 0), 4);
     EXPECT_EQ(EditTargetId(list, 1), 0);
@@ -156,9 +156,6 @@ TEST(StripSelection, editTargetIsTheSelectedPositiveId) {
     EXPECT_EQ(EditTargetId(list, 2), 0);
     EXPECT_EQ(EditTargetId({}, 0), 0);
     EXPECT_EQ(SelectedStripId({}, 0), 0);
-}
-
-TEST_F(StripPropertiesTest, deletesOnlyTheSelectedDefinitionNotItsLedgerRows) {
     const auto keep = AddStrip("Keep");
     const auto gone = AddStrip("Gone");
     AddLedger(40000.0, gone, 50);
