@@ -46,16 +46,6 @@ TEST_F(StartupTest, createsTheCompanionInTheProgramFolderFillsTheViewsAndRestore
     }
 }
 
-TEST_F(StartupTest, leavesAForeignCompanionFileAsItIs) {
-    OpenDiary();
-    const std::string companion = programDir + "/MEIER.VLT";
-    test::WriteBytes(companion, "not a database");
-    const StartupResult result = RunStartup(ctx, "");
-    EXPECT_FALSE(result.refused);
-    EXPECT_EQ(test::ReadBytes(companion), "not a database");
-    EXPECT_TRUE(result.stripList.empty());
-}
-
 TEST_F(StartupTest, aDiaryThatWouldBeItsOwnCompanionIsNotWrittenTo) {
     // Without ".VLD" and in the program folder, the diary's upper-cased name is the
     // companion's: the same file on a case-insensitive file system, and here literally.
@@ -148,9 +138,6 @@ TEST(GuiCommandLineTest, joinsTheHostsWordsTakesTheDiaryOptionAndRefusesBadOnes)
     EXPECT_EQ(ParseGuiCommandLine({"--help"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"X", "-h"}).action, Action::Help);
     EXPECT_EQ(ParseGuiCommandLine({"--version"}).action, Action::Version);
-    EXPECT_EQ(AboutText(), std::string("StripStock ") + STRIPSTOCK_VERSION +
-                               "\nVerwaltet Bezug, Verbrauch und Bestand von "
-                               "Blutzucker-Teststreifen.");
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--diary"}, {"--diary", ""}, {"--diary="}, {"--dairy", "x"}}) {
         const GuiCommandLine bad = ParseGuiCommandLine(args);

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <tuple>
 
@@ -35,8 +34,8 @@ using Row = std::tuple<double, double, std::int64_t, std::int64_t>;
 
 std::shared_ptr<dao::Database> OpenDiary(const std::string& path,
                                          const std::string& password = kDemoPassword) {
-    dao::EngineFactory factory;
-    return factory.Create("DAO.DBEngine.36")
+    return dao::EngineFactory()
+        .Create("DAO.DBEngine.36")
         ->OpenDatabase(path, false, true, "MS Access;pwd=" + password);
 }
 
@@ -45,12 +44,10 @@ std::vector<Row> Readings(const std::string& path, const std::string& password =
     auto rs =
         db->OpenRecordset("SELECT vdate, vtime, value, method FROM GLUCOSE", dao::dbOpenSnapshot);
     std::vector<Row> rows;
-    while (!rs->Eof()) {
+    for (; !rs->Eof(); rs->MoveNext())
         rows.emplace_back(dao::ToDate(rs->GetField("vdate")), dao::ToDate(rs->GetField("vtime")),
                           dao::ToLong(rs->GetField("value")),
                           dao::ToInteger(rs->GetField("method")));
-        rs->MoveNext();
-    }
     rs->Close();
     db->Close();
     return rows;
