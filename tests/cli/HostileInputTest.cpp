@@ -67,11 +67,8 @@ TEST_F(HostileInputTest, skipsDamagedLedgerRowsAndShowsTheRest) {
     ASSERT_EQ(Run({"new-prescription", "--amount", "50", "--date", "1.2.2010"}), kExitDone);
     Sql(Companion())
         .Exec(
-            "INSERT INTO teststrips (Date, Type, Amount) VALUES ('kein Datum', 1, 7);"
-            "INSERT INTO teststrips (Date, Type, Amount) VALUES (x'0102', 1, 8);"
-            "INSERT INTO teststrips (Date, Type, Amount) VALUES (40300, 1099511627776, 9);"
-            "INSERT INTO teststrips (Date, Type, Amount) VALUES (40301, 1, 1099511627776);"
-            "INSERT INTO teststrips (Date, Type, Amount) VALUES (1e12, 1, 11);"
+            "INSERT INTO teststrips (Date, Type, Amount) VALUES ('kein Datum', 1, 7), (x'0102', 1, "
+            "8), (40300, 1099511627776, 9), (40301, 1, 1099511627776), (1e12, 1, 11);"
             "INSERT INTO teststrips (ID, Date, Type, Amount) VALUES (1099511627776, 40302, 1, "
             "10);");
     const std::string ledger = Output({"ledger"});

@@ -56,6 +56,10 @@ TEST_F(ImportDescTest, tableNameUnlessARegisteredModuleDescribesTheMeter) {
     EXPECT_EQ(GetModuleDesc(ctx, "Unknown", false), "");
     Module("Known", "  Described  ");
     EXPECT_EQ(GetModuleDesc(ctx, "known", false), "Described");
+    // Without a registry only the table's name is left.
+    ctx.registry = nullptr;
+    EXPECT_EQ(Desc(0, 25), "OneTouch Ultra");
+    EXPECT_EQ(Desc(0, 25, false), "");
 }
 
 TEST_F(ImportDescTest, withoutTableNameTheFileThenTheNumberedModuleName) {
@@ -125,13 +129,6 @@ TEST_F(ImportDescTest, demoHostNamesItsMeters) {
     EXPECT_EQ(Desc(0, 117), "Zuckermesser Überall");
     EXPECT_EQ(Desc(1, 3), "boso medicus PC (Blutdruck)");
     EXPECT_EQ(Desc(1, 9), "Tensio Handgelenk 2");
-}
-
-TEST(ImportDescWithoutRegistry, fallsBackToTheNameOnly) {
-    Context ctx;
-    ctx.HostRegKey = hostsim::HostRegKeyFor(hostsim::kDefaultHostKey);
-    EXPECT_EQ(GetImportDesc(ctx, 0, 25, true), "OneTouch Ultra");
-    EXPECT_EQ(GetImportDesc(ctx, 0, 25, false), "");
 }
 
 int NamedIds(std::int16_t family) {

@@ -33,8 +33,7 @@ TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderOrNoneWithoutDatabase) {
 
 TEST_F(CatalogueTest, stripNameInReadsTheLoadedList) {
     const auto a = AddStrip("Alpha");
-    const auto b = AddStrip("Beta");
-    stripList = LoadStripList(ctx, ctx.StripDbPath);
+    const auto b = AddStrip("Beta");  // each addition reloads stripList
     EXPECT_EQ(StripNameIn(stripList, b), "Beta");
     EXPECT_EQ(StripNameIn(stripList, 0), "");
     EXPECT_EQ(StripNameIn(stripList, -a), "");

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <tuple>
 
@@ -195,8 +194,8 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
     EXPECT_THROW(WriteImportIni(m_reg, "NOHOST", "BG", "1", "x"), HostSimError);
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "Zähler");
     EXPECT_EQ(test::ReadBytes(ini), "[BG]\r\n115=Z\xE4hler\r\n");
-    std::ofstream(ini, std::ios::binary)
-        << "; host names\r\n[bg]\r\n 115 = old\r\n116=keep\r\n\r\n[BP]\r\n9=Tensio\r\n";
+    test::WriteBytes(ini,
+                     "; host names\r\n[bg]\r\n 115 = old\r\n116=keep\r\n\r\n[BP]\r\n9=Tensio\r\n");
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "new");
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "117", "added");
     WriteImportIni(m_reg, kDefaultHostKey, "BP", "10", "Tensio 10");
@@ -206,7 +205,7 @@ TEST_F(HostSimTest, importIniIsEditedInPlace) {
               "[BP]\r\n9=Tensio\r\n10=Tensio 10\r\n\r\n[Other]\r\n1=\"quoted\"\r\n");
 
     // A key line without "=" is the one the reader finds, so it is the one replaced.
-    std::ofstream(ini, std::ios::binary) << "[BG]\r\n115\r\n";
+    test::WriteBytes(ini, "[BG]\r\n115\r\n");
     WriteImportIni(m_reg, kDefaultHostKey, "BG", "115", "found");
     EXPECT_EQ(GetPrivateProfileString("BG", "115", "", 64, ini), "found");
     EXPECT_THROW(WriteImportIni(m_reg, kDefaultHostKey, "BG", "a=b", "x"), HostSimError);
