@@ -119,7 +119,7 @@ TEST_F(HostSimTest, initRegistersAReadableDiaryInTheHiveAndHostKeyGiven) {
     EXPECT_EQ(RegisteredDiary(m_reg), diary);
 }
 
-TEST_F(HostSimTest, readingsGoIntoAnExistingDiaryWhichInitNeverReplaces) {
+TEST_F(HostSimTest, readingsGoIntoAnExistingDiaryWhichInitNeverReplacesGeneratedOnesBySeed) {
     EXPECT_THROW(AddReadings(m_tmp / "missing.vld", 25, kDay1, 1), HostSimError);
     EXPECT_THROW(Generate(m_tmp / "missing.vld", kDay1, kDay1, 1, {25}, 1), HostSimError);
     const std::string diary = Init();
@@ -132,22 +132,20 @@ TEST_F(HostSimTest, readingsGoIntoAnExistingDiaryWhichInitNeverReplaces) {
     EXPECT_EQ(seen,
               (std::vector<std::tuple<double, double, std::int64_t>>{
                   {kDay1, 0.25, 24}, {kDay1, 0.25, 24}, {kDay1, 0.25, 24}, {kDay1 + 1, 0.5, 33}}));
-}
 
-TEST_F(HostSimTest, generateIsDeterministicForASeed) {
+    // Generated readings are the same for the same seed.
     std::vector<std::vector<Row>> runs;
     for (unsigned seed : {7u, 7u, 8u}) {
         test::TempDir scratch;
-        const std::string diary = scratch / "g.vld";
-        CreateDiary(diary, "A", "B", kDemoPassword);
-        Generate(diary, kDay1, kDay1 + 9.9, 4, {25, 24, 33}, seed);
-        runs.push_back(Readings(diary));
+        const std::string generated = scratch / "g.vld";
+        CreateDiary(generated, "A", "B", kDemoPassword);
+        Generate(generated, kDay1, kDay1 + 9.9, 4, {25, 24, 33}, seed);
+        runs.push_back(Readings(generated));
     }
     EXPECT_EQ(runs[0], runs[1]);
     EXPECT_NE(runs[0], runs[2]);
     ASSERT_EQ(runs[0].size(), 40u);
-    for (const Row& r : runs[0]) {
-        const auto [day, time, value, method] = r;
+    for (const auto& [day, time, value, method] : runs[0]) {
         EXPECT_EQ(day, OleDateOnly(day));
         EXPECT_GE(day, kDay1);
         EXPECT_LE(day, kDay1 + 9);
