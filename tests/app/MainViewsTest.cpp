@@ -105,7 +105,8 @@ TEST_F(MainViewsTest, keepsTheSelectedNodeWhileItExistsAndTheStartForTheRun) {
     EXPECT_EQ(*views.consumption.startingDate, FormatShortDate(Day(2024, 2, 1)));
 }
 
-TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
+// The proposed report file name must be safe on every file system and never read as an option.
+TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLineAndAFileSafeReport) {
     const std::vector<ListEntry> list{{"Contour", 1}, {"", 2}};
     EXPECT_EQ(
         DeleteStripQuestion(list, 0),
@@ -115,6 +116,12 @@ TEST(MainButtonsTest, namesTheDefinitionToDeleteOnASecondLine) {
     EXPECT_EQ(DeleteStripQuestion(list, -1), std::nullopt);
     EXPECT_EQ(DeleteStripQuestion(list, 2), std::nullopt);
     EXPECT_EQ(DeleteStripQuestion({}, 0), std::nullopt);
+    const double today = Day(2026, 3, 5);
+    EXPECT_EQ(ReportFileName("Erika Müller", today, "pdf"),
+              "Teststreifen-Nachweis-Erika-Müller-2026-03-05.pdf");
+    EXPECT_EQ(ReportFileName("- .Anna/Lena: B.", today, "csv"),
+              "Teststreifen-Nachweis-AnnaLena-B-2026-03-05.csv");
+    EXPECT_EQ(ReportFileName("..--", today, "pdf"), "Teststreifen-Nachweis-2026-03-05.pdf");
 }
 
 using WindowPlacementTest = HostFixture;
@@ -142,16 +149,6 @@ TEST_F(WindowPlacementTest, roundTripsBelowTheAddonKeyAndFallsBackOnBadValues) {
     EXPECT_FALSE(ReadWindowPlacement(ctx)->maximized);
     set("WindowMaximized", " 1 ");
     EXPECT_TRUE(ReadWindowPlacement(ctx)->maximized);
-}
-
-// The proposed file name must be safe on every file system and never read as an option.
-TEST(ReportsTest, proposesAFileSafeNameWithTheOwnerAndTheDay) {
-    const double today = Day(2026, 3, 5);
-    EXPECT_EQ(ReportFileName("Erika Müller", today, "pdf"),
-              "Teststreifen-Nachweis-Erika-Müller-2026-03-05.pdf");
-    EXPECT_EQ(ReportFileName("- .Anna/Lena: B.", today, "csv"),
-              "Teststreifen-Nachweis-AnnaLena-B-2026-03-05.csv");
-    EXPECT_EQ(ReportFileName("..--", today, "pdf"), "Teststreifen-Nachweis-2026-03-05.pdf");
 }
 
 }  // namespace

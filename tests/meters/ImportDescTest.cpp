@@ -75,7 +75,27 @@ TEST_F(ImportDescTest, withoutTableNameTheFileThenTheNumberedModuleName) {
     }
 }
 
+// Glucose families read "BG", pressure "BP"; other families look nowhere.
 TEST_F(ImportDescTest, fileSectionFollowsTheFamilyInTheHostsFolder) {
+    const std::int16_t glucose[] = {0, 2, 3, 4, 5, 6};
+    for (const std::int16_t family : glucose)
+        EXPECT_EQ(Desc(family, 24), "Accutrend Compact") << family;
+    Module("Accutrend Compact", "Accu-Chek Compact");
+    Ini("BG", "200", "two hundred");
+    for (const std::int16_t family : glucose) {
+        EXPECT_EQ(Desc(family, 24), "Accu-Chek Compact") << family;
+        EXPECT_EQ(Desc(family, 200), "two hundred") << family;
+    }
+    Module("25", "numbered module");
+    Module("OneTouch Ultra", "registered");
+    Ini("BG", "25", "file name");
+    Ini("BP", "25", "file name");
+    m_backend->calls = 0;
+    for (const std::int16_t family : {7, -1, 8, 32767}) {
+        EXPECT_EQ(Desc(family, 25, true), "") << family;
+        EXPECT_EQ(Desc(family, 25, false), "") << family;
+    }
+    EXPECT_EQ(m_backend->calls, 0);
     // A gap in the pressure table: the glucose section does not count.
     EXPECT_EQ(Desc(1, 9), "");
     Ini("BG", "9", "glucose meter nine");
@@ -97,28 +117,6 @@ TEST_F(ImportDescTest, fileSectionFollowsTheFamilyInTheHostsFolder) {
     EXPECT_EQ(Desc(0, 120), "");
     Module("120", "module 120");
     EXPECT_EQ(Desc(0, 120), "module 120");
-}
-
-TEST_F(ImportDescTest, familiesOtherThanGlucoseAndPressureLookNowhere) {
-    const std::int16_t glucose[] = {0, 2, 3, 4, 5, 6};
-    for (const std::int16_t family : glucose)
-        EXPECT_EQ(Desc(family, 24), "Accutrend Compact") << family;
-    Module("Accutrend Compact", "Accu-Chek Compact");
-    Ini("BG", "200", "two hundred");
-    for (const std::int16_t family : glucose) {
-        EXPECT_EQ(Desc(family, 24), "Accu-Chek Compact") << family;
-        EXPECT_EQ(Desc(family, 200), "two hundred") << family;
-    }
-    Module("25", "numbered module");
-    Module("OneTouch Ultra", "registered");
-    Ini("BG", "25", "file name");
-    Ini("BP", "25", "file name");
-    m_backend->calls = 0;
-    for (const std::int16_t family : {7, -1, 8, 32767}) {
-        EXPECT_EQ(Desc(family, 25, true), "") << family;
-        EXPECT_EQ(Desc(family, 25, false), "") << family;
-    }
-    EXPECT_EQ(m_backend->calls, 0);
 }
 
 TEST_F(ImportDescTest, demoHostNamesItsMeters) {
