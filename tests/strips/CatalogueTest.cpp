@@ -16,7 +16,7 @@ using ::testing::IsEmpty;
 
 using CatalogueTest = CompanionFixture;
 
-TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderOrNoneWithoutDatabase) {
+TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderOrNoneWithoutDatabaseAndNamesFromIt) {
     EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath), IsEmpty());
     EXPECT_THAT(LoadStripList(ctx, Path("missing.VLT")), IsEmpty());
     EXPECT_THAT(LoadStripList(ctx, ""), IsEmpty());
@@ -29,19 +29,17 @@ TEST_F(CatalogueTest, listsEveryRowTrimmedInTableOrderOrNoneWithoutDatabase) {
     EXPECT_THAT(LoadStripList(ctx, ctx.StripDbPath),
                 ElementsAre(Entry("Accu Chek", a), Entry("Accu Chek", b), Entry("Beta", c)));
     EXPECT_EQ(Strips()[0].desc, "  Accu Chek  ");  // the stored name is not changed
-}
-
-TEST_F(CatalogueTest, stripNameInReadsTheLoadedList) {
-    const auto a = AddStrip("Alpha");
-    const auto b = AddStrip("Beta");  // each addition reloads stripList
-    EXPECT_EQ(StripNameIn(stripList, b), "Beta");
+    // Names are read from the loaded list.
+    const auto alpha = AddStrip("Alpha");
+    const auto beta = AddStrip("Beta");  // each addition reloads stripList
+    EXPECT_EQ(StripNameIn(stripList, beta), "Beta");
     EXPECT_EQ(StripNameIn(stripList, 0), "");
-    EXPECT_EQ(StripNameIn(stripList, -a), "");
-    EXPECT_EQ(StripNameIn({}, a), "");
-    DeleteStrip(a);
-    EXPECT_EQ(StripNameIn(stripList, a), "Alpha");  // no database query until reloaded
+    EXPECT_EQ(StripNameIn(stripList, -alpha), "");
+    EXPECT_EQ(StripNameIn({}, alpha), "");
+    DeleteStrip(alpha);
+    EXPECT_EQ(StripNameIn(stripList, alpha), "Alpha");  // no database query until reloaded
     stripList = LoadStripList(ctx, ctx.StripDbPath);
-    EXPECT_EQ(StripNameIn(stripList, a), "");
+    EXPECT_EQ(StripNameIn(stripList, alpha), "");
 }
 
 TEST_F(CatalogueTest, turnsAppliesToIntoSqlInList) {
