@@ -86,9 +86,8 @@ TEST_F(CliForecastTest, forecastAndHistoryPrintTheirRowsOrSayWhyTheStocksAreUnkn
               "1\tUltra\t10\t2.1\t05.03.2010\twarn\n"
               "2\tCompact\t72\t1.0\t12.05.2010\t\n");
 
-    // A shorter warning period from the registry; an unusable rate window keeps its default.
+    // A shorter warning period from the registry.
     registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "WarnDays", "3");
-    registry->RegWriteString(kHkeyLocalMachine, ctx.AddonRegKey, "RateDays", "nie");
     EXPECT_THAT(Output({"forecast"}), HasSubstr("1\tUltra\t10\t2.1\t05.03.2010\t\n"));
     // History by month or quarter, for all or one definition.
     EXPECT_EQ(Output({"history"}), "2010-02\t170\t88\t82\n2010-03\t0\t0\t82\n");

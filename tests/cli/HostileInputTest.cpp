@@ -88,7 +88,6 @@ TEST_F(HostileInputTest, reportsAnUnreadableOrForeignCompanionAndLeavesItAlone) 
     for (const char* command : {"strips", "ledger", "prescription-list", "prescription-tree"}) {
         EXPECT_EQ(Run({command}), kExitStorageFailure) << command;
         EXPECT_THAT(err.str(), HasSubstr("Die Teststreifendatenbank konnte nicht gelesen werden"));
-        EXPECT_THAT(err.str(), HasSubstr("keine Datenbank"));
     }
     // A write fails, and the file is left as it was.
     EXPECT_EQ(Run({"new-prescription", "--amount", "5", "--date", "1.2.2010"}),

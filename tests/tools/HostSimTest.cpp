@@ -355,9 +355,8 @@ TEST_F(HostSimTest, executableCreatesADemoHost) {
     std::vector<std::string> modules;
     m_reg.GetAllKeys(kHkeyLocalMachine, m_hostKey + "\\MODULES", modules);
     EXPECT_GE(modules.size(), 5u);
-    const std::string parameter =
-        Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\OneTouch Ultra", "parameter");
-    EXPECT_EQ(parameter.substr(parameter.rfind('|') + 1), "25");
+    EXPECT_EQ(Read(kHkeyLocalMachine, m_hostKey + "\\MODULES\\OneTouch Ultra", "parameter"),
+              "COM1|9600|8N1|25");
 
     // The store named by the environment, as the program itself finds it.
     EXPECT_EQ(RunExecutable("forget", "STRIPSTOCK_REGISTRY='" + m_registryFile + "'"), 0);
