@@ -99,43 +99,12 @@ class ForecastTabTest : public QObject, public GuiTest {
     Q_OBJECT
 
   private:
-    // Report actions on a host whose diary belongs to Erika Mustermann, today 1.3.2010.
-    void StartActions() {
-        StartHost();
-        AppendLedgerRow(m_ctx, Day(2009, 5, 1), 24, -2);
-        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
-        parent = std::make_unique<QWidget>();
-        actions = new ReportActions(m_ctx, m_stripList, parent.get());
-        actions->SetDocumentsFolder(QString::fromStdString(m_host->Path("Dokumente")));
-        // What the dialogs would have been asked, and the answers they give.
-        asked.clear();
-        actions->SetPeriodChooser([this](QWidget*, const ReportPeriod& proposed) {
-            proposedPeriod = proposed;
-            return period;
-        });
-        actions->SetFileChooser([this](QWidget*, const QString& caption, const QString& suggested,
-                                       const QString& filter) {
-            asked << caption << suggested << filter;
-            return chosen;
-        });
-        opened.clear();
-        actions->SetOpener([this](const QString& path) { opened << path; });
-        MessageBox::TakeRecords();
-    }
     QString File(const char* name) const { return QString::fromStdString(m_host->Path(name)); }
 
     std::vector<ListEntry> m_stripList;
-    std::unique_ptr<QWidget> parent;
-    ReportActions* actions = nullptr;
-    std::optional<ReportPeriod> period;
-    ReportPeriod proposedPeriod;
-    QString chosen;
-    QStringList asked;
-    QStringList opened;
 
   private slots:
     void init() { NewHost(); }
-    void cleanup() { parent.reset(); }
 
     void tableAndChartShowEachRowAndStockAndMarkWarnings() {
         ForecastView view(m_ctx, m_stripList);
@@ -327,22 +296,66 @@ class ForecastTabTest : public QObject, public GuiTest {
         QCOMPARE(Find<QSpinBox>(window.get(), "spnWarnDays")->value(), 30);
     }
 
-    void reportAndExportAskForTheirFileAndWriteIt() {
-        StartActions();
+    // On a host whose diary belongs to Erika Mustermann, today 1.3.2010; the test gives the
+    // answers of the period and file dialogs and records what would have been opened.
+    void reportAndExportAskForTheirFileAndWriteItOrSayWhyNot() {
+        StartHost();
+        AppendLedgerRow(m_ctx, Day(2009, 5, 1), 24, -2);
+        m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
+        QWidget parent;
+        auto* actions = new ReportActions(m_ctx, m_stripList, &parent);
+        actions->SetDocumentsFolder(File("Dokumente"));
+        std::optional<ReportPeriod> period;
+        ReportPeriod proposed;
+        QString chosen;
+        QStringList asked;
+        QStringList opened;
+        actions->SetPeriodChooser([&](QWidget*, const ReportPeriod& offered) {
+            proposed = offered;
+            return period;
+        });
+        actions->SetFileChooser(
+            [&](QWidget*, const QString& caption, const QString& suggested, const QString& filter) {
+                asked << caption << suggested << filter;
+                return chosen;
+            });
+        actions->SetOpener([&](const QString& path) { opened << path; });
+        // A cancelled question writes nothing.
+        chosen = File("bericht.pdf");
+        QVERIFY(!actions->Report());
+        QVERIFY(asked.isEmpty());
         period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
+        chosen.clear();
+        QVERIFY(!actions->Report());
+        QVERIFY(!actions->Export());
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+        // A failed write says why.
+        chosen = File("fehlt/bericht.pdf");
+        QVERIFY(!actions->Report());
+        auto records = MessageBox::TakeRecords();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(records[0].text, u"Der Bericht konnte nicht gespeichert werden !\n"_s + chosen +
+                                      u": der Ordner existiert nicht"_s);
+        chosen = File("fehlt/x.csv");
+        QVERIFY(!actions->Export());
+        QVERIFY(
+            OnlyMessage().startsWith(u"Die Verordnungen konnten nicht exportiert werden !\n"_s));
+        QVERIFY(opened.isEmpty());
+        // Written, said so, and opened on "Ja" only.
+        asked.clear();
         chosen = File("bericht.pdf");
         MessageBox::SetNextAnswers({Button::Yes});
         QVERIFY(actions->Report());
-        QVERIFY((proposedPeriod == ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)}));
+        QVERIFY((proposed == ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)}));
         QCOMPARE(asked.value(0), u"Bericht speichern"_s);
         QCOMPARE(asked.value(1),
-                 QDir(QString::fromStdString(m_host->Path("Dokumente")))
+                 QDir(File("Dokumente"))
                      .filePath(u"Teststreifen-Nachweis-Erika-Mustermann-2010-03-01.pdf"_s));
         QVERIFY(asked.value(2).contains(u"*.pdf"_s));
         QCOMPARE(QString::fromStdString(ReadBytes(chosen.toStdString()).substr(0, 5)), u"%PDF-"_s);
         QVERIFY(OnlyMessage().startsWith(u"Der Bericht wurde gespeichert."_s));
         QCOMPARE(opened, QStringList{chosen});
-        // "Nein" leaves it closed.
         MessageBox::SetNextAnswers({Button::No});
         QVERIFY(actions->Report());
         QCOMPARE(opened.size(), 1);
@@ -356,31 +369,6 @@ class ForecastTabTest : public QObject, public GuiTest {
                     .ends_with("\r\n01.05.2009;Fehlmessung;2;Accutrend Compact\r\n"));
         QVERIFY(MessageBox::TakeRecords().isEmpty());
         QCOMPARE(opened.size(), 1);
-    }
-
-    void aCancelledQuestionWritesNothingAFailedWriteSaysWhy() {
-        StartActions();
-        period = std::nullopt;
-        chosen = File("bericht.pdf");
-        QVERIFY(!actions->Report());
-        QVERIFY(asked.isEmpty());
-        period = ReportPeriod{Day(2009, 1, 1), Day(2009, 12, 31)};
-        chosen.clear();
-        QVERIFY(!actions->Report());
-        QVERIFY(!actions->Export());
-        QVERIFY(MessageBox::TakeRecords().isEmpty());
-        chosen = File("fehlt/bericht.pdf");
-        QVERIFY(!actions->Report());
-        auto records = MessageBox::TakeRecords();
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0].icon, MessageBox::Icon::Critical);
-        QCOMPARE(records[0].text, u"Der Bericht konnte nicht gespeichert werden !\n"_s + chosen +
-                                      u": der Ordner existiert nicht"_s);
-        chosen = File("fehlt/x.csv");
-        QVERIFY(!actions->Export());
-        QVERIFY(
-            OnlyMessage().startsWith(u"Die Verordnungen konnten nicht exportiert werden !\n"_s));
-        QVERIFY(opened.isEmpty());
     }
 
     void thePeriodDialogProposesAndReturnsWhatWasTyped() {
