@@ -76,25 +76,22 @@ class DialogsTest : public QObject, public GuiTest {
         NewPrescriptionDialog prescription(m_ctx);
         FaultyMeasurementDialog faulty(m_ctx);
         StripPropertiesDialog strip(m_ctx, 0);
-        const struct {
-            QDialog* dialog;
-            QString message;
-        } cases[] = {
+        const std::pair<QDialog*, QString> cases[] = {
             {&prescription, u"Die Verordnung konnte nicht gespeichert werden !\n"_s},
             {&faulty, u"Die Fehlmessungen konnten nicht gespeichert werden !\n"_s},
             {&strip, u"Der Teststreifen konnte nicht gespeichert werden !\n"_s},
         };
-        for (const auto& c : cases) {
-            c.dialog->show();
-            if (c.dialog == &strip) {
+        for (const auto& [dialog, message] : cases) {
+            dialog->show();
+            if (dialog == &strip) {
                 strip.cmd_Click(0);
             } else {
-                Confirm(c.dialog, QStringLiteral("5"), QStringLiteral("1.2.2010"));
+                Confirm(dialog, u"5"_s, u"1.2.2010"_s);
             }
-            QVERIFY(c.dialog->isVisible());
+            QVERIFY(dialog->isVisible());
             // The message, and the cause on a second line.
             const QString shown = OnlyMessage();
-            QVERIFY2(shown.startsWith(c.message), qPrintable(shown));
+            QVERIFY2(shown.startsWith(message), qPrintable(shown));
         }
         QCOMPARE(LastMeter(), QString());
     }

@@ -243,9 +243,6 @@ class ForecastTabTest : public QObject, public GuiTest {
         auto* rateDays = Find<QSpinBox>(&view, "spnRateDays");
         QCOMPARE(warnDays->value(), 14);
         QCOMPARE(rateDays->value(), 90);
-        // 44 left, 6 used in the 28 days since the first prescription: 205 days more.
-        QCOMPARE(RowTexts(table, 1),
-                 (QStringList{u"Contour"_s, u"44"_s, u"0,2"_s, u"22.09.2010"_s}));
         QVERIFY(!table->topLevelItem(1)->font(0).bold());
         view.Refresh();
         QCOMPARE(AddonValue(*m_host, "WarnDays"), "<none>");
