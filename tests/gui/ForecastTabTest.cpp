@@ -47,17 +47,12 @@ Forecast HandMadeForecast() {
 // A month of history: each definition received its strips on 1.2.2010 and used some since;
 // "Contour" got a second prescription on 15.2.2010.
 History HandMadeHistory() {
+    const std::vector<StockPoint> contour{{Day(2010, 2, 1), 0},    {Day(2010, 2, 1), 100},
+                                          {Day(2010, 2, 15), 80},  {Day(2010, 2, 15), 130},
+                                          {Day(2010, 2, 28), 124}, {kToday, 120}};
     History history;
     history.strips = {
-        {1,
-         "Contour",
-         {},
-         {{Day(2010, 2, 1), 0},
-          {Day(2010, 2, 1), 100},
-          {Day(2010, 2, 15), 80},
-          {Day(2010, 2, 15), 130},
-          {Day(2010, 2, 28), 124},
-          {kToday, 120}}},
+        {1, "Contour", {}, contour},
         {2, "Compact", {}, {{Day(2010, 2, 1), 0}, {Day(2010, 2, 1), 50}, {kToday, 10}}},
         {3, "Aviva", {}, {{Day(2010, 2, 1), 0}, {kToday, -5}}},
         {4, "Freestyle", {}, {{Day(2010, 2, 1), 0}, {Day(2010, 2, 1), 30}, {kToday, 30}}},
@@ -106,7 +101,7 @@ class ForecastTabTest : public QObject, public GuiTest {
   private slots:
     void init() { NewHost(); }
 
-    void tableAndChartShowEachRowAndStockAndMarkWarnings() {
+    void tableAndChartShowRowsStocksWarningsAndLongHistories() {
         ForecastView view(m_ctx, m_stripList);
         view.Show(HandMadeForecast(), HandMadeHistory());
         auto* table = Find<QTreeWidget>(&view, "lvForecast");
@@ -193,25 +188,19 @@ class ForecastTabTest : public QObject, public GuiTest {
         view.Show(HandMadeForecast(), HandMadeHistory());
         QCOMPARE(chart->series().size(), 7);
         QCOMPARE(chart->axes().size(), 2);
-        // Fewer rows, and the settings the forecast was made with.
-        Forecast calm = HandMadeForecast();
-        calm.settings.warnDays = 21;
-        calm.strips.resize(1);
-        view.Show(calm, HandMadeHistory());
-        QCOMPARE(table->topLevelItemCount(), 2);
-        QCOMPARE(Find<QSpinBox>(&view, "spnWarnDays")->value(), 21);
-    }
-
-    void longHistoriesKeepTheDateLabelsApart() {
-        Forecast forecast = HandMadeForecast();
-        forecast.strips = {{1, "Contour", 900, 0, 0, 1.0, {false, kToday + 900}, false}};
+        // Fewer rows, and the settings the forecast was made with. A long history keeps its date
+        // labels apart; a far run-out date ends the axis a year after today, the line runs on
+        // out of sight.
+        Forecast far = HandMadeForecast();
+        far.settings.warnDays = 21;
+        far.strips = {{1, "Contour", 900, 0, 0, 1.0, {false, kToday + 900}, false}};
         History history;
         history.strips = {
             {1, "Contour", {}, {{Day(2008, 1, 10), 0}, {Day(2008, 1, 10), 1500}, {kToday, 900}}}};
-        ForecastChart chart;
-        chart.resize(900, 400);
-        chart.Show(forecast, history);
-        auto* dateAxis = qobject_cast<QCategoryAxis*>(chart.chart()->axes(Qt::Horizontal).value(0));
+        view.Show(far, history);
+        QCOMPARE(table->topLevelItemCount(), 2);
+        QCOMPARE(Find<QSpinBox>(&view, "spnWarnDays")->value(), 21);
+        dateAxis = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
         const QStringList labels = dateAxis->categoriesLabels();
         QVERIFY2(labels.size() <= 9, qPrintable(labels.join(u' ')));
         QCOMPARE(labels.first(), u"01.2008"_s);
@@ -219,7 +208,6 @@ class ForecastTabTest : public QObject, public GuiTest {
         for (const QString& label : labels) {
             QVERIFY2(monthYear.match(label).hasMatch(), qPrintable(label));
         }
-        // The far run-out date ends the axis a year after today; the line runs on out of sight.
         QVERIFY(DateOf(dateAxis->max()) >= QDate(2011, 3, 1));
         QVERIFY(DateOf(dateAxis->max()) < QDate(2011, 3, 1).addMonths(labels.size() > 1 ? 8 : 1));
     }
