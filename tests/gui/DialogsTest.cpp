@@ -61,12 +61,12 @@ class DialogsTest : public QObject, public GuiTest {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(MessageBox::TakeRecords().isEmpty());
         QCOMPARE(EntryTexts(), QStringList{u"01.02.2010  Bezug: 2x   Compact"_s});
-        QCOMPARE(LastMeter(), QStringLiteral("1"));
+        QCOMPARE(m_host->LastMeter(), "1");
         Confirm(&faulty, QStringLiteral("3"), QStringLiteral("2.2.2010"));
         QCOMPARE(faulty.result(), int(QDialog::Accepted));
         QCOMPARE(EntryTexts(), (QStringList{u"02.02.2010  Fehlmessung: 3x   Accutrend Compact"_s,
                                             u"01.02.2010  Bezug: 2x   Compact"_s}));
-        QCOMPARE(LastMeter(), QStringLiteral("14"));
+        QCOMPARE(m_host->LastMeter(), "14");
     }
 
     void storageFailureKeepsEachDialogOpenWithTheCause() {
@@ -93,7 +93,7 @@ class DialogsTest : public QObject, public GuiTest {
             const QString shown = OnlyMessage();
             QVERIFY2(shown.startsWith(message), qPrintable(shown));
         }
-        QCOMPARE(LastMeter(), QString());
+        QCOMPARE(m_host->LastMeter(), "<none>");
     }
 
     void enterConfirmsFromFieldsAndClicksTheFocusedButton() {

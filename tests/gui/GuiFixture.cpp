@@ -86,11 +86,6 @@ QStringList GuiTest::EntryTexts() {
     return texts;
 }
 
-QString GuiTest::LastMeter() const {
-    const std::string value = m_host->LastMeter();
-    return value == "<none>" ? QString() : QString::fromStdString(value);
-}
-
 void GuiTest::CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName) {
     dialog.show();
     const QList<MessageBox::Record> shown = MessageBox::TakeRecords();
@@ -119,8 +114,6 @@ ModalWatcher::ModalWatcher() {
     connect(&m_timer, &QTimer::timeout, this, &ModalWatcher::Poll);
     m_timer.start();
 }
-
-void ModalWatcher::Next(std::function<void(QDialog*)> step) { m_steps.append(std::move(step)); }
 
 void ModalWatcher::Poll() {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());

@@ -57,8 +57,6 @@ class GuiTest {
     std::unique_ptr<MainWindow> Start();
     // The ledger list's texts, newest first.
     QStringList EntryTexts();
-    // The stored "LastMeter", empty when it was never written.
-    QString LastMeter() const;
     // An entry dialog's refusal: the message in a plain OK box, the focus on the field, the
     // dialog still open and nothing stored.
     void CheckRefusal(EntryDialog& dialog, const QString& message, const char* focusName);
@@ -73,7 +71,7 @@ class GuiTest {
 class ModalWatcher : public QObject {
   public:
     ModalWatcher();
-    void Next(std::function<void(QDialog*)> step);
+    void Next(std::function<void(QDialog*)> step) { m_steps.append(std::move(step)); }
     void Ignore(QDialog* dialog) { m_ignored.append(dialog); }
     // objectNames of the dialogs met, in order.
     QStringList seen;

@@ -17,20 +17,6 @@ using Button = MessageBox::Button;
 
 namespace {
 
-// An open diary with two strip definitions (1 "Contour" for meter 33, 2 "Compact" for meter
-// 24), one prescription of each, and readings of meter 33 and of meter 7, which no definition
-// covers.
-void SeedLedger(TestHost& host) {
-    host.OpenDiary();
-    host.CreateCompanion();
-    host.AddStrip("Contour", "|33|", "Ascensia", "111");
-    host.AddStrip("Compact", "|24|", "Roche", "222");
-    host.AddLedger(Day(2010, 2, 1), 1, 50);
-    host.AddLedger(Day(2010, 2, 15), 2, 25);
-    host.AddReadings(33, Day(2010, 2, 10), 5);
-    host.AddReadings(7, Day(2010, 2, 11), 3);
-}
-
 const QString kLongName = u"Accu-Chek Compact Teststreifen"_s;  // 30 characters
 
 // An open diary with definitions 1 (kLongName, meter 24) and 2 ("Contour", meter 33), one
@@ -166,7 +152,17 @@ class MainWindowTest : public QObject, public GuiTest {
     }
 
     void viewsShowTheLedgerFollowNodeClicksAndTheStripButtons() {
-        SeedLedger(*m_host);
+        // Two strip definitions (1 "Contour" for meter 33, 2 "Compact" for meter 24), one
+        // prescription of each, and readings of meter 33 and of meter 7, which no definition
+        // covers.
+        m_host->OpenDiary();
+        m_host->CreateCompanion();
+        m_host->AddStrip("Contour", "|33|", "Ascensia", "111");
+        m_host->AddStrip("Compact", "|24|", "Roche", "222");
+        m_host->AddLedger(Day(2010, 2, 1), 1, 50);
+        m_host->AddLedger(Day(2010, 2, 15), 2, 25);
+        m_host->AddReadings(33, Day(2010, 2, 10), 5);
+        m_host->AddReadings(7, Day(2010, 2, 11), 3);
         const auto window = Start();
         QVERIFY(window);
         auto* lv = Find<QTreeWidget>(window.get(), "lv");
@@ -448,7 +444,6 @@ class MainWindowTest : public QObject, public GuiTest {
         QCOMPARE(entries->size(), before + QSize(200, 100));
         CheckNothingCutOff(&ledger);
         // The entry dialogs keep their size and show a 30-character strip name in full.
-        m_host->SetLastMeter("0");
         NewPrescriptionDialog entry(m_ctx);
         entry.show();
         QCOMPARE(entry.minimumSize(), entry.maximumSize());
