@@ -184,10 +184,6 @@ class ForecastTabTest : public QObject, public GuiTest {
         QCOMPARE(DateOf(dateAxis->min()), QDate(2010, 2, 1));
         QCOMPARE(DateOf(dateAxis->max()), QDate(2010, 5, 1));
         QVERIFY(stockAxis->min() <= -5 && stockAxis->max() >= 130);
-        // A second fill replaces the lines instead of adding to them.
-        view.Show(HandMadeForecast(), HandMadeHistory());
-        QCOMPARE(chart->series().size(), 7);
-        QCOMPARE(chart->axes().size(), 2);
         // Fewer rows, and the settings the forecast was made with. A long history keeps its date
         // labels apart; a far run-out date ends the axis a year after today, the line runs on
         // out of sight.
@@ -198,6 +194,9 @@ class ForecastTabTest : public QObject, public GuiTest {
         history.strips = {
             {1, "Contour", {}, {{Day(2008, 1, 10), 0}, {Day(2008, 1, 10), 1500}, {kToday, 900}}}};
         view.Show(far, history);
+        // The fill replaces lines and axes: Contour's stock and forecast, and the key.
+        QCOMPARE(chart->series().size(), 3);
+        QCOMPARE(chart->axes().size(), 2);
         QCOMPARE(table->topLevelItemCount(), 2);
         QCOMPARE(Find<QSpinBox>(&view, "spnWarnDays")->value(), 21);
         dateAxis = qobject_cast<QCategoryAxis*>(chart->axes(Qt::Horizontal).value(0));
@@ -220,8 +219,7 @@ class ForecastTabTest : public QObject, public GuiTest {
         m_host->AddLedger(Day(2010, 2, 1), 1, 50);
         m_host->AddReadings(33, Day(2010, 2, 10), 6);
         m_ctx = m_host->MakeContext();
-        const StartupResult startup = RunStartup(m_ctx, "");
-        m_stripList = startup.stripList;
+        m_stripList = RunStartup(m_ctx, "").stripList;
         ForecastView view(m_ctx, m_stripList);
         QSignalSpy changed(&view, &ForecastView::settingsChanged);
         view.Show(ComputeForecast(m_ctx, m_stripList, ReadForecastSettings(m_ctx)),
@@ -281,7 +279,7 @@ class ForecastTabTest : public QObject, public GuiTest {
 
     // On a host whose diary belongs to Erika Mustermann, today 1.3.2010; the test gives the
     // answers of the period and file dialogs and records what would have been opened.
-    void reportAndExportAskForTheirFileAndWriteItOrSayWhyNot() {
+    void reportAndExportWriteTheChosenFileOrSayWhyNot() {
         StartHost();
         AppendLedgerRow(m_ctx, Day(2009, 5, 1), 24, -2);
         m_stripList = LoadStripList(m_ctx, m_ctx.StripDbPath);
@@ -352,9 +350,7 @@ class ForecastTabTest : public QObject, public GuiTest {
                     .ends_with("\r\n01.05.2009;Fehlmessung;2;Accutrend Compact\r\n"));
         QVERIFY(MessageBox::TakeRecords().isEmpty());
         QCOMPARE(opened.size(), 1);
-    }
-
-    void thePeriodDialogProposesAndReturnsWhatWasTyped() {
+        // The period dialog the program shows proposes and returns what was typed.
         ReportPeriodDialog dialog({Day(2009, 1, 1), Day(2009, 12, 31)});
         auto* from = Find<QDateEdit>(&dialog, "dtFrom");
         auto* to = Find<QDateEdit>(&dialog, "dtTo");

@@ -73,7 +73,7 @@ class ReportPdfTest : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(ReportPdfTest, aYearOnOnePageWithOwnerPeriodEveryStripAndTheTotals) {
+TEST_F(ReportPdfTest, aYearOnOnePageWithEveryPartOrTheReasonItCannotBeWritten) {
     const std::string pdf = Write(TypicalYear());
     EXPECT_EQ(ReadBytes(pdf).substr(0, 5), "%PDF-");
     const std::string text = PdfText(pdf);
@@ -83,6 +83,12 @@ TEST_F(ReportPdfTest, aYearOnOnePageWithOwnerPeriodEveryStripAndTheTotals) {
           "1.120", "Messgerät Zwei", "StripStock 9.9", "Seite 1 von 1"})
         EXPECT_THAT(text, HasSubstr(part));
     EXPECT_THAT(text, Not(HasSubstr("Seite 2")));
+    // A file that cannot be written is reported (what is left behind is the atomic write's).
+    const std::string folder = dir / "Ordner.pdf";
+    std::filesystem::create_directory(folder);
+    std::string reason;
+    EXPECT_FALSE(WriteReportPdf(TypicalYear(), "StripStock", folder, &reason));
+    EXPECT_EQ(reason, folder + ": dort ist ein Ordner");
 }
 
 TEST_F(ReportPdfTest, longNamesWrapAndLongListsGoOnFurtherPagesWithTheHeaderRepeated) {
@@ -117,14 +123,6 @@ TEST_F(ReportPdfTest, anEmptyPeriodStillGivesTheHeadAndSaysThereIsNothing) {
     const std::string text = PdfText(Write(table));
     for (const char* part : {"Erika Mustermann", "keine", "die Datei fehlt"})
         EXPECT_THAT(text, HasSubstr(part));
-}
-
-TEST_F(ReportPdfTest, anUnwritableFileIsReportedAndNothingIsLeft) {
-    const std::string folder = dir / "Ordner.pdf";
-    std::filesystem::create_directory(folder);
-    std::string reason;
-    EXPECT_FALSE(WriteReportPdf(TypicalYear(), "StripStock", folder, &reason));
-    EXPECT_EQ(reason, folder + ": dort ist ein Ordner");
 }
 
 }  // namespace
