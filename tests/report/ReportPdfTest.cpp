@@ -15,7 +15,6 @@ namespace stripstock::test {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 // The text of pages first..last as pdftotext (poppler) extracts it, in reading order.
 std::string PdfText(const std::string& pdf, int first = 1, int last = 0) {
@@ -82,7 +81,7 @@ TEST_F(ReportPdfTest, aYearOnOnePageWithEveryPartOrTheReasonItCannotBeWritten) {
           "07.01.2026", "4. Quartal 2025", "Alpha Streifen", "Contour Next Teststreifen", "1.234",
           "1.120", "Messgerät Zwei", "StripStock 9.9", "Seite 1 von 1"})
         EXPECT_THAT(text, HasSubstr(part));
-    EXPECT_THAT(text, Not(HasSubstr("Seite 2")));
+    EXPECT_THAT(text, ::testing::Not(HasSubstr("Seite 2")));
     // A file that cannot be written is reported (what is left behind is the atomic write's).
     const std::string folder = dir / "Ordner.pdf";
     std::filesystem::create_directory(folder);
