@@ -457,9 +457,8 @@ class MainWindowTest : public QObject, public GuiTest {
                      name->contentsRect().marginsRemoved(frame).width(),
                  qPrintable(QString::number(name->width())));
         // The fields right of the name keep their order and stay inside the dialog.
-        auto* pzn = Find<QLineEdit>(&properties, "txtPZN");
         QVERIFY(Find<QLineEdit>(&properties, "txtManufacturer")->x() > name->geometry().right());
-        QVERIFY(pzn->geometry().right() < properties.width());
+        QVERIFY(Find<QLineEdit>(&properties, "txtPZN")->geometry().right() < properties.width());
         CheckNothingCutOff(&properties);
         // The main window's placement is remembered between runs.
         {
