@@ -297,22 +297,11 @@ std::string RegDocument::Render() const {
 }
 
 std::optional<std::uint32_t> RegDocument::HiveFromName(std::string_view name) {
-    // Every key line names its hive: plain ASCII names are compared without a folded copy.
-    if (std::all_of(name.begin(), name.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        if (EqualsNoCase(name, "HKEY_LOCAL_MACHINE") || EqualsNoCase(name, "HKLM")) {
-            return kHkeyLocalMachine;
-        }
-        if (EqualsNoCase(name, "HKEY_CURRENT_USER") || EqualsNoCase(name, "HKCU")) {
-            return kHkeyCurrentUser;
-        }
-        return std::nullopt;
-    }
-    const std::string upper = UCaseCp1252(name);
-    if (upper == "HKEY_LOCAL_MACHINE" || upper == "HKLM") {
+    // Hive names are ASCII: a name with any other byte names no hive, folded or not.
+    if (EqualsNoCase(name, "HKEY_LOCAL_MACHINE") || EqualsNoCase(name, "HKLM")) {
         return kHkeyLocalMachine;
     }
-    if (upper == "HKEY_CURRENT_USER" || upper == "HKCU") {
+    if (EqualsNoCase(name, "HKEY_CURRENT_USER") || EqualsNoCase(name, "HKCU")) {
         return kHkeyCurrentUser;
     }
     return std::nullopt;
