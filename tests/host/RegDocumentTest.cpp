@@ -242,12 +242,17 @@ TEST(RegDocumentTest, keepsLinesItDoesNotUseAcrossEdits) {
 TEST(RegDocumentTest, toleratesMalformedLines) {
     for (const std::string& line :
          {"["s, "[HKLM"s, "[HKLM\\a\\\\b]"s, "[\\x]"s, "\"a"s, "\"a\"="s, "\"a\"=\"x\\\""s,
-          "\"a\"=\"x\"y"s, "\"a\"=hex:zz"s, "\"a\"=hex:01 02"s, "\"a\"=hex(2)01"s,
+          "\"a\"=\"x\"y"s, "\"a\"x\"v\""s, "\"a\"=hex:zz"s, "\"a\"=hex:01 02"s, "\"a\"=hex(2)01"s,
           "\"a\"=dword:123456789"s, "\"a\"=hex:01,\\"s, "\"a\"=hex:01,\\ x"s, "@x"s, "\\"s,
           ";class=\"open"s, "\0\xFF\xFE[\0"s}) {
         SCOPED_TRACE(line);
         RegDocument doc = Doc("[HKEY_LOCAL_MACHINE\\K]\n" + line + "\n\"b\"=\"kept\"\n");
         EXPECT_TRUE(doc.KeyExists(kHklm, "K"));
+        EXPECT_FALSE(doc.FindValue(kHklm, "K", "a"));  // half a value is none
+        // A broken key line ends the key; anything else leaves the next value to it.
+        if (line[0] != '[') {
+            EXPECT_EQ(doc.FindValue(kHklm, "K", "b"), (Value{kRegSz, "kept\0"s}));
+        }
         doc.SubKeys(kHklm, "");
         doc.KeyClass(kHklm, "K");
         const auto before = doc.lines();
