@@ -15,6 +15,7 @@
 
 #include "text/Cp1252.h"
 #include "text/TextHelpers.h"
+#include "text/UserText.h"
 
 namespace stripstock::dao {
 
@@ -70,26 +71,11 @@ void UnmaskHeader(unsigned char* data, std::size_t n) {
     }
 }
 
-void AppendUtf16(std::string& out, const std::vector<char16_t>& units) {
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            AppendUtf8(out, 0xFFFD);  // a lone surrogate has no UTF-8 form
-        } else {
-            AppendUtf8(out, u);
-        }
-    }
-}
-
 // Jet 4 text: UCS-2 little endian, or, after the marker FF FE, "compressed": one byte per
 // character with a zero high byte, a 0x00 byte switching between that and two bytes per
 // character (the rule libmdb reads it by).
 std::string Jet4Text(const unsigned char* p, std::size_t n) {
-    std::vector<char16_t> units;
+    std::u16string units;
     units.reserve(n);
     if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
         bool compressed = true;
@@ -111,10 +97,7 @@ std::string Jet4Text(const unsigned char* p, std::size_t n) {
         for (std::size_t i = 0; i + 1 < n; i += 2)
             units.push_back(static_cast<char16_t>(Le16(p + i)));
     }
-    std::string out;
-    out.reserve(units.size());
-    AppendUtf16(out, units);
-    return out;
+    return Utf16ToUtf8Replacing(units);
 }
 
 std::string JetText(JetVersion version, const unsigned char* p, std::size_t n) {
@@ -253,13 +236,13 @@ std::optional<JetHeader> ParseJetHeader(std::string_view page0) {
             static_cast<unsigned char>(d >> 16), static_cast<unsigned char>(d >> 24)};
         std::array<unsigned char, 40> bytes{};
         for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = pwd[i] ^ mask[i % 4];
-        std::vector<char16_t> units;
+        std::u16string units;
         for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
             const auto u = static_cast<char16_t>(Le16(bytes.data() + i));
             if (u == 0) break;
             units.push_back(u);
         }
-        AppendUtf16(header.password, units);
+        header.password = Utf16ToUtf8Replacing(units);
     }
     return header;
 }

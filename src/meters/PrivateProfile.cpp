@@ -9,6 +9,7 @@
 #include "text/CaseFold.h"
 #include "text/Cp1252.h"
 #include "text/TextHelpers.h"
+#include "text/UserText.h"
 
 namespace stripstock {
 
@@ -24,32 +25,6 @@ std::string_view TrimRight(std::string_view s) {
     return s;
 }
 
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-    std::string out;
-    auto unit = [&](std::size_t i) -> char32_t {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        return bigEndian ? static_cast<char32_t>((a << 8) | b)
-                         : static_cast<char32_t>((b << 8) | a);
-    };
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
-            const char32_t low = unit(i + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            } else {
-                cp = 0xFFFD;
-            }
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        AppendUtf8(out, cp);
-    }
-    return out;
-}
-
 // The file's text as UTF-8, or nullopt when there is no readable file.
 std::optional<std::string> ReadProfileText(const std::string& path) {
     std::error_code ec;
@@ -63,8 +38,8 @@ std::optional<std::string> ReadProfileText(const std::string& path) {
     }
     const std::string_view v(bytes);
     if (v.substr(0, 3) == "\xEF\xBB\xBF" && IsUtf8(v.substr(3))) return std::string(v.substr(3));
-    if (v.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(v.substr(2), false);
-    if (v.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(v.substr(2), true);
+    if (v.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8Replacing(Utf16Units(v.substr(2), false));
+    if (v.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8Replacing(Utf16Units(v.substr(2), true));
     return Cp1252ToUtf8(v);
 }
 

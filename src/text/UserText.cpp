@@ -64,28 +64,53 @@ std::string EscapeTsvCell(std::string_view text) {
     return out;
 }
 
-std::optional<std::string> Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
-    if (bytes.size() % 2 != 0) return std::nullopt;
-    auto unit = [&](std::size_t i) -> char32_t {
+std::u16string Utf16Units(std::string_view bytes, bool bigEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         const auto a = static_cast<unsigned char>(bytes[i]);
         const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        return bigEndian ? static_cast<char32_t>((a << 8) | b)
-                         : static_cast<char32_t>((b << 8) | a);
-    };
+        units.push_back(static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a));
+    }
+    return units;
+}
+
+namespace {
+
+bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// Decodes the code point at i and moves i past it; a surrogate without its partner gives
+// nullopt and moves past that one unit.
+std::optional<char32_t> NextUnitCodePoint(std::u16string_view units, std::size_t& i) {
+    const char32_t u = units[i++];
+    if (IsHighSurrogate(u) && i < units.size() && IsLowSurrogate(units[i])) {
+        return 0x10000 + ((u - 0xD800) << 10) + (units[i++] - 0xDC00);
+    }
+    if (IsHighSurrogate(u) || IsLowSurrogate(u)) return std::nullopt;
+    return u;
+}
+
+}  // namespace
+
+std::optional<std::string> Utf16BytesToUtf8(std::string_view bytes, bool bigEndian) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    const std::u16string units = Utf16Units(bytes, bigEndian);
     std::string out;
-    out.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        char32_t cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 3 >= bytes.size()) return std::nullopt;
-            const char32_t low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return std::nullopt;
-        }
-        AppendUtf8(out, cp);
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size();) {
+        const auto cp = NextUnitCodePoint(units, i);
+        if (!cp) return std::nullopt;
+        AppendUtf8(out, *cp);
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8Replacing(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size();) {
+        AppendUtf8(out, NextUnitCodePoint(units, i).value_or(0xFFFD));
     }
     return out;
 }

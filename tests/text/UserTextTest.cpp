@@ -26,4 +26,10 @@ TEST(UserTextTest, convertsUtf16BothWays) {
     }
     EXPECT_FALSE(Utf16BytesToUtf8("abc", false));                       // odd length
     EXPECT_FALSE(Utf16BytesToUtf8(std::string("\x3d\xd8", 2), false));  // lone high surrogate
+    EXPECT_FALSE(Utf16BytesToUtf8(std::string("\x00\xdc", 2), false));  // lone low surrogate
+    EXPECT_EQ(Utf16Units(std::string("a\0b", 3), false), u"a");         // odd tail left out
+    EXPECT_EQ(Utf16Units(std::string("\0a\0b", 4), true), u"ab");
+    // Text others wrote: a surrogate without its partner becomes U+FFFD, the rest is kept.
+    const char16_t broken[] = {u'A', 0xDC00, 0xD83D, 0xDE00, 0xD800, u'B', 0xD800};
+    EXPECT_EQ(Utf16ToUtf8Replacing({broken, 7}), "A\uFFFD😀\uFFFDB\uFFFD");
 }
