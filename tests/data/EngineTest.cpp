@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "DataFixtures.h"
+#include "data/ColumnInfo.h"
 #include "data/Dao.h"
 #include "data/Schema.h"
 
@@ -402,6 +403,23 @@ TEST(Value, convertsLikeTypedAssignmentOrRaises) {
     EXPECT_EQ(ToText(Value(2.5)), "2.5");
     EXPECT_EQ(ToText(Value(std::string("ä"))), "ä");
     EXPECT_EQ(test::ErrorOf([] { ToText(Value()); }), kErrInvalidUseOfNull);
+}
+
+// Declared column types as a table definition names them; a text size must be a whole
+// positive number in the brackets.
+TEST(ColumnInfo, readsDeclaredTypesAndTextSizes) {
+    const struct {
+        const char* declared;
+        int type, size;
+    } cases[] = {{"VARCHAR(30)", dbText, 30}, {"char(5)", dbText, 5}, {"TEXT", dbText, 0},
+                 {"smallint", dbInteger, 0},  {"DATE", dbDate, 0},    {"VARCHAR(0)", 0, 0},
+                 {"VARCHAR(12x)", 0, 0},      {"VARCHAR()", 0, 0},    {"VARCHAR(-3)", 0, 0},
+                 {"VARCHAR(30", 0, 0},        {"BLOB", 0, 0}};
+    for (const auto& c : cases) {
+        int size = -1;
+        EXPECT_EQ(FieldTypeOfDeclared(c.declared, &size), c.type) << c.declared;
+        EXPECT_EQ(size, c.size) << c.declared;
+    }
 }
 
 TEST(TranslateSql, writesTheJetDialectAsSqlite) {
