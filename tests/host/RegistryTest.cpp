@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RegistryBackends.h"
@@ -206,6 +207,12 @@ TEST_P(RegistryTest, carriesWindows1252TextInNamesValuesAndKeyInfo) {
     EXPECT_EQ(m_backend->EnumKey(handle, 1, name), kErrorSuccess);
     EXPECT_EQ(name, "Z\xC3\xA4hler");
     EXPECT_EQ(m_backend->EnumKey(handle, 2, name), kErrorNoMoreItems);
+    m_backend->CloseKey(handle);
+    // Subkeys without a class: the longest class is empty.
+    ASSERT_EQ(m_backend->OpenKey(kHkeyLocalMachine, kKey + "\\ab", kAccessKeyRead, handle),
+              kErrorSuccess);
+    EXPECT_EQ(m_backend->QueryInfoKey(handle, subKeys, maxSubKeyLen, maxClassLen), kErrorSuccess);
+    EXPECT_EQ(std::make_tuple(subKeys, maxSubKeyLen, maxClassLen), std::make_tuple(1u, 6u, 0u));
     m_backend->CloseKey(handle);
 }
 
