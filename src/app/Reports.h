@@ -13,6 +13,10 @@ namespace stripstock {
 // the ledger rows of the period, named as the ledger list names them.
 ReportTable MakeReport(Context& ctx, const std::vector<ListEntry>& stripList, ReportPeriod period);
 
+// The first line of what the user is told when the report cannot be written; the reason
+// follows.
+inline constexpr const char* kReportFailedMessage = "Der Bericht konnte nicht gespeichert werden !";
+
 // The diary owner's name, "" when the diary cannot be read.
 std::string ReportOwner(Context& ctx);
 

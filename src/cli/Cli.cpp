@@ -456,7 +456,7 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
         const ReportTable table = MakeReport(ctx, start.stripList, period);
         const GuiForFonts gui;
         if (std::string reason; !WriteReportPdf(table, ReportProgramLine(), *g.file, &reason)) {
-            err << "Der Bericht konnte nicht gespeichert werden !\n" << reason << '\n';
+            err << kReportFailedMessage << '\n' << reason << '\n';
             return kExitStorageFailure;
         }
         return kExitDone;
@@ -469,7 +469,7 @@ std::vector<std::pair<CLI::App*, Runner>> DeclareCommands(CLI::App& app, Given& 
     commands.emplace_back(exportLedger, [](Context& ctx, const StartupResult&, const Given& g,
                                            std::ostream&, std::ostream& err) {
         if (std::string reason; !ExportLedger(ctx, *g.file, &reason)) {
-            err << "Die Verordnungen konnten nicht exportiert werden !\n" << reason << '\n';
+            err << kExportFailedMessage << '\n' << reason << '\n';
             return kExitStorageFailure;
         }
         return kExitDone;

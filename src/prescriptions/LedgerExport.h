@@ -47,4 +47,8 @@ std::string LedgerCsv(std::vector<LedgerRecord> entries);
 // could not be read or the file not written; then no file is left behind.
 bool ExportLedger(Context& ctx, const std::string& path, std::string* reason = nullptr);
 
+// The first line of what the user is told when the export fails; the reason follows.
+inline constexpr const char* kExportFailedMessage =
+    "Die Verordnungen konnten nicht exportiert werden !";
+
 }  // namespace stripstock

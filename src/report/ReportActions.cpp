@@ -61,9 +61,8 @@ bool ReportActions::Report() {
     if (path.isEmpty()) return false;
     std::string reason;
     if (!WriteReportPdf(table, ReportProgramLine(), ToCore(path), &reason)) {
-        MessageBox::Critical(
-            m_parent,
-            QStringLiteral("Der Bericht konnte nicht gespeichert werden !\n") + ToQt(reason));
+        MessageBox::Critical(m_parent,
+                             QString::fromUtf8(kReportFailedMessage) + u'\n' + ToQt(reason));
         return false;
     }
     if (MessageBox::Question(m_parent, QStringLiteral("Der Bericht wurde gespeichert.\nSoll er "
@@ -79,9 +78,8 @@ bool ReportActions::Export() {
     if (path.isEmpty()) return false;
     std::string reason;
     if (!ExportLedger(m_ctx, ToCore(path), &reason)) {
-        MessageBox::Critical(
-            m_parent,
-            QStringLiteral("Die Verordnungen konnten nicht exportiert werden !\n") + ToQt(reason));
+        MessageBox::Critical(m_parent,
+                             QString::fromUtf8(kExportFailedMessage) + u'\n' + ToQt(reason));
         return false;
     }
     return true;
