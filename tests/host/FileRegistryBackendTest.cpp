@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "RegistryBackends.h"
-#include "ScopedEnv.h"
 #include "host/Registry.h"
 #include "support/Files.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "text/UserText.h"
 

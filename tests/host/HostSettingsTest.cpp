@@ -8,9 +8,9 @@
 #include <string>
 
 #include "RegistryBackends.h"
-#include "ScopedEnv.h"
 #include "host/DiaryFile.h"
 #include "host/Registry.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #ifdef _WIN32

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "support/Files.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "text/CaseFold.h"
 
@@ -141,24 +142,15 @@ TEST(TextHelpersTest, caseFoldingCoversAsciiAndLatin1Letters) {
     EXPECT_FALSE(StartsWithNoCase("dwor", "dword:"));
 }
 
-void SetDebugFlag(const char* value) {
-#ifdef _WIN32
-    ::_putenv_s("STRIPSTOCK_DEBUG", value);
-#else
-    ::setenv("STRIPSTOCK_DEBUG", value, 1);
-#endif
-}
-
 TEST(TextHelpersTest, debugLogWritesToStderrOnlyWhenEnabled) {
-    SetDebugFlag("0");
+    test::ScopedEnv debug("STRIPSTOCK_DEBUG", "0");
     ::testing::internal::CaptureStderr();
     DebugLog("here", "quiet");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    SetDebugFlag("1");
+    debug.Set("1");
     ::testing::internal::CaptureStderr();
     DebugLog("here", "loud");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "stripstock: here: loud\n");
-    SetDebugFlag("0");
 }
 
 }  // namespace
