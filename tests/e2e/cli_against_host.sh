@@ -68,7 +68,7 @@ for fixture in diary-jet3.mdb diary-jet4.mdb; do
   before=$(sha256sum <"$dir/jet/MUELLER.VLD")
   "$host" use-diary "$dir/jet/MUELLER.VLD" >/dev/null
   "$cli" --program-dir "$dir/jet" status > "$dir/out"
-  grep -qx "DiaryDbPath=$dir/jet/MUELLER.VLD" "$dir/out"
+  grep -qx "DiaryDbPath=$dir/jet/MUELLER.VLD" "$dir/out" || { echo "$fixture: wrong diary"; exit 1; }
   "$cli" --program-dir "$dir/jet" consumption > "$dir/out"
   grep -qx "Tagebuchinhaber:	Erika Müller" "$dir/out" || { echo "$fixture: no owner"; exit 1; }
   grep -qx "Insgesamt	2000	n/a	" "$dir/out" || { echo "$fixture: wrong count"; exit 1; }

@@ -21,6 +21,7 @@
 
 #include "host/FileRegistryBackend.h"
 #include "host/Registry.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 #include "tools/HostSim.h"
 
@@ -55,11 +56,13 @@ pid_t Spawn(const std::vector<std::string>& args, const std::string& registry) {
 }
 
 // The ledger row of writer n: a day of its own and an amount derived from it.
+struct DayOfWriter {
+    int day, month, year;
+};
+DayOfWriter DayOf(int n) { return {1 + n % 28, 1 + (n / 28) % 12, 2000 + n / (28 * 12)}; }
 std::string DateOf(int n) {
-    const int day = 1 + n % 28;
-    const int month = 1 + (n / 28) % 12;
-    const int year = 2000 + n / (28 * 12);
-    return std::to_string(day) + "." + std::to_string(month) + "." + std::to_string(year);
+    const DayOfWriter d = DayOf(n);
+    return std::to_string(d.day) + "." + std::to_string(d.month) + "." + std::to_string(d.year);
 }
 int AmountOf(int n) { return 1 + n % 997; }
 
@@ -179,16 +182,8 @@ TEST(KillTest, writersKilledAtRandomLoseNothingTheyReported) {
     const auto rows = LedgerRows(companion, check);
     EXPECT_EQ(check, "ok");
     for (const int n : ledgerDone) {
-        const int day = 1 + n % 28;
-        const int month = 1 + (n / 28) % 12;
-        const int year = 2000 + n / (28 * 12);
-        // OLE date of the day: days since 30.12.1899.
-        const auto civil = std::chrono::year_month_day{
-            std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
-            std::chrono::day{static_cast<unsigned>(day)}};
-        const auto epoch = std::chrono::year_month_day{
-            std::chrono::year{1899}, std::chrono::month{12}, std::chrono::day{30}};
-        const long long ole = (std::chrono::sys_days(civil) - std::chrono::sys_days(epoch)).count();
+        const DayOfWriter d = DayOf(n);
+        const auto ole = static_cast<long long>(test::Day(d.year, d.month, d.day));
         if (rows.count({ole, AmountOf(n)}) == 0) ++lost;
     }
     std::vector<std::string> leftovers;
